@@ -1,0 +1,24 @@
+// Every screen of kelvora, found by name.
+#pragma once
+
+#include "form/form.h"
+
+namespace app {
+
+inline constexpr const char* applicationTitle = "Mirevant";
+inline constexpr int versionMajor = 1;
+inline constexpr int versionMinor = 0;
+inline constexpr int versionRevision = 0;
+
+// "ﾊﾞｰｼﾞｮﾝ " followed by major.minor.revision.
+std::string versionLine(int major, int minor, int revision);
+
+form::Program::Catalog kelvoraCatalog();
+
+const form::ScreenDef& splashScreen();
+const form::ScreenDef& topMenu();
+const form::ScreenDef& htmlMenu();          // Form4
+const form::ScreenDef& detailedHtmlMenu();  // Form7
+const form::ScreenDef& otherFormatsMenu();  // Form10
+
+}  // namespace app

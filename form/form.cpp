@@ -1,0 +1,467 @@
+#include "form/form.h"
+
+#include <stdexcept>
+
+namespace form {
+
+namespace {
+
+// A chain of change handlers deeper than this cannot come from the screens'
+// own rules, which settle in a few steps; it is cut off rather than allowed
+// to exhaust the stack.
+constexpr int maxChangeDepth = 200;
+
+std::string formName(int number)
+{
+    return "Form" + std::to_string(number);
+}
+
+}  // namespace
+
+std::string withDefaultExtension(const std::string& path, const std::string& ext)
+{
+    if (ext.empty()) {
+        return path;
+    }
+    const auto slash = path.find_last_of("/\\");
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (base.find('.') != std::string::npos) {
+        return path;
+    }
+    return path + "." + ext;
+}
+
+// ---------------------------------------------------------------- Form
+
+Form::Form(Program& program, const ScreenDef& def) : program_(program), def_(def)
+{
+    for (const ControlDef& c : def.controls()) {
+        if (c.kind == Kind::CommonDialog) {
+            SaveDialogSettings d;
+            d.defaultExt = c.dialog.defaultExt;
+            d.filter = c.dialog.filter;
+            d.initDir = c.dialog.initDir;
+            dialogs_[c.name] = d;
+        }
+        controls_[c.name] = ControlState{c.text, c.rect, c.visible, c.enabled, c.selected};
+    }
+}
+
+const ControlState& Form::state(const std::string& control) const
+{
+    auto it = controls_.find(control);
+    if (it == controls_.end()) {
+        throw std::out_of_range("no control " + control + " on " + name());
+    }
+    return it->second;
+}
+
+ControlState& Form::mutableState(const std::string& control)
+{
+    return const_cast<ControlState&>(state(control));
+}
+
+const std::string& Form::text(const std::string& control) const
+{
+    return state(control).text;
+}
+
+void Form::set(const std::string& control, const std::string& text)
+{
+    ControlState& s = mutableState(control);
+    if (!loaded_ || s.text == text) {
+        return;
+    }
+    s.text = text;
+    program_.notifyControl(*this, control);
+    program_.fireChange(*this, control);
+}
+
+bool Form::selected(const std::string& option) const
+{
+    return state(option).selected;
+}
+
+void Form::select(const std::string& option)
+{
+    const ControlDef& chosen = def_.get(option);
+    if (!loaded_) {
+        return;
+    }
+    for (const ControlDef& c : def_.controls()) {
+        if (c.kind == Kind::Option && c.container == chosen.container && c.name != option) {
+            ControlState& s = controls_[c.name];
+            if (s.selected) {
+                s.selected = false;
+                program_.notifyControl(*this, c.name);
+            }
+        }
+    }
+    ControlState& s = mutableState(option);
+    if (!s.selected) {
+        s.selected = true;
+        program_.notifyControl(*this, option);
+    }
+    program_.fireClick(*this, option);
+}
+
+void Form::deselect(const std::string& option)
+{
+    ControlState& s = mutableState(option);
+    if (loaded_ && s.selected) {
+        s.selected = false;
+        program_.notifyControl(*this, option);
+    }
+}
+
+const Rect& Form::rect(const std::string& control) const
+{
+    return state(control).rect;
+}
+
+void Form::move(const std::string& control, int left, int top)
+{
+    ControlState& s = mutableState(control);
+    if (!loaded_ || (s.rect.left == left && s.rect.top == top)) {
+        return;
+    }
+    s.rect.left = left;
+    s.rect.top = top;
+    program_.notifyControl(*this, control);
+}
+
+bool Form::controlVisible(const std::string& control) const
+{
+    return state(control).visible;
+}
+
+void Form::setControlVisible(const std::string& control, bool visible)
+{
+    ControlState& s = mutableState(control);
+    if (!loaded_ || s.visible == visible) {
+        return;
+    }
+    s.visible = visible;
+    program_.notifyControl(*this, control);
+}
+
+Form& Form::screen(const std::string& name)
+{
+    return program_.screen(name);
+}
+
+SaveDialogSettings& Form::dialog(const std::string& control)
+{
+    auto it = dialogs_.find(control);
+    if (it == dialogs_.end()) {
+        throw std::out_of_range("no dialog " + control + " on " + name());
+    }
+    return it->second;
+}
+
+// ---------------------------------------------------------------- Steps
+
+Steps& Steps::range(Step::Op op, int first, int last)
+{
+    if (last == 0) {
+        last = first;
+    }
+    for (int n = first; n <= last; ++n) {
+        steps_.push_back({op, formName(n)});
+    }
+    return *this;
+}
+
+Steps& Steps::unload(int first, int last) { return range(Step::Op::Unload, first, last); }
+Steps& Steps::hide(int first, int last) { return range(Step::Op::Hide, first, last); }
+Steps& Steps::show(int screen) { return range(Step::Op::Show, screen, screen); }
+
+Steps& Steps::unload(const std::string& screen)
+{
+    steps_.push_back({Step::Op::Unload, screen});
+    return *this;
+}
+
+Steps& Steps::hide(const std::string& screen)
+{
+    steps_.push_back({Step::Op::Hide, screen});
+    return *this;
+}
+
+Steps& Steps::show(const std::string& screen)
+{
+    steps_.push_back({Step::Op::Show, screen});
+    return *this;
+}
+
+// ---------------------------------------------------------------- Program
+
+Program::Program(std::string title, Catalog catalog, Platform& platform)
+    : title_(std::move(title)), catalog_(std::move(catalog)), platform_(platform)
+{
+}
+
+Program::~Program()
+{
+    observer_ = nullptr;
+}
+
+Form* Program::find(const std::string& name)
+{
+    auto it = loaded_.find(name);
+    return it == loaded_.end() ? nullptr : it->second.get();
+}
+
+bool Program::isLoaded(const std::string& name) const
+{
+    return loaded_.count(name) != 0;
+}
+
+bool Program::isVisible(const std::string& name) const
+{
+    auto it = loaded_.find(name);
+    return it != loaded_.end() && it->second->isVisible();
+}
+
+std::vector<std::string> Program::loadedScreens() const
+{
+    std::vector<std::string> names;
+    for (const auto& [name, f] : loaded_) {
+        names.push_back(name);
+    }
+    return names;
+}
+
+std::vector<std::string> Program::visibleScreens() const
+{
+    std::vector<std::string> names;
+    for (const auto& [name, f] : loaded_) {
+        if (f->isVisible()) {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
+Form& Program::load(const std::string& name)
+{
+    auto entry = catalog_.find(name);
+    if (entry == catalog_.end()) {
+        throw std::out_of_range("no screen " + name);
+    }
+    auto created = std::make_unique<Form>(*this, entry->second());
+    Form& f = *created;
+    // Counts as loaded from here on, so that a reference to it from inside
+    // its own load handler finds it instead of loading it again.
+    loaded_[name] = std::move(created);
+    if (const Handler* h = f.def().loadHandler(); h != nullptr && !ended_) {
+        ++eventDepth_;
+        (*h)(f);
+        --eventDepth_;
+    }
+    return f;
+}
+
+Form& Program::screen(const std::string& name)
+{
+    if (Form* f = find(name)) {
+        return *f;
+    }
+    return load(name);
+}
+
+void Program::show(const std::string& name)
+{
+    if (ended_) {
+        return;
+    }
+    Form& f = screen(name);
+    if (!f.isLoaded() || f.visible_) {
+        return;
+    }
+    f.visible_ = true;
+    if (observer_ != nullptr) {
+        observer_->screenShown(f);
+    }
+}
+
+void Program::hide(const std::string& name)
+{
+    if (ended_) {
+        return;
+    }
+    Form& f = screen(name);
+    if (!f.isLoaded() || !f.visible_) {
+        return;
+    }
+    f.visible_ = false;
+    if (observer_ != nullptr) {
+        observer_->screenHidden(f);
+    }
+}
+
+void Program::unload(const std::string& name)
+{
+    auto it = loaded_.find(name);
+    if (it == loaded_.end()) {
+        return;
+    }
+    std::unique_ptr<Form> f = std::move(it->second);
+    loaded_.erase(it);
+    f->loaded_ = false;
+    f->visible_ = false;
+    if (observer_ != nullptr) {
+        observer_->screenUnloaded(*f);
+    }
+    // A handler of this screen may still be running: keep the form alive
+    // until the outermost event is over.
+    retired_.push_back(std::move(f));
+}
+
+void Program::switchScreen(const Steps& steps)
+{
+    for (const Step& step : steps.list()) {
+        if (ended_) {
+            return;
+        }
+        if (!hasScreen(step.screen)) {
+            continue;  // a screen this program does not have: nothing to do
+        }
+        switch (step.op) {
+        case Step::Op::Unload: unload(step.screen); break;
+        case Step::Op::Hide: hide(step.screen); break;
+        case Step::Op::Show: show(step.screen); break;
+        }
+    }
+}
+
+void Program::showHelp(Form& owner)
+{
+    platform_.help(owner, helpFile, helpContents, "");
+}
+
+void Program::exitProgram(Form& owner)
+{
+    if (ended_) {
+        return;
+    }
+    unload(owner.name());
+    endNow();
+}
+
+void Program::endNow()
+{
+    if (ended_) {
+        return;
+    }
+    while (!loaded_.empty()) {
+        unload(loaded_.begin()->first);
+    }
+    ended_ = true;
+    platform_.endProgram();
+}
+
+void Program::message(const Form* owner, const std::string& text)
+{
+    if (!ended_) {
+        platform_.message(owner, title_, text);
+    }
+}
+
+template <typename Fn>
+void Program::dispatch(Fn&& fn)
+{
+    if (ended_) {
+        return;
+    }
+    ++eventDepth_;
+    fn();
+    --eventDepth_;
+    if (eventDepth_ == 0) {
+        // The program never runs on without a window the user can see.
+        if (!ended_ && visibleScreens().empty()) {
+            endNow();
+        }
+        retired_.clear();
+    }
+}
+
+void Program::start(const std::string& firstScreen)
+{
+    dispatch([&] { show(firstScreen); });
+}
+
+void Program::click(const std::string& screen, const std::string& control)
+{
+    dispatch([&] {
+        Form* f = find(screen);
+        if (f == nullptr) {
+            return;
+        }
+        if (f->def().get(control).kind == Kind::Option) {
+            f->select(control);
+        } else {
+            fireClick(*f, control);
+        }
+    });
+}
+
+void Program::edit(const std::string& screen, const std::string& control, const std::string& text)
+{
+    dispatch([&] {
+        if (Form* f = find(screen)) {
+            f->set(control, text);
+        }
+    });
+}
+
+void Program::keyPress(const std::string& screen)
+{
+    dispatch([&] {
+        if (Form* f = find(screen)) {
+            if (const Handler* h = f->def().keyPressHandler()) {
+                (*h)(*f);
+            }
+        }
+    });
+}
+
+void Program::closeWindow(const std::string& screen)
+{
+    dispatch([&] { unload(screen); });
+}
+
+void Program::fireChange(Form& form, const std::string& control)
+{
+    if (ended_ || changeDepth_ >= maxChangeDepth) {
+        return;
+    }
+    if (const Handler* h = form.def().changeHandler(control)) {
+        ++changeDepth_;
+        ++eventDepth_;
+        (*h)(form);
+        --eventDepth_;
+        --changeDepth_;
+    }
+}
+
+void Program::fireClick(Form& form, const std::string& control)
+{
+    if (ended_) {
+        return;
+    }
+    if (const Handler* h = form.def().clickHandler(control)) {
+        ++eventDepth_;
+        (*h)(form);
+        --eventDepth_;
+    }
+}
+
+void Program::notifyControl(Form& form, const std::string& control)
+{
+    if (observer_ != nullptr && form.isLoaded()) {
+        observer_->controlChanged(form, control);
+    }
+}
+
+}  // namespace form

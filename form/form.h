@@ -1,0 +1,183 @@
+// The running screens. A Form is one loaded screen with the current state of
+// its controls; a Program owns the loaded forms and follows the lifecycle and
+// event rules every screen relies on:
+//  - a text change fires the field's change handler, whoever changed it;
+//    assigning the text a field already holds fires nothing;
+//  - handlers nest: an assignment inside a handler runs the field's handler
+//    to completion before the assigning statement goes on;
+//  - a screen is loaded on first use with its design-time values, then its
+//    load handler runs; it counts as loaded before that handler runs;
+//  - reading or writing a field of a screen that is not loaded loads it hidden;
+//  - a handler may unload its own screen and go on running safely.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "form/platform.h"
+#include "form/screen_def.h"
+
+namespace form {
+
+class Program;
+
+struct ControlState {
+    std::string text;
+    Rect rect;
+    bool visible = true;
+    bool enabled = true;
+    bool selected = false;
+};
+
+class Form {
+public:
+    Form(Program& program, const ScreenDef& def);
+
+    const std::string& name() const { return def_.name(); }
+    const ScreenDef& def() const { return def_; }
+    Program& program() const { return program_; }
+
+    bool isVisible() const { return visible_; }
+    // False once the screen has been unloaded; a retired form ignores writes.
+    bool isLoaded() const { return loaded_; }
+
+    const std::string& text(const std::string& control) const;
+    void set(const std::string& control, const std::string& text);
+
+    bool selected(const std::string& option) const;
+    // Selects the option, clears the others of its container, runs its click handler.
+    void select(const std::string& option);
+    // Clears an option without touching the others and without any event.
+    void deselect(const std::string& option);
+
+    const Rect& rect(const std::string& control) const;
+    void move(const std::string& control, int left, int top);
+    bool controlVisible(const std::string& control) const;
+    void setControlVisible(const std::string& control, bool visible);
+
+    // The other screens, loaded hidden on first reference.
+    Form& screen(const std::string& name);
+
+    // Dialog settings of the screen's CommonDialog, kept while it stays loaded.
+    SaveDialogSettings& dialog(const std::string& control = "CommonDialog1");
+
+    const ControlState& state(const std::string& control) const;
+
+private:
+    friend class Program;
+    ControlState& mutableState(const std::string& control);
+
+    Program& program_;
+    const ScreenDef& def_;
+    std::map<std::string, ControlState> controls_;
+    std::map<std::string, SaveDialogSettings> dialogs_;
+    bool visible_ = false;
+    bool loaded_ = true;
+};
+
+// What a renderer needs to hear about, so that the widgets follow the model.
+class Observer {
+public:
+    virtual ~Observer() = default;
+    virtual void screenShown(Form&) {}
+    virtual void screenHidden(Form&) {}
+    virtual void screenUnloaded(Form&) {}
+    virtual void controlChanged(Form&, const std::string& /*control*/) {}
+};
+
+// One step of a list run by SwitchScreen.
+struct Step {
+    enum class Op { Unload, Hide, Show } op;
+    std::string screen;
+};
+
+// Builds step lists in the order they are read: unload(1, 3).show(4)...
+// Numbers name the screens Form1 to Form14.
+class Steps {
+public:
+    Steps& unload(int first, int last = 0);
+    Steps& hide(int first, int last = 0);
+    Steps& show(int screen);
+    Steps& unload(const std::string& screen);
+    Steps& hide(const std::string& screen);
+    Steps& show(const std::string& screen);
+    const std::vector<Step>& list() const { return steps_; }
+
+private:
+    Steps& range(Step::Op op, int first, int last);
+    std::vector<Step> steps_;
+};
+
+class Program {
+public:
+    using Catalog = std::map<std::string, std::function<const ScreenDef&()>>;
+
+    Program(std::string title, Catalog catalog, Platform& platform);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    const std::string& title() const { return title_; }
+    Platform& platform() { return platform_; }
+    void setObserver(Observer* observer) { observer_ = observer; }
+    bool hasScreen(const std::string& name) const { return catalog_.count(name) != 0; }
+
+    // The loaded screen, loading it hidden when it is not.
+    Form& screen(const std::string& name);
+    Form* find(const std::string& name);
+    bool isLoaded(const std::string& name) const;
+    bool isVisible(const std::string& name) const;
+    std::vector<std::string> loadedScreens() const;
+    std::vector<std::string> visibleScreens() const;
+
+    void show(const std::string& name);
+    void hide(const std::string& name);
+    void unload(const std::string& name);
+
+    // Screen operations shared by every screen's buttons.
+    void switchScreen(const Steps& steps);
+    void showHelp(Form& owner);
+    void exitProgram(Form& owner);
+    bool hasEnded() const { return ended_; }
+
+    // A message box with the program's title.
+    void message(const Form* owner, const std::string& text);
+
+    // What the user does. Each runs its handlers to completion; afterwards the
+    // program ends if no window is left visible.
+    void start(const std::string& firstScreen);
+    void click(const std::string& screen, const std::string& control);
+    void edit(const std::string& screen, const std::string& control, const std::string& text);
+    void keyPress(const std::string& screen);
+    void closeWindow(const std::string& screen);
+
+    // Used by Form: runs a handler inside the current event.
+    void fireChange(Form& form, const std::string& control);
+    void fireClick(Form& form, const std::string& control);
+    void notifyControl(Form& form, const std::string& control);
+
+    static constexpr const char* helpFile = "KELVORA.hlp";
+    static constexpr int helpContents = 3;
+
+private:
+    Form& load(const std::string& name);
+    // Runs one user event; ends the program when no window is left.
+    template <typename Fn> void dispatch(Fn&& fn);
+    void endNow();
+
+    std::string title_;
+    Catalog catalog_;
+    Platform& platform_;
+    Observer* observer_ = nullptr;
+    std::map<std::string, std::unique_ptr<Form>> loaded_;
+    std::vector<std::unique_ptr<Form>> retired_;  // unloaded during the current event
+    int eventDepth_ = 0;
+    int changeDepth_ = 0;
+    bool ended_ = false;
+};
+
+}  // namespace form

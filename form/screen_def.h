@@ -1,0 +1,169 @@
+// A screen declared as data: every control with its design-time values, the
+// window's caption and client size, and the handlers the screen reacts with.
+// Nothing here knows about a window system; the renderers read these
+// declarations, the runtime (form.h) gives them life.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace form {
+
+class Form;
+
+enum class Kind {
+    Label,
+    TextBox,
+    Button,
+    Option,
+    Frame,
+    Picture,
+    Image,
+    Line,
+    CommonDialog,
+};
+
+struct Color {
+    std::uint8_t r = 0, g = 0, b = 0;
+    bool operator==(const Color&) const = default;
+};
+
+// Positions and sizes are in twips (1/1440 inch). For a Line the rectangle is
+// read as its two end points: (left, top) to (left + width, top + height).
+struct Rect {
+    int left = 0, top = 0, width = 0, height = 0;
+    bool operator==(const Rect&) const = default;
+};
+
+struct Size {
+    int width = 0, height = 0;
+};
+
+enum class Align { Left, Center, Right };
+
+// Design-time settings of a save dialog (the CommonDialog control).
+struct DialogDesign {
+    std::string defaultExt;
+    std::string filter;
+    std::string initDir = "c:\\";
+};
+
+struct ControlDef {
+    std::string name;           // design-time name, "Label5(1)" for an array element
+    Kind kind = Kind::Label;
+    std::string text;           // caption of labels, buttons, options, frames; text of fields
+    std::string tooltip;
+    Rect rect;
+    std::optional<Color> back;  // background colour; none means the system's
+    std::optional<Color> fore;
+    double fontPoints = 0;      // 0: the screen's default font size
+    bool bold = false;
+    Align align = Align::Left;
+    bool visible = true;
+    bool enabled = true;
+    bool readOnly = false;
+    bool border = true;         // text fields and pictures
+    bool selected = false;      // option buttons at design time
+    bool stretch = false;       // images drawn to the control's size
+    std::string container;      // "" for the window itself, else a Frame or Picture
+    std::string picture;        // name of the picture shown by an Image or Picture
+    std::string prompt;         // the label that asks for this field
+    int tabIndex = -1;          // -1: not in the tab order
+    DialogDesign dialog;        // CommonDialog only
+
+    // Chained setters, so that a screen reads like its table of controls.
+    ControlDef& at(int left, int top, int width, int height);
+    ControlDef& tooltipText(std::string tip);
+    ControlDef& backColor(std::uint8_t r, std::uint8_t g, std::uint8_t b);
+    ControlDef& foreColor(std::uint8_t r, std::uint8_t g, std::uint8_t b);
+    ControlDef& font(double points, bool isBold = false);
+    ControlDef& centered();
+    ControlDef& rightAligned();
+    ControlDef& hidden();
+    ControlDef& disabled();
+    ControlDef& readOnlyField();
+    ControlDef& noBorder();
+    ControlDef& inside(std::string containerName);
+    ControlDef& image(std::string pictureName, bool stretched = false);
+    ControlDef& promptedBy(std::string labelName);
+    ControlDef& tab(int index);
+    ControlDef& checked();
+};
+
+using Handler = std::function<void(Form&)>;
+
+class ScreenDef {
+public:
+    ScreenDef(std::string name, std::string caption, Size client);
+
+    const std::string& name() const { return name_; }
+    const std::string& caption() const { return caption_; }
+    Size client() const { return client_; }
+
+    // Where the window first appears; none means centred on the screen.
+    const std::optional<std::pair<int, int>>& position() const { return position_; }
+    void placeAt(int left, int top) { position_ = {left, top}; }
+    // Let the window system place the window, as it does with new windows.
+    void placedBySystem() { systemPlaced_ = true; }
+    bool isSystemPlaced() const { return systemPlaced_; }
+
+    ControlDef& label(const std::string& name, std::string caption);
+    ControlDef& text(const std::string& name, std::string text);
+    ControlDef& button(const std::string& name, std::string caption);
+    ControlDef& option(const std::string& name, std::string caption);
+    ControlDef& frame(const std::string& name, std::string caption);
+    ControlDef& picture(const std::string& name);
+    ControlDef& imageBox(const std::string& name);
+    ControlDef& line(const std::string& name, int x1, int y1, int x2, int y2);
+    ControlDef& dialog(const std::string& name, std::string defaultExt, std::string filter);
+
+    void onLoad(Handler h) { load_ = std::move(h); }
+    void onClick(const std::string& control, Handler h) { clicks_[control] = std::move(h); }
+    void onChange(const std::string& control, Handler h) { changes_[control] = std::move(h); }
+    void onKeyPress(Handler h) { keyPress_ = std::move(h); }
+
+    const std::vector<ControlDef>& controls() const { return controls_; }
+    const ControlDef* find(const std::string& control) const;
+    const ControlDef& get(const std::string& control) const;  // throws on unknown names
+
+    const Handler* loadHandler() const { return load_ ? &load_ : nullptr; }
+    const Handler* clickHandler(const std::string& control) const;
+    const Handler* changeHandler(const std::string& control) const;
+    const Handler* keyPressHandler() const { return keyPress_ ? &keyPress_ : nullptr; }
+
+private:
+    ControlDef& add(const std::string& name, Kind kind, std::string text);
+
+    std::string name_;
+    std::string caption_;
+    Size client_;
+    std::optional<std::pair<int, int>> position_;
+    bool systemPlaced_ = false;
+    std::vector<ControlDef> controls_;
+    std::map<std::string, std::size_t> index_;
+    Handler load_;
+    Handler keyPress_;
+    std::map<std::string, Handler> clicks_;
+    std::map<std::string, Handler> changes_;
+};
+
+// The colours every screen shares.
+namespace colors {
+inline constexpr Color band{192, 192, 255};
+inline constexpr Color help{255, 255, 0};
+inline constexpr Color back{255, 128, 0};
+inline constexpr Color next{128, 128, 255};
+inline constexpr Color save{128, 255, 128};
+inline constexpr Color lightGreen{192, 255, 192};
+inline constexpr Color green{0, 255, 0};
+inline constexpr Color grey{192, 192, 192};
+inline constexpr Color pink{255, 128, 255};
+}  // namespace colors
+
+ControlDef& paint(ControlDef& c, Color color);
+
+}  // namespace form

@@ -1,0 +1,66 @@
+#include "output/save_document.h"
+
+#include "output/cp932.h"
+
+namespace output {
+
+std::string fieldTitle(const form::Form& screen, const std::string& control)
+{
+    const form::ControlDef& def = screen.def().get(control);
+    if (!def.prompt.empty()) {
+        return screen.text(def.prompt);
+    }
+    return control;
+}
+
+bool checkEncodable(form::Form& screen, const Document& lines)
+{
+    for (const std::string& line : lines) {
+        const std::optional<std::string> bad = firstUnencodable(line);
+        if (!bad) {
+            continue;
+        }
+        std::string where;
+        for (const form::ControlDef& c : screen.def().controls()) {
+            if (c.kind == form::Kind::TextBox &&
+                screen.text(c.name).find(*bad) != std::string::npos) {
+                where = "「" + fieldTitle(screen, c.name) + "」の";
+                break;
+            }
+        }
+        screen.program().message(&screen, where + "文字「" + *bad +
+                                              "」はShift_JISで保存できません。"
+                                              "この文字を別の文字に直してから保存してください。");
+        return false;
+    }
+    return true;
+}
+
+void SaveDocument(form::Form& screen, const Document& lines,
+                  const std::optional<std::string>& filterAfter)
+{
+    form::Program& program = screen.program();
+    if (!checkEncodable(screen, lines)) {
+        return;
+    }
+    form::SaveDialogSettings& dialog = screen.dialog();
+    dialog.cancelError = true;
+    dialog.title = "名前をつけて保存";
+    const std::optional<std::string> chosen = program.platform().chooseSaveFile(screen, dialog);
+    if (!chosen) {
+        program.message(&screen, "キャンセルされました");
+        return;
+    }
+    if (filterAfter) {
+        dialog.filter = *filterAfter;
+    }
+    dialog.fileName = *chosen;
+    const FsResult written = WriteDocument(*chosen, lines);
+    if (written) {
+        program.message(&screen, *chosen + "を保存しました。");
+    } else {
+        program.message(&screen, *chosen + "を保存できませんでした。\n" + written.reason);
+    }
+}
+
+}  // namespace output
