@@ -1,0 +1,136 @@
+// The three menus between the metafile screens and the page screens. They
+// only route: each button runs one step list, and which screens a list hides
+// rather than unloads decides whose contents survive a detour.
+#include <string>
+#include <vector>
+
+#include "app/catalog.h"
+#include "app/screen_ops.h"
+
+namespace app {
+
+namespace {
+
+using form::colors::band;
+
+struct Choice {
+    const char* button;
+    const char* caption;
+    form::Color color;
+};
+
+constexpr int menuWidth = 4695;
+constexpr int choiceTop = 840;
+constexpr int choiceStride = 840;
+constexpr int bandHeight = 1095;
+
+// A menu window: the title, the choices one under the other, and on the band
+// at the bottom the way back to the top menu and the exit button.
+form::ScreenDef menuWindow(const char* screen, const char* caption, const char* title,
+                           const std::vector<Choice>& choices, const char* topButton,
+                           const char* topCaption, const char* exitButton)
+{
+    const int bandTop = choiceTop + static_cast<int>(choices.size()) * choiceStride + 120;
+    form::ScreenDef s{screen, caption, {menuWidth, bandTop + bandHeight}};
+    s.label("Label1", title).at(240, 120, menuWidth - 480, 495).centered().font(18, true);
+    int tab = 0;
+    int top = choiceTop;
+    for (const Choice& c : choices) {
+        paint(s.button(c.button, c.caption).at(600, top, menuWidth - 1200, 615).tab(tab++), c.color);
+        top += choiceStride;
+    }
+    // The band is drawn first of the bottom row so that the buttons lie on it.
+    paint(s.label("Label2", "").at(0, bandTop, menuWidth, bandHeight), band);
+    paint(s.button(topButton, topCaption).at(480, bandTop + 360, 2175, 375).tab(tab++), form::colors::back);
+    paint(s.button(exitButton, "終了").at(2880, bandTop + 360, 1335, 375).tab(tab++), form::colors::grey);
+    return s;
+}
+
+// Runs the list of a choice only when this build has the screen it leads to.
+// Without it the list would close the menu and leave no window in its place,
+// which ends the program.
+void openScreen(form::Form& menu, const char* target, const form::Steps& steps)
+{
+    if (menu.program().hasScreen(target)) {
+        SwitchScreen(menu, steps);
+    }
+}
+
+}  // namespace
+
+const form::ScreenDef& htmlMenu()
+{
+    static const form::ScreenDef screen = [] {
+        form::ScreenDef s = menuWindow("Form4", "ｈｔｍ作成選択", "簡単html選択",
+                                       {{"Command1", "ポップアップ形式（文字式）", form::colors::save},
+                                        {"Command2", "エンベッド形式　（TV形式）", form::colors::next},
+                                        {"Command3", "その他", form::colors::pink}},
+                                       "Command4", "topメニューに戻る", "Command5");
+        // The page screens are hidden, not unloaded, so that both keep what
+        // the user typed while the user switches between them.
+        s.onClick("Command1", [](form::Form& f) {
+            openScreen(f, "Form5", form::Steps().unload(1, 3).hide(4).show(5).hide(6).unload(7, 13));
+        });
+        s.onClick("Command2", [](form::Form& f) {
+            openScreen(f, "Form6", form::Steps().unload(1, 3).hide(4, 5).show(6).unload(7, 13));
+        });
+        s.onClick("Command3", [](form::Form& f) {
+            openScreen(f, "Form10", form::Steps().unload(1, 9).show(10).unload(11, 13));
+        });
+        s.onClick("Command4", [](form::Form& f) {
+            SwitchScreen(f, form::Steps().show(1).hide(2, 3).unload(4, 13));
+        });
+        s.onClick("Command5", [](form::Form& f) { ExitProgram(f); });
+        return s;
+    }();
+    return screen;
+}
+
+const form::ScreenDef& detailedHtmlMenu()
+{
+    static const form::ScreenDef screen = [] {
+        form::ScreenDef s = menuWindow("Form7", "詳細ｈｔｍ作成選択", "詳細html選択",
+                                       {{"Command1", "ポップアップ形式（文字式）", form::colors::save},
+                                        {"Command2", "エンベッド形式　（TV形式）", form::colors::next}},
+                                       "Command4", "topに戻る", "Command5");
+        s.onClick("Command1", [](form::Form& f) {
+            openScreen(f, "Form8",
+                       form::Steps().unload(1, 2).hide(3).unload(4).unload(6, 7).show(8).hide(9).unload(10, 13));
+        });
+        // This menu stays open beside the embed page.
+        s.onClick("Command2", [](form::Form& f) {
+            openScreen(f, "Form9",
+                       form::Steps().unload(1, 2).hide(3).unload(4).unload(6).hide(8).show(9).unload(10, 13));
+        });
+        s.onClick("Command4", [](form::Form& f) {
+            SwitchScreen(f, form::Steps().show(1).unload(2, 13));
+        });
+        s.onClick("Command5", [](form::Form& f) { ExitProgram(f); });
+        return s;
+    }();
+    return screen;
+}
+
+const form::ScreenDef& otherFormatsMenu()
+{
+    static const form::ScreenDef screen = [] {
+        form::ScreenDef s = menuWindow("Form10", "その他の形式メニュー", "その他の形式",
+                                       {{"Command1", "ポップアップ上級htm", form::colors::save},
+                                        {"Command2", "エンベッド上級htm", form::colors::next}},
+                                       "Command4", "topに戻る", "Command3");
+        s.onClick("Command1", [](form::Form& f) {
+            openScreen(f, "Form11", form::Steps().unload(1, 10).show(11).unload(12));
+        });
+        s.onClick("Command2", [](form::Form& f) {
+            openScreen(f, "Form12", form::Steps().unload(1, 11).show(12));
+        });
+        s.onClick("Command4", [](form::Form& f) {
+            SwitchScreen(f, form::Steps().show(1).unload(2, 12));
+        });
+        s.onClick("Command3", [](form::Form& f) { ExitProgram(f); });
+        return s;
+    }();
+    return screen;
+}
+
+}  // namespace app

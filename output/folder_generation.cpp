@@ -1,0 +1,128 @@
+#include "output/folder_generation.h"
+
+#include "output/cp932.h"
+#include "output/save_document.h"
+
+namespace output {
+
+namespace {
+
+bool holdsSeparator(const std::string& name)
+{
+    // Both separators, whatever the platform: a name that means a sub-folder
+    // on one machine would mean it on the user's web site too.
+    return name.find_first_of(std::string("/\\\0", 3)) != std::string::npos;
+}
+
+bool checkInputs(form::Form& screen, const std::vector<NamedInput>& inputs)
+{
+    for (const NamedInput& input : inputs) {
+        if (const std::optional<std::string> bad = firstUnencodable(input.text)) {
+            screen.program().message(&screen, "「" + input.title + "」の文字「" + *bad +
+                                                  "」はShift_JISで書き込めません。" + input.advice);
+            return false;
+        }
+    }
+    return true;
+}
+
+// Takes back what this run created, newest first. Says what could not be
+// removed, so that the user is not left guessing about stray files.
+std::string rollBack(const std::vector<std::string>& createdFiles, const std::string& folder)
+{
+    FileSystem& fs = fileSystem();
+    std::string leftOver;
+    for (auto it = createdFiles.rbegin(); it != createdFiles.rend(); ++it) {
+        if (FsResult removed = fs.removeFile(*it); !removed) {
+            leftOver += "\n「" + *it + "」を削除できませんでした。" + removed.reason;
+        }
+    }
+    if (FsResult removed = fs.removeFolder(folder); !removed) {
+        leftOver += "\n「" + folder + "」を削除できませんでした。" + removed.reason;
+    }
+    if (leftOver.empty()) {
+        return "\n作成途中のフォルダーとファイルは削除しました。";
+    }
+    return leftOver;
+}
+
+}  // namespace
+
+std::string joinPath(const std::string& folder, const std::string& name)
+{
+    if (!folder.empty() && (folder.back() == '/' || folder.back() == '\\')) {
+        return folder + name;
+    }
+    return folder + form::pathSeparator + name;
+}
+
+bool checkFolderName(form::Form& screen, const std::string& name)
+{
+    form::Program& program = screen.program();
+    if (name.empty()) {
+        program.message(&screen, "記入しましょう。");
+        return false;
+    }
+    if (holdsSeparator(name)) {
+        program.message(&screen, "名前に「/」や「\\」は使えません。"
+                                 "ビデオファイルの名前だけを拡張子抜きで記入してください。");
+        return false;
+    }
+    if (name == "." || name == "..") {
+        program.message(&screen, "「" + name + "」はフォルダーの名前にできません。"
+                                               "ビデオファイルの名前を記入してください。");
+        return false;
+    }
+    return true;
+}
+
+bool GenerateFolder(form::Form& screen, const FolderJob& job)
+{
+    form::Program& program = screen.program();
+    if (!checkFolderName(screen, job.name)) {
+        return false;
+    }
+    if (job.refusal) {
+        program.message(&screen, *job.refusal);
+        return false;
+    }
+    if (!checkInputs(screen, job.inputs)) {
+        return false;
+    }
+    for (const FolderFile& file : job.files) {
+        if (!checkEncodable(screen, file.lines)) {
+            return false;
+        }
+    }
+    FileSystem& fs = fileSystem();
+    const std::string folder = joinPath(job.programFolder, job.name);
+    if (fs.exists(folder)) {
+        program.message(&screen, "「" + folder + "」はすでにあります。"
+                                 "中のファイルはそのままにしてあります。"
+                                 "別の名前を記入するか、そのフォルダーを移してから作成してください。");
+        return false;
+    }
+
+    if (FsResult created = fs.createFolder(folder); !created) {
+        // Not ours: whatever stands at that path now is left alone.
+        program.message(&screen, "フォルダー「" + folder + "」を作成できませんでした。\n" +
+                                     created.reason);
+        return false;
+    }
+    std::vector<std::string> written;
+    for (const FolderFile& file : job.files) {
+        const std::string path = joinPath(folder, file.name);
+        if (FsResult result = WriteDocument(path, file.lines); !result) {
+            program.message(&screen, "「" + path + "」を保存できませんでした。\n" + result.reason +
+                                         rollBack(written, folder));
+            return false;
+        }
+        written.push_back(path);
+    }
+    for (const std::string& text : job.doneMessages) {
+        program.message(&screen, text);
+    }
+    return true;
+}
+
+}  // namespace output

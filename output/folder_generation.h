@@ -1,0 +1,55 @@
+// Writing a new folder of documents in one action, as the one-shot generator
+// and kelvquick do: the folder is named after the video and lies inside the
+// program folder. Every check that can refuse the job runs before anything
+// is created; a failure on disk takes back what the run created, so that the
+// user can simply press again once the cause is gone, and nothing that was
+// there before the run is ever touched.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "form/form.h"
+#include "output/document_writer.h"
+
+namespace output {
+
+// One file of the new folder: its name inside the folder and its lines.
+struct FolderFile {
+    std::string name;
+    Document lines;
+};
+
+// A text the user supplied (or the machine did), named as the user knows it,
+// for the message that points at a character code page 932 cannot hold.
+struct NamedInput {
+    std::string title;   // "ビデオファイル名"
+    std::string text;
+    std::string advice;  // what the user can do about it
+};
+
+struct FolderJob {
+    std::string programFolder;
+    std::string name;                       // the folder's name, exactly as typed
+    std::vector<FolderFile> files;          // written in this order
+    std::vector<NamedInput> inputs;         // checked for code page 932 first
+    std::optional<std::string> refusal;     // a problem the screen found in its own fields
+    std::vector<std::string> doneMessages;  // shown once every file is written
+};
+
+// The folder's path for a name: folder, separator, name; a folder that ends
+// in a separator already (a root) gets no second one.
+std::string joinPath(const std::string& folder, const std::string& name);
+
+// Refuses, with a message to the user, a name that cannot be a folder of its
+// own inside the program folder: the empty name, a name holding a separator,
+// "." and "..". A name of spaces is a name.
+bool checkFolderName(form::Form& screen, const std::string& name);
+
+// Runs the checks (name, the screen's refusal, code page 932, an existing
+// folder), then creates the folder and writes the files in order. Returns
+// true when every file was written and the done messages were shown.
+bool GenerateFolder(form::Form& screen, const FolderJob& job);
+
+}  // namespace output

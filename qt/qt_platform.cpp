@@ -1,0 +1,115 @@
+#include "qt/qt_platform.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QTranslator>
+
+#include "form/form.h"
+#include "qt/help_viewer.h"
+#include "qt/renderer.h"
+
+// The pictures live in the Qt library, which the linker would leave out of
+// the programs unless something refers to them.
+static void initPictures()
+{
+    Q_INIT_RESOURCE(pictures);
+}
+
+namespace kelvqt {
+
+QWidget* QtPlatform::windowOf(const form::Form* f) const
+{
+    if (f == nullptr || renderer_ == nullptr) {
+        return nullptr;
+    }
+    QWidget* w = renderer_->window(f->name());
+    return w != nullptr && w->isVisible() ? w : nullptr;
+}
+
+QStringList QtPlatform::nameFilters(const std::string& filter)
+{
+    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        // With the details hidden, the dialog shows only the text before the
+        // last parenthesised pattern: the description exactly as stored.
+        filters << parts[i] + QStringLiteral(" (") + parts[i + 1] + QStringLiteral(")");
+    }
+    return filters;
+}
+
+std::optional<std::string> QtPlatform::chooseSaveFile(const form::Form& owner,
+                                                      const form::SaveDialogSettings& settings)
+{
+    QFileDialog dialog(windowOf(&owner), QString::fromStdString(settings.title));
+    dialog.setObjectName(QStringLiteral("saveDialog"));
+    // Qt's own dialog behaves the same on every desktop: filters shown as
+    // stored, the default extension, the replace prompt.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(nameFilters(settings.filter));
+    dialog.setDefaultSuffix(QString::fromStdString(settings.defaultExt));
+    if (!settings.fileName.empty()) {
+        const QFileInfo last(QString::fromStdString(settings.fileName));
+        dialog.setDirectory(last.absolutePath());
+        dialog.selectFile(last.fileName());
+    } else if (settings.initDir == "c:\\" || settings.initDir.empty()) {
+        // The drive root of the design stands for the user's home here.
+        dialog.setDirectory(QDir::homePath());
+    } else {
+        dialog.setDirectory(QString::fromStdString(settings.initDir));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().constFirst().toStdString();
+}
+
+void QtPlatform::message(const form::Form* owner, const std::string& title, const std::string& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text),
+                    QMessageBox::Ok, windowOf(owner));
+    box.setObjectName(QStringLiteral("messageBox"));
+    box.exec();
+}
+
+void QtPlatform::help(const form::Form& owner, const std::string& file, int command, const std::string&)
+{
+    showHelpFile(windowOf(&owner), QString::fromStdString(file), command);
+}
+
+std::string QtPlatform::programFolder()
+{
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString();
+}
+
+void QtPlatform::endProgram()
+{
+    if (onEnd) {
+        onEnd();
+    }
+}
+
+void setUpApplication(QApplication& app)
+{
+    initPictures();
+    QFont font(QStringLiteral("Noto Sans CJK JP"), 9);
+    font.setStyleHint(QFont::SansSerif);
+    app.setFont(font);
+
+    static QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        app.installTranslator(&qtTranslator);
+    }
+    app.setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.svg")));
+    app.setQuitOnLastWindowClosed(false);
+}
+
+}  // namespace kelvqt

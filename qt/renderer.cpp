@@ -1,0 +1,506 @@
+#include "qt/renderer.h"
+
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QFile>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSvgRenderer>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace kelvqt {
+
+using form::ControlDef;
+using form::Kind;
+
+int px(int twips)
+{
+    return static_cast<int>(std::lround(twips / 15.0));
+}
+
+namespace {
+
+const char* screenProperty = "kelvoraScreen";
+
+QString qs(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+QString rgb(const form::Color& c)
+{
+    return QStringLiteral("rgb(%1, %2, %3)").arg(c.r).arg(c.g).arg(c.b);
+}
+
+// A picture from the program's resources, drawn at the given size so that
+// vector pictures stay sharp at any scale.
+QPixmap pictureFor(const std::string& name, QSize size, qreal ratio)
+{
+    if (name.empty() || size.isEmpty()) {
+        return {};
+    }
+    const QString svg = QStringLiteral(":/pictures/%1.svg").arg(qs(name));
+    if (QFile::exists(svg)) {
+        QPixmap pm(size * ratio);
+        pm.fill(Qt::transparent);
+        QSvgRenderer renderer(svg);
+        QPainter painter(&pm);
+        renderer.render(&painter);
+        pm.setDevicePixelRatio(ratio);
+        return pm;
+    }
+    const QString png = QStringLiteral(":/pictures/%1.png").arg(qs(name));
+    if (QFile::exists(png)) {
+        return QPixmap(png).scaled(size * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    return {};
+}
+
+// A straight line between two points of its bounding box.
+class LineWidget : public QWidget {
+public:
+    LineWidget(const ControlDef& def, QWidget* parent) : QWidget(parent), def_(def)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        const form::Color c = def_.fore.value_or(form::Color{0, 0, 0});
+        p.setPen(QPen(QColor(c.r, c.g, c.b), 1));
+        const int w = width() - 1;
+        const int h = height() - 1;
+        const bool down = (def_.rect.width >= 0) == (def_.rect.height >= 0);
+        if (down) {
+            p.drawLine(0, 0, w, h);
+        } else {
+            p.drawLine(0, h, w, 0);
+        }
+    }
+
+private:
+    const ControlDef& def_;
+};
+
+}  // namespace
+
+// One screen's window: fixed client size, its caption, and the frame's close
+// button and key presses reported to the program.
+class ScreenWindow : public QWidget {
+public:
+    ScreenWindow(Renderer& renderer, const form::ScreenDef& def)
+        : QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint), renderer_(renderer), def_(def)
+    {
+        setObjectName(qs(def.name()));
+        setWindowTitle(qs(def.caption()));
+        setFixedSize(px(def.client().width), px(def.client().height));
+        setAttribute(Qt::WA_DeleteOnClose, false);
+    }
+
+    QWidget* control(const std::string& name) const
+    {
+        auto it = controls.find(name);
+        return it == controls.end() ? nullptr : it->second;
+    }
+
+    std::map<std::string, QWidget*> controls;
+    bool placed = false;
+
+protected:
+    void closeEvent(QCloseEvent* event) override
+    {
+        // The model decides: it unloads the screen, which hides and then
+        // deletes this window.
+        event->ignore();
+        renderer_.userClosed(def_.name());
+    }
+
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        renderer_.userKeyPress(def_.name());
+        QWidget::keyPressEvent(event);
+    }
+
+private:
+    Renderer& renderer_;
+    const form::ScreenDef& def_;
+};
+
+Renderer::Renderer(form::Program& program) : program_(program)
+{
+    program_.setObserver(this);
+}
+
+Renderer::~Renderer()
+{
+    program_.setObserver(nullptr);
+    for (auto& [name, w] : windows_) {
+        delete w.data();
+    }
+}
+
+QWidget* Renderer::window(const std::string& screen) const
+{
+    auto it = windows_.find(screen);
+    return it == windows_.end() ? nullptr : it->second.data();
+}
+
+ScreenWindow* Renderer::build(form::Form& f)
+{
+    const form::ScreenDef& def = f.def();
+    auto* win = new ScreenWindow(*this, def);
+    const qreal ratio = win->devicePixelRatioF();
+
+    // Containers first, so that their children find them.
+    std::vector<const ControlDef*> order;
+    for (const ControlDef& c : def.controls()) {
+        order.push_back(&c);
+    }
+    std::stable_sort(order.begin(), order.end(), [](const ControlDef* a, const ControlDef* b) {
+        return a->container.empty() && !b->container.empty();
+    });
+
+    for (const ControlDef* cp : order) {
+        const ControlDef& c = *cp;
+        QWidget* parent = win;
+        if (!c.container.empty()) {
+            if (QWidget* container = win->control(c.container)) {
+                parent = container;
+            }
+        }
+        QWidget* w = nullptr;
+        switch (c.kind) {
+        case Kind::Label: {
+            auto* label = new QLabel(parent);
+            label->setWordWrap(true);
+            label->setAlignment((c.align == form::Align::Center  ? Qt::AlignHCenter
+                                 : c.align == form::Align::Right ? Qt::AlignRight
+                                                                 : Qt::AlignLeft) |
+                                Qt::AlignTop);
+            w = label;
+            break;
+        }
+        case Kind::TextBox: {
+            auto* edit = new QLineEdit(parent);
+            edit->setReadOnly(c.readOnly);
+            edit->setFrame(c.border);
+            if (!c.readOnly) {
+                const std::string screen = def.name();
+                const std::string name = c.name;
+                QObject::connect(edit, &QLineEdit::textEdited, this,
+                                 [this, screen, name](const QString& text) { userEdited(screen, name, text); });
+            }
+            w = edit;
+            break;
+        }
+        case Kind::Button: {
+            auto* button = new QPushButton(parent);
+            const std::string screen = def.name();
+            const std::string name = c.name;
+            QObject::connect(button, &QPushButton::clicked, this,
+                             [this, screen, name] { userClicked(screen, name); });
+            w = button;
+            break;
+        }
+        case Kind::Option: {
+            auto* option = new QRadioButton(parent);
+            // The model keeps the group exclusive; the widget only shows it.
+            option->setAutoExclusive(false);
+            const std::string screen = def.name();
+            const std::string name = c.name;
+            QObject::connect(option, &QRadioButton::clicked, this,
+                             [this, screen, name] { userClicked(screen, name); });
+            w = option;
+            break;
+        }
+        case Kind::Frame: {
+            auto* frame = new QGroupBox(parent);
+            w = frame;
+            break;
+        }
+        case Kind::Picture:
+        case Kind::Image: {
+            auto* picture = new QLabel(parent);
+            picture->setScaledContents(false);
+            if (c.kind == Kind::Picture && c.border) {
+                picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            }
+            w = picture;
+            break;
+        }
+        case Kind::Line:
+            w = new LineWidget(c, parent);
+            break;
+        case Kind::CommonDialog:
+            break;
+        }
+        if (w == nullptr) {
+            continue;
+        }
+        w->setObjectName(qs(c.name));
+        w->setProperty(screenProperty, qs(def.name()));
+        if (!c.tooltip.empty()) {
+            w->setToolTip(qs(c.tooltip));
+        }
+        if (c.fontPoints > 0 || c.bold) {
+            QFont font = w->font();
+            if (c.fontPoints > 0) {
+                font.setPointSizeF(c.fontPoints);
+            }
+            font.setBold(c.bold);
+            w->setFont(font);
+        }
+        QString style;
+        if (c.back) {
+            if (c.kind == Kind::Button) {
+                style += QStringLiteral("QPushButton { background-color: %1; border: 1px solid #707070; "
+                                        "border-radius: 2px; color: black; }"
+                                        "QPushButton:pressed { border: 2px inset #505050; }"
+                                        "QPushButton:focus { border: 1px dotted black; }")
+                             .arg(rgb(*c.back));
+            } else {
+                QPalette pal = w->palette();
+                pal.setColor(QPalette::Window, QColor(c.back->r, c.back->g, c.back->b));
+                pal.setColor(QPalette::Base, QColor(c.back->r, c.back->g, c.back->b));
+                w->setPalette(pal);
+                w->setAutoFillBackground(true);
+            }
+        }
+        if (c.fore) {
+            QPalette pal = w->palette();
+            pal.setColor(QPalette::WindowText, QColor(c.fore->r, c.fore->g, c.fore->b));
+            pal.setColor(QPalette::Text, QColor(c.fore->r, c.fore->g, c.fore->b));
+            w->setPalette(pal);
+        }
+        if (!style.isEmpty()) {
+            w->setStyleSheet(style);
+        }
+        if (c.kind == Kind::Label || c.kind == Kind::Picture || c.kind == Kind::Image ||
+            c.kind == Kind::Frame) {
+            w->installEventFilter(this);
+        }
+        if (c.kind == Kind::TextBox && !c.prompt.empty()) {
+            w->setAccessibleName(qs(f.text(c.prompt)));
+        }
+        if (c.tabIndex < 0) {
+            w->setFocusPolicy(Qt::NoFocus);
+        }
+        win->controls[c.name] = w;
+    }
+
+    // Pictures once sizes are known.
+    for (const ControlDef& c : def.controls()) {
+        if ((c.kind == Kind::Picture || c.kind == Kind::Image) && !c.picture.empty()) {
+            if (auto* label = qobject_cast<QLabel*>(win->control(c.name))) {
+                const QSize size(px(c.rect.width), px(c.rect.height));
+                label->setPixmap(pictureFor(c.picture, size, ratio));
+            }
+        }
+    }
+
+    // Keyboard order as declared; focus starts at the first.
+    std::vector<const ControlDef*> tabbed;
+    for (const ControlDef& c : def.controls()) {
+        if (c.tabIndex >= 0 && win->control(c.name) != nullptr) {
+            tabbed.push_back(&c);
+        }
+    }
+    std::stable_sort(tabbed.begin(), tabbed.end(),
+                     [](const ControlDef* a, const ControlDef* b) { return a->tabIndex < b->tabIndex; });
+    for (std::size_t i = 1; i < tabbed.size(); ++i) {
+        QWidget::setTabOrder(win->control(tabbed[i - 1]->name), win->control(tabbed[i]->name));
+    }
+    if (!tabbed.empty()) {
+        win->control(tabbed.front()->name)->setFocus();
+    }
+
+    windows_[def.name()] = win;
+    for (const ControlDef& c : def.controls()) {
+        syncControl(f, c.name);
+    }
+    return win;
+}
+
+void Renderer::syncControl(form::Form& f, const std::string& control)
+{
+    auto it = windows_.find(f.name());
+    if (it == windows_.end() || it->second.isNull()) {
+        return;
+    }
+    ScreenWindow* win = it->second;
+    QWidget* w = win->control(control);
+    if (w == nullptr) {
+        return;
+    }
+    const ControlDef& def = f.def().get(control);
+    const form::ControlState& s = f.state(control);
+    const QString text = qs(s.text);
+    switch (def.kind) {
+    case Kind::Label:
+        static_cast<QLabel*>(w)->setText(text);
+        break;
+    case Kind::TextBox: {
+        auto* edit = static_cast<QLineEdit*>(w);
+        if (edit->text() != text) {
+            const int cursor = edit->cursorPosition();
+            edit->setText(text);
+            edit->setCursorPosition(std::min<int>(cursor, static_cast<int>(text.size())));
+        }
+        break;
+    }
+    case Kind::Button:
+        static_cast<QPushButton*>(w)->setText(text);
+        break;
+    case Kind::Option: {
+        auto* option = static_cast<QRadioButton*>(w);
+        option->setText(text);
+        option->setChecked(s.selected);
+        break;
+    }
+    case Kind::Frame:
+        static_cast<QGroupBox*>(w)->setTitle(text);
+        break;
+    default:
+        break;
+    }
+    w->setEnabled(s.enabled);
+
+    // Lines keep their end points; everything else its rectangle.
+    form::Rect r = s.rect;
+    if (def.kind == Kind::Line) {
+        const int x = std::min(r.left, r.left + r.width);
+        const int y = std::min(r.top, r.top + r.height);
+        w->setGeometry(px(x), px(y), std::max(1, px(std::abs(r.width))) + 1,
+                       std::max(1, px(std::abs(r.height))) + 1);
+    } else {
+        w->setGeometry(px(r.left), px(r.top), px(r.width), px(r.height));
+    }
+
+    // A control wholly outside the window's client area can never be seen;
+    // it takes no space and no focus, so nobody types into it blindly.
+    bool inView = true;
+    if (def.container.empty()) {
+        const form::Size client = f.def().client();
+        inView = r.left < client.width && r.top < client.height && r.left + std::abs(r.width) > 0 &&
+                 r.top + std::abs(r.height) > 0;
+    }
+    w->setVisible(s.visible && inView);
+}
+
+void Renderer::syncAll(const std::string& screen)
+{
+    if (form::Form* f = program_.find(screen)) {
+        for (const ControlDef& c : f->def().controls()) {
+            syncControl(*f, c.name);
+        }
+    }
+}
+
+void Renderer::screenShown(form::Form& f)
+{
+    ScreenWindow* win = static_cast<ScreenWindow*>(window(f.name()));
+    if (win == nullptr) {
+        win = build(f);
+    }
+    if (!win->placed) {
+        win->placed = true;
+        const form::ScreenDef& def = f.def();
+        if (def.position()) {
+            win->move(px(def.position()->first), px(def.position()->second));
+        } else if (!def.isSystemPlaced()) {
+            if (QScreen* screen = QGuiApplication::primaryScreen()) {
+                const QRect area = screen->availableGeometry();
+                win->move(area.center() - QPoint(win->width() / 2, win->height() / 2));
+            }
+        }
+    }
+    win->show();
+    win->raise();
+    win->activateWindow();
+}
+
+void Renderer::screenHidden(form::Form& f)
+{
+    if (QWidget* win = window(f.name())) {
+        win->hide();
+    }
+}
+
+void Renderer::screenUnloaded(form::Form& f)
+{
+    auto it = windows_.find(f.name());
+    if (it == windows_.end()) {
+        return;
+    }
+    QPointer<ScreenWindow> win = it->second;
+    windows_.erase(it);
+    if (win) {
+        win->hide();
+        // The click that unloads a screen may come from one of its own
+        // widgets: delete the window once that event is over.
+        win->deleteLater();
+    }
+}
+
+void Renderer::controlChanged(form::Form& f, const std::string& control)
+{
+    syncControl(f, control);
+}
+
+bool Renderer::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton) {
+            const QString screen = watched->property(screenProperty).toString();
+            if (!screen.isEmpty()) {
+                // Consumed here, so that a click on a label inside a frame is
+                // not also a click on the frame.
+                userClicked(screen.toStdString(), watched->objectName().toStdString());
+                return true;
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void Renderer::userClicked(const std::string& screen, const std::string& control)
+{
+    program_.click(screen, control);
+    // An option the user clicked shows the model's choice, also when the
+    // click did not change it.
+    syncAll(screen);
+}
+
+void Renderer::userEdited(const std::string& screen, const std::string& control, const QString& text)
+{
+    program_.edit(screen, control, text.toStdString());
+    if (form::Form* f = program_.find(screen)) {
+        syncControl(*f, control);
+    }
+}
+
+void Renderer::userKeyPress(const std::string& screen)
+{
+    program_.keyPress(screen);
+}
+
+void Renderer::userClosed(const std::string& screen)
+{
+    program_.closeWindow(screen);
+}
+
+}  // namespace kelvqt

@@ -1,0 +1,54 @@
+// Shows any declared screen as a Qt window and hands the user's actions to
+// the program. Nothing here knows a particular screen: every window is built
+// from its declaration, and every change in the model shows at once.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include <map>
+#include <string>
+
+#include "form/form.h"
+
+namespace kelvqt {
+
+// Twips to device-independent pixels (1440 twips to the inch at 96 dpi).
+int px(int twips);
+
+class ScreenWindow;
+
+class Renderer : public QObject, public form::Observer {
+    Q_OBJECT
+public:
+    explicit Renderer(form::Program& program);
+    ~Renderer() override;
+
+    // The window of a loaded screen, or null when it has none yet.
+    QWidget* window(const std::string& screen) const;
+
+    void screenShown(form::Form& f) override;
+    void screenHidden(form::Form& f) override;
+    void screenUnloaded(form::Form& f) override;
+    void controlChanged(form::Form& f, const std::string& control) override;
+
+    // The user's actions, as the widgets report them.
+    void userClicked(const std::string& screen, const std::string& control);
+    void userEdited(const std::string& screen, const std::string& control, const QString& text);
+    void userKeyPress(const std::string& screen);
+    void userClosed(const std::string& screen);
+
+protected:
+    // Clicks on labels, pictures and frames, which have no signal of their own.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    ScreenWindow* build(form::Form& f);
+    void syncControl(form::Form& f, const std::string& control);
+    void syncAll(const std::string& screen);
+
+    form::Program& program_;
+    std::map<std::string, QPointer<ScreenWindow>> windows_;
+};
+
+}  // namespace kelvqt

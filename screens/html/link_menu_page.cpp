@@ -1,0 +1,221 @@
+// Form12, the link menu page: an inline frame named "sample" shows a title
+// page, a menu beside it holds five links that open other pages in that frame.
+// The user sets the frame width (the height follows), the title page and the
+// five links; the markup comes from hidden template fields.
+#include "screens/html/link_menu_page.h"
+
+#include <array>
+#include <string>
+
+#include "app/screen_ops.h"
+#include "output/save_document.h"
+#include "screens/html/height_from_width.h"
+
+namespace screens {
+
+namespace {
+
+struct LinkRow {
+    const char* comment;  // the link text
+    const char* target;   // the page the link opens in the frame
+    const char* preview;  // the menu preview's line for this link
+    int top;              // of the link text and target fields
+};
+
+constexpr std::array<LinkRow, 5> rows{{
+    {"Text1", "Text11", "Text6", 4080},
+    {"Text2", "Text12", "Text7", 4680},
+    {"Text3", "Text13", "Text8", 5280},
+    {"Text4", "Text14", "Text9", 5880},
+    {"Text5", "Text15", "Text10", 6480},
+}};
+
+// Positions of the preview's pictures in its one layout, "デフォルト".
+constexpr int browserLeft = 120;
+constexpr int frameTop = 1200;
+constexpr int menuLeft = 1440;
+constexpr int menuTop = 1200;
+
+void placePreview(form::Form& f)
+{
+    f.move("Picture1", browserLeft, f.rect("Picture1").top);
+    f.move("Picture2", f.rect("Picture2").left, frameTop);
+    f.move("Picture3", menuLeft, menuTop);
+}
+
+// The height always follows the width. Run on a change of either field, it
+// also undoes anything written into the height; once the height holds the
+// computed text, writing it again changes nothing and the chain stops. A width
+// that is not a number leaves the height empty until the width is one again.
+void applyHeightRule(form::Form& f)
+{
+    f.set("Text17", HeightFromWidth(f.text("Text16")));
+}
+
+// A menu preview line always shows its link text; what is typed into the
+// preview itself is replaced at once.
+void mirrorRow(form::Form& f, const LinkRow& row)
+{
+    f.set(row.preview, f.text(row.comment));
+}
+
+void save(form::Form& f)
+{
+    // Without a number in the width there is no height to write: the page
+    // would carry an empty "height=", so nothing is asked for or written.
+    if (HeightFromWidth(f.text("Text16")).empty()) {
+        f.program().message(&f, widthNotNumberMessage);
+        return;
+    }
+    applyHeightRule(f);
+    output::SaveDocument(f, linkMenuPageLines(f));
+}
+
+}  // namespace
+
+const form::ScreenDef& linkMenuPageScreen()
+{
+    static const form::ScreenDef screen = [] {
+        form::ScreenDef s{"Form12", "その他　2", {12075, 10125}};
+        const char* const linkTextHint = "日本語全角入力";
+        const char* const targetHint = "事前に作成したｈｔｍ名入力";
+
+        s.label("Label1", "多重文字エンベッド形式").at(120, 120, 11835, 405).centered().font(14.25, true);
+
+        // ① the frame size
+        s.label("Label12", "①").at(4320, 840, 375, 375).font(12, true);
+        s.label("Label8", "幅").at(4800, 900, 375, 255);
+        s.text("Text16", "").at(5280, 840, 1215, 375).tooltipText("幅を記入").promptedBy("Label8").tab(0);
+        s.label("Label9", "高さ").at(6720, 900, 495, 255);
+        s.text("Text17", "").at(7320, 840, 1215, 375)
+            .tooltipText("幅を記入すると高さ自動入力").promptedBy("Label9").readOnlyField();
+
+        // ② the title page shown in the frame
+        s.label("Label13", "②").at(4320, 1680, 375, 375).font(12, true);
+        s.label("Label10", "タイトルページ").at(4800, 1680, 1815, 255).font(0, true);
+        s.label("Label7", "すでに作成してあるｈｔｍ").at(6720, 1680, 3255, 255);
+        s.label("Label4(1)", "htmファイルにリンク").at(4800, 2040, 1815, 255);
+        s.label("Label11", "例：abc.htm（半角入力）").at(6720, 2040, 2655, 255);
+        s.text("Text31", "").at(4800, 2400, 3255, 375)
+            .tooltipText("タイトルｈｔｍは事前に作成してください").promptedBy("Label10").tab(1);
+
+        // ③ the five links
+        s.label("Label14", "③").at(4320, 3240, 375, 375).font(12, true);
+        s.label("Label2", "コメント記入").at(4800, 3240, 1815, 255).font(0, true);
+        s.label("Label3", "例：ここをクリックすると見れます。").at(4800, 3600, 3615, 255).tooltipText(linkTextHint);
+        s.label("Label4(0)", "htmファイルにリンク").at(9000, 3240, 1815, 255).font(0, true);
+        s.label("Label5", "例：abc.htm（半角入力）").at(9000, 3600, 2655, 255).tooltipText(targetHint);
+        int tab = 2;
+        for (const LinkRow& row : rows) {
+            s.text(row.comment, "").at(4800, row.top, 3855, 375)
+                .tooltipText(linkTextHint).promptedBy("Label2").tab(tab++);
+            s.text(row.target, "").at(9000, row.top, 2775, 375)
+                .tooltipText(targetHint).promptedBy("Label4(0)").tab(tab++);
+        }
+
+        // The preview: a browser with the frame on the left and the menu beside it.
+        s.picture("Picture1").at(browserLeft, 840, 3735, 3855).image("browser", true);
+        s.picture("Picture2").at(240, frameTop, 1095, 1035).inside("Picture1").image("player", true);
+        s.picture("Picture3").at(menuLeft, menuTop, 1935, 1455).inside("Picture1").noBorder();
+        // The heading only shows the fixed "メニュー" of the page's menu.
+        s.text("Text18", "").at(0, 0, 1815, 240).inside("Picture3")
+            .backColor(192, 255, 255).noBorder().font(5.25).readOnlyField();
+        const int previewTab = tab + 5;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            s.text(rows[i].preview, "").at(0, 240 * (static_cast<int>(i) + 1), 1815, 240).inside("Picture3")
+                .backColor(192, 255, 255).noBorder().font(5.25).tab(previewTab + static_cast<int>(i));
+        }
+        s.option("Option1", "デフォルト").at(120, 4800, 1455, 255).tab(tab + 4);
+
+        // What the page combines: a page with a frame plus a page with a player.
+        s.imageBox("Image1").at(120, 5400, 1695, 2655).image("frame_page", true);
+        s.label("Label6", "+").at(1875, 6480, 315, 375).centered().font(12, true);
+        s.imageBox("Image2").at(2280, 5400, 1695, 2655).image("player_page", true);
+
+        s.line("Line1", 120, 660, 11955, 660);
+        s.line("Line2", 4080, 840, 4080, 8040);
+        s.line("Line3", 4320, 1440, 11955, 1440);
+        s.line("Line4", 4320, 3000, 11955, 3000);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const int y = rows[i].top + 187;
+            s.line("Line" + std::to_string(5 + i), 8715, y, 8895, y);
+        }
+        s.line("Line10", 120, 8280, 11955, 8280);
+
+        paint(s.label("Label15", "").at(0, 8640, 12075, 1485), form::colors::band);
+        paint(s.button("Command4", "?").at(3360, 9240, 735, 375).tab(tab + 3), form::colors::help);
+        paint(s.button("Command3", "戻る").at(4440, 9240, 1215, 375)
+                  .tooltipText("その他のメニューに戻る").tab(tab + 2),
+              form::colors::back);
+        paint(s.button("Command1", "保存").at(6000, 9240, 1215, 375).tooltipText("ｈｔｍを保存").tab(tab),
+              form::colors::save);
+        paint(s.button("Command2", "終了").at(7560, 9240, 1215, 375).tooltipText("終了").tab(tab + 1),
+              form::colors::grey);
+
+        // Template fields: hidden, in rows shaped like the page's lines, below
+        // the window's bottom edge.
+        s.text("Text19", "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\">").at(240, 10320, 5055, 285).hidden();
+        s.text("Text20", "<HTML><HEAD><TITLE></TITLE></HEAD><BODY bgcolor=\"#a7fef3\">")
+            .at(240, 10680, 5655, 285).hidden();
+        s.text("Text21", "<iframe src=\"./").at(240, 11040, 1335, 285).hidden();
+        s.text("Text22", "\" name=\"sample\" height=").at(1680, 11040, 2175, 285).hidden();
+        s.text("Text23", " width=").at(3960, 11040, 615, 285).hidden();
+        s.text("Text24", " scrolling=no align=left marginwidth=0 marginheight=0></iframe>")
+            .at(4680, 11040, 5655, 285).hidden();
+        s.text("Text25", "<TABLE><TBODY><TR><TD></TD><TD>メニュー<BR>").at(240, 11400, 4215, 285).hidden();
+        s.text("Text26", "<BR><A href=\"./").at(240, 11760, 1455, 285).hidden();
+        s.text("Text27", "\" target=\"sample\">").at(1800, 11760, 1815, 285).hidden();
+        s.text("Text28", "</A><BR>").at(3720, 11760, 1095, 285).hidden();
+        s.text("Text29", "</A></TD>").at(4920, 11760, 1095, 285).hidden();
+        s.text("Text30", "</TR></TBODY></TABLE></BODY></HTML>").at(240, 12120, 3975, 285).hidden();
+        s.dialog("CommonDialog1", "htm", "ハイパーテキスト(*.htm)|*.htm");
+
+        s.onLoad([](form::Form& f) {
+            f.select("Option1");
+            f.set("Text16", "320");
+            f.set("Text17", "304");
+            f.set("Text18", "メニュー");
+            f.set("Text31", ".htm");
+            for (const LinkRow& row : rows) {
+                f.set(row.target, ".htm");
+            }
+        });
+        s.onClick("Option1", placePreview);
+        s.onChange("Text16", applyHeightRule);
+        s.onChange("Text17", applyHeightRule);
+        for (const LinkRow& row : rows) {
+            s.onChange(row.comment, [&row](form::Form& f) { mirrorRow(f, row); });
+            s.onChange(row.preview, [&row](form::Form& f) { mirrorRow(f, row); });
+        }
+        s.onClick("Command1", save);
+        s.onClick("Command3", [](form::Form& f) {
+            app::SwitchScreen(f, form::Steps().unload(1, 9).show(10).unload(11, 13));
+        });
+        s.onClick("Command2", [](form::Form& f) { app::ExitProgram(f); });
+        s.onClick("Command4", [](form::Form& f) { app::ShowHelp(f); });
+        return s;
+    }();
+    return screen;
+}
+
+output::Document linkMenuPageLines(const form::Form& f)
+{
+    const auto link = [&f](const LinkRow& row, const char* end) {
+        return f.text("Text26") + f.text(row.target) + f.text("Text27") + f.text(row.comment) + f.text(end);
+    };
+    return {
+        f.text("Text19"),
+        f.text("Text20"),
+        f.text("Text21") + f.text("Text31") + f.text("Text22") + f.text("Text17") + f.text("Text23") +
+            f.text("Text16") + f.text("Text24"),
+        f.text("Text25"),
+        link(rows[0], "Text28"),
+        link(rows[1], "Text28"),
+        link(rows[2], "Text28"),
+        link(rows[3], "Text28"),
+        link(rows[4], "Text29"),
+        f.text("Text30"),
+    };
+}
+
+}  // namespace screens

@@ -1,0 +1,79 @@
+// Form14, the one-shot settings. There is no apply step: each change of a
+// setting field is pushed at once into the same-named field of the
+// generator (Form13), whose own change handler reads this screen back and,
+// for the width, recomputes the height there.
+//
+// Closing this window by its frame unloads it; the next read from the
+// generator or the next "設定" loads it afresh with its start values. Only
+// the fields that load step changes (height and automatic start) are pushed
+// then, so the generator keeps the extension and width it holds until one of
+// them is changed here again.
+#include "screens/oneshot/oneshot_settings.h"
+
+#include "app/screen_ops.h"
+
+namespace screens {
+
+namespace {
+
+void pushToGenerator(form::ScreenDef& s, const std::string& field)
+{
+    s.onChange(field, [field](form::Form& f) { f.screen("Form13").set(field, f.text(field)); });
+}
+
+}  // namespace
+
+const form::ScreenDef& oneShotSettingsScreen()
+{
+    static const form::ScreenDef screen = [] {
+        form::ScreenDef s{"Form14", "一発　diz君　設定", {8745, 4005}};
+        s.placedBySystem();
+        s.label("Label6", "①").at(240, 240, 615, 495).font(18, true);
+        s.label("Label1", "asxの設定　拡張子").at(1920, 360, 2055, 255);
+        s.label("Label2", "拡張子の前に必ず点を入れてください。avi、ｍｐｇの時")
+            .at(1200, 960, 2895, 1095);
+        s.text("Text4", ".wmv").at(2160, 2160, 855, 375).font(12, true).promptedBy("Label1").tab(0);
+        s.label("Label8", "②").at(4320, 240, 615, 495).font(18, true);
+        s.label("Label4", "幅").at(4200, 960, 375, 255);
+        s.text("Text12", "320").at(4680, 960, 495, 375).promptedBy("Label4").tab(1);
+        s.text("Text14", "304").at(6000, 2160, 495, 375).hidden();
+        s.imageBox("Image1").at(4560, 1440, 2055, 1410).image("browser", true);
+        // Declared after the picture it overlaps, so that it stays readable.
+        s.label("Label5", "高さ").at(6000, 1800, 495, 255);
+        s.frame("Frame1", "大きさ").at(6720, 600, 1935, 1695);
+        s.label("Label7", "160、320、480、640　他いろいろサイズがあります。幅に数値を入れると自動で高さが決まります。")
+            .at(60, 240, 1815, 1425).inside("Frame1");
+        s.label("Label3", "オート起動").at(4080, 3120, 975, 255);
+        s.option("Option1", "オン").at(5160, 3000, 975, 375).tab(2);
+        s.option("Option2", "オフ").at(5160, 3480, 975, 375).tab(3);
+        s.text("Text17", "true").at(6720, 3000, 855, 375).hidden();
+        paint(s.button("Command1", "戻る").at(360, 3120, 615, 375).tab(4), form::colors::back);
+        paint(s.button("Command2", "?").at(1080, 3120, 615, 375).tab(5), form::colors::help);
+
+        s.onLoad([](form::Form& f) {
+            f.set("Text4", ".wmv");
+            f.set("Text12", "320");
+            f.set("Text14", "");
+            f.set("Text17", "false");
+            f.deselect("Option1");
+            f.select("Option2");
+        });
+        pushToGenerator(s, "Text4");
+        pushToGenerator(s, "Text12");
+        pushToGenerator(s, "Text14");
+        pushToGenerator(s, "Text17");
+        // The model has selected the option (and cleared its partner) when
+        // these run.
+        s.onClick("Option1", [](form::Form& f) { f.set("Text17", "true"); });
+        s.onClick("Option2", [](form::Form& f) { f.set("Text17", "false"); });
+
+        s.onClick("Command1", [](form::Form& f) {
+            app::SwitchScreen(f, form::Steps().unload(2, 12).show(13).hide(14));
+        });
+        s.onClick("Command2", [](form::Form& f) { app::ShowHelp(f); });
+        return s;
+    }();
+    return screen;
+}
+
+}  // namespace screens
