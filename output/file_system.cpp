@@ -67,6 +67,7 @@ FsResult FsResult::fromErrno(int error)
     case EDQUOT: return failure("ディスクの空き容量が足りません。");
     case EROFS: return failure("読み取り専用の場所です。");
     case ENAMETOOLONG: return failure("名前が長すぎます。");
+    case EFBIG: return failure("ファイルが大きすぎます。");
     case EIO: return failure("ディスクの読み書きに失敗しました。");
     default: return failure(std::string("ファイルを書き込めませんでした（") + std::strerror(error) + "）。");
     }
