@@ -25,8 +25,8 @@ const form::ScreenDef& splashScreen()
         s.label("Label1", "windows ME、XP、2000対応").at(2670, 2430, 4110, 270).inside("Frame1");
         s.label("lblPlatform", "").at(5070, 2340, 1755, 285).inside("Frame1").rightAligned();
         s.label("lblWarning", "この画面をクリックすると始まります。キーを押すと終了します。").at(150, 3660, 6855, 195).inside("Frame1").font(8);
-        s.label("lblCompany", "動画公開の手伝い").at(4710, 3330, 2415, 255).inside("Frame1");
-        s.label("lblCopyright", "ファイルはすべてShift_JISで保存されます").at(4710, 3030, 2415, 255).inside("Frame1");
+        s.label("lblCompany", "動画公開の手伝い").at(3870, 3330, 3135, 255).rightAligned().inside("Frame1");
+        s.label("lblCopyright", "保存はすべてShift_JISです").at(3870, 3030, 3135, 255).rightAligned().inside("Frame1");
 
         s.onLoad([](form::Form& f) {
             f.set("lblVersion", versionLine(versionMajor, versionMinor, versionRevision));

@@ -8,6 +8,10 @@ packages=(
   libgtest-dev libgmock-dev
   fonts-noto-cjk
   xvfb xauth
+  clang libclang-rt-14-dev
+  libbenchmark-dev
+  g++-mingw-w64-x86-64 wine64
+  appstream desktop-file-utils
 )
 
 missing=()

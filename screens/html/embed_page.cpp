@@ -101,7 +101,7 @@ form::ScreenDef embedPage(const EmbedVariant& v)
     form::ScreenDef s{v.name, v.caption, v.client};
     s.label("Label1", v.title).at(240, 120, 5535, 495).font(18, true);
     s.label("Label2", "TV形式のストリーミング").at(240, 660, 3255, 330).font(12, true);
-    s.imageBox("Image1").at(right - 1200, 120, 735, 735).image("player");
+    s.imageBox("Image1").at(right - 1470, 120, 1035, 780).image("player", true);
     s.line("Line1", 240, 1080, right - 240, 1080).foreColor(255, 0, 0);
 
     // ① the size: the width typed, the height computed.

@@ -72,7 +72,7 @@ const form::ScreenDef& oneShotGeneratorScreen()
         s.label("Label4", "幅").at(7320, 960, 375, 255);
         s.label("Label5", "高さ").at(7320, 1440, 495, 255);
         s.label("Label6", "オート起動の場合は”true”と記入してください。").at(6720, 3120, 3855, 255);
-        s.imageBox("Image1").at(6720, 3480, 2055, 1410).image("browser", true);
+        s.imageBox("Image1").at(6720, 3480, 2055, 1410).image("player", true);
 
         // Template fields, in two columns below the window's bottom edge.
         templateField(s, "Text2", "<ASX Version =\"3.0\"><Entry>", 120, 5040);

@@ -37,7 +37,7 @@ const form::ScreenDef& oneShotSettingsScreen()
         s.label("Label4", "幅").at(4200, 960, 375, 255);
         s.text("Text12", "320").at(4680, 960, 495, 375).promptedBy("Label4").tab(1);
         s.text("Text14", "304").at(6000, 2160, 495, 375).hidden();
-        s.imageBox("Image1").at(4560, 1440, 2055, 1410).image("browser", true);
+        s.imageBox("Image1").at(4560, 1440, 2055, 1410).image("player", true);
         // Declared after the picture it overlaps, so that it stays readable.
         s.label("Label5", "高さ").at(6000, 1800, 495, 255);
         s.frame("Frame1", "大きさ").at(6720, 600, 1935, 1695);
