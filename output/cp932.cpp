@@ -1,6 +1,10 @@
 #include "output/cp932.h"
 
+#ifdef _WIN32
+#include "output/cp932_windows.h"
+#else
 #include <iconv.h>
+#endif
 
 #include <cerrno>
 #include <stdexcept>
@@ -9,6 +13,16 @@ namespace output {
 
 namespace {
 
+#ifdef _WIN32
+// The Windows build converts through the system's code page 932.
+class Converter {
+public:
+    bool convert(std::string_view in, std::string& out, std::size_t& stoppedAt)
+    {
+        return windows::convertToCp932(in, out, stoppedAt);
+    }
+};
+#else
 // One converter per call keeps the function safe to use from anywhere;
 // opening one is cheap next to a screen's event.
 class Converter {
@@ -53,6 +67,7 @@ public:
 private:
     iconv_t cd_;
 };
+#endif
 
 std::size_t utf8Length(unsigned char lead)
 {

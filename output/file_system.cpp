@@ -1,8 +1,10 @@
 #include "output/file_system.h"
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -21,6 +23,7 @@ FileSystem& realFileSystem()
 
 FileSystem* current = nullptr;
 
+#ifndef _WIN32
 std::string folderOf(const std::string& path)
 {
     const auto slash = path.find_last_of('/');
@@ -51,6 +54,7 @@ FsResult writeAll(int fd, const std::string& bytes)
     }
     return FsResult::success();
 }
+#endif
 
 }  // namespace
 
@@ -64,7 +68,10 @@ FsResult FsResult::fromErrno(int error)
     case EEXIST: return failure("同じ名前のファイルかフォルダーがすでにあります。");
     case EISDIR: return failure("同じ名前のフォルダーがあります。");
     case ENOSPC:
-    case EDQUOT: return failure("ディスクの空き容量が足りません。");
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return failure("ディスクの空き容量が足りません。");
     case EROFS: return failure("読み取り専用の場所です。");
     case ENAMETOOLONG: return failure("名前が長すぎます。");
     case EFBIG: return failure("ファイルが大きすぎます。");
@@ -73,6 +80,8 @@ FsResult FsResult::fromErrno(int error)
     }
 }
 
+// The Windows build has its own (file_system_windows.cpp).
+#ifndef _WIN32
 FsResult FileSystem::createFolder(const std::string& path)
 {
     if (::mkdir(path.c_str(), 0777) != 0) {
@@ -146,6 +155,7 @@ bool FileSystem::exists(const std::string& path)
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
 }
+#endif
 
 FileSystem& fileSystem()
 {

@@ -14,6 +14,10 @@ struct FsResult {
     static FsResult success() { return {}; }
     static FsResult failure(std::string why) { return {false, std::move(why)}; }
     static FsResult fromErrno(int error);
+#ifdef _WIN32
+    // The same reasons for the Windows API's error codes (GetLastError).
+    static FsResult fromWindowsError(unsigned long error);
+#endif
 };
 
 class FileSystem {

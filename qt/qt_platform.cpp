@@ -4,9 +4,15 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QIconEngine>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QPainter>
+#include <QSvgRenderer>
 #include <QTranslator>
+
+#include <map>
+#include <utility>
 
 #include "form/form.h"
 #include "qt/help_viewer.h"
@@ -20,6 +26,47 @@ static void initPictures()
 }
 
 namespace kelvqt {
+
+namespace {
+
+// The programs' icon, drawn from its vector picture at each size the window
+// system asks for. Qt's own way to an SVG icon goes through its icon plugins,
+// which every start would search for and load before the first window shows.
+class PictureIconEngine : public QIconEngine {
+public:
+    explicit PictureIconEngine(QString file) : file_(std::move(file)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override
+    {
+        QSvgRenderer(file_).render(painter, rect);
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        // Every new window asks again for the same few sizes.
+        auto cached = drawn_.find({size.width(), size.height()});
+        if (cached != drawn_.end()) {
+            return cached->second;
+        }
+        QPixmap pm(size);
+        pm.fill(Qt::transparent);
+        {
+            QPainter painter(&pm);
+            paint(&painter, QRect(QPoint(0, 0), size), mode, state);
+        }
+        drawn_[{size.width(), size.height()}] = pm;
+        return pm;
+    }
+
+    QIconEngine* clone() const override { return new PictureIconEngine(file_); }
+    QString key() const override { return QStringLiteral("kelvora-picture"); }
+
+private:
+    QString file_;
+    std::map<std::pair<int, int>, QPixmap> drawn_;
+};
+
+}  // namespace
 
 QWidget* QtPlatform::windowOf(const form::Form* f) const
 {
@@ -108,7 +155,7 @@ void setUpApplication(QApplication& app)
                           QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         app.installTranslator(&qtTranslator);
     }
-    app.setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.svg")));
+    app.setWindowIcon(QIcon(new PictureIconEngine(QStringLiteral(":/pictures/icon.svg"))));
     app.setQuitOnLastWindowClosed(false);
 }
 

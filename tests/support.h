@@ -2,9 +2,13 @@
 // files in a fresh temporary folder, and bytes read back.
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#ifdef _WIN32
+#include <random>
+#endif
 #include <string>
 
 #include "form/form.h"
@@ -16,8 +20,20 @@ class TempFolder {
 public:
     TempFolder()
     {
+#ifdef _WIN32
+        // No mkdtemp on Windows: the first numbered name that is new.
+        const auto base = std::filesystem::temp_directory_path();
+        const auto tag = std::to_string(std::random_device{}());
+        for (int i = 0; path_.empty(); ++i) {
+            const auto candidate = base / ("kelvora-test-" + tag + "-" + std::to_string(i));
+            if (std::filesystem::create_directory(candidate)) {
+                path_ = candidate.string();
+            }
+        }
+#else
         std::string pattern = (std::filesystem::temp_directory_path() / "kelvora-test-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
+#endif
     }
     ~TempFolder()
     {
@@ -29,7 +45,17 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    // "a/b" names a file in a subfolder; on Windows with its separators.
+    std::string file(const std::string& name) const
+    {
+#ifdef _WIN32
+        std::string native = name;
+        std::replace(native.begin(), native.end(), '/', '\\');
+        return path_ + '\\' + native;
+#else
+        return path_ + "/" + name;
+#endif
+    }
 
 private:
     std::string path_;

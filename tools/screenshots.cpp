@@ -2,8 +2,11 @@
 // user first opens it: screenshots <folder>.
 #include <QApplication>
 #include <QDir>
+#include <QHash>
+#include <QImage>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/catalog.h"
@@ -13,6 +16,31 @@
 #include "quick/quick_generator.h"
 
 namespace {
+
+// The picture with a palette of its 256 most frequent colours, so that it is
+// small enough to keep in the repository: the screens' own colours stay
+// exact, and the edges of letters take the nearest colour left.
+QImage smallPicture(const QImage& picture)
+{
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x) {
+            ++counts[line[x]];
+        }
+    }
+    QList<QPair<int, QRgb>> byCount;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        byCount.append({it.value(), it.key()});
+    }
+    std::sort(byCount.begin(), byCount.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    QList<QRgb> palette;
+    for (qsizetype i = 0; i < byCount.size() && i < 256; ++i) {
+        palette.append(byCount[i].second);
+    }
+    return rgb.convertToFormat(QImage::Format_Indexed8, palette, Qt::ThresholdDither);
+}
 
 void shoot(const QString& folder, const QString& prefix, const std::string& title,
            form::Program::Catalog catalog)
@@ -29,7 +57,7 @@ void shoot(const QString& folder, const QString& prefix, const std::string& titl
         QWidget* window = renderer.window(name);
         QApplication::processEvents();
         const QString file = QStringLiteral("%1/%2%3.png").arg(folder, prefix, QString::fromStdString(name));
-        window->grab().save(file);
+        smallPicture(window->grab().toImage()).save(file);
         std::printf("%s\n", qPrintable(file));
     }
 }

@@ -2,8 +2,10 @@
 // of an existing file only once complete.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
+#endif
 
 #include <csignal>
 
@@ -78,12 +80,16 @@ TEST(WriteDocument, ReplacesAnExistingFileEntirely)
 {
     TempFolder dir;
     writeBytes(dir.file("old.asx"), std::string(5000, 'x'));
+#ifndef _WIN32
     ::chmod(dir.file("old.asx").c_str(), 0640);
+#endif
     ASSERT_TRUE(output::WriteDocument(dir.file("old.asx"), {"short"}));
     EXPECT_EQ(readBytes(dir.file("old.asx")), "short\r\n");
+#ifndef _WIN32
     struct stat st {};
     ::stat(dir.file("old.asx").c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
+#endif
     EXPECT_EQ(testing_support::filesIn(dir.path()), 1u);
 }
 
@@ -112,6 +118,9 @@ TEST(WriteDocument, AWriteThatBreaksOffKeepsTheOldFileByteForByte)
     const std::string old = "<ASX Version =\"3.0\">\r\nold\r\n";
     writeBytes(dir.file("keep.asx"), old);
 
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no per-process file size limit to break a write off with.";
+#else
     // A file size limit makes the write fail half way, as a full disk does,
     // whoever runs the test.
     std::signal(SIGXFSZ, SIG_IGN);
@@ -126,6 +135,7 @@ TEST(WriteDocument, AWriteThatBreaksOffKeepsTheOldFileByteForByte)
     EXPECT_EQ(r.reason, "ファイルが大きすぎます。");
     EXPECT_EQ(readBytes(dir.file("keep.asx")), old);
     EXPECT_EQ(testing_support::filesIn(dir.path()), 1u);
+#endif
 }
 
 }  // namespace

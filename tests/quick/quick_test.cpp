@@ -84,7 +84,7 @@ protected:
 TEST_F(Quick, BbWritesPageAndMetafileWithAbsoluteLinks)
 {
     generate("bb");
-    const std::string target = disk.path() + "/bb/bb";
+    const std::string target = disk.file("bb/bb");
     EXPECT_EQ(filesIn(disk.file("bb")), 2u);
     EXPECT_EQ(readBytes(target + ".htm"), page(target));
     EXPECT_EQ(readBytes(target + ".asx"), metafile(target));
@@ -97,6 +97,9 @@ TEST_F(Quick, BbWritesPageAndMetafileWithAbsoluteLinks)
 
 TEST_F(Quick, NameWithSpacesIsUsedAsTyped)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows drops a name's trailing spaces; the Windows file system refuses such names.";
+#endif
     generate(" my  video ");
     const std::string target = disk.path() + "/ my  video / my  video ";
     EXPECT_EQ(readBytes(target + ".htm"), page(target));
@@ -107,7 +110,7 @@ TEST_F(Quick, ProgramAtTheRootGetsNoDoubleSeparator)
 {
     EXPECT_EQ(output::joinPath("/", "bb"), "/bb");
     EXPECT_EQ(output::joinPath("C:\\", "bb"), "C:\\bb");
-    EXPECT_EQ(output::joinPath("/opt/tools", "bb"), "/opt/tools/bb");
+    EXPECT_EQ(output::joinPath("/opt/tools", "bb"), std::string("/opt/tools") + form::pathSeparator + "bb");
 }
 
 TEST_F(Quick, PageIsWrittenBeforeTheMetafile)
@@ -176,7 +179,8 @@ TEST_F(Quick, FailuresTakeBackWhatTheRunCreated)
         platform.folder = folder;
         generate("bb");
         ASSERT_EQ(platform.messages.size(), 1u);
-        EXPECT_EQ(platform.messages[0].text.find("フォルダー「" + folder + "/bb」を作成できませんでした。\n"), 0u);
+        const std::string target = folder + form::pathSeparator + "bb";
+        EXPECT_EQ(platform.messages[0].text.find("フォルダー「" + target + "」を作成できませんでした。\n"), 0u);
     }
     platform.folder = disk.path();
     EXPECT_EQ(filesIn(disk.path()), 1u);

@@ -280,6 +280,9 @@ TEST_F(OneShot, HelpExitAndBack)
 
 TEST_F(OneShot, NameOfOneSpaceIsAName)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows drops a name's trailing spaces; the Windows file system refuses such names.";
+#endif
     generate(" ");
     EXPECT_EQ(platform->messageTexts(), (Messages{"保存しました。"}));
     EXPECT_EQ(file(" ", " .asx"), metafile(" ", ".wmv"));
@@ -346,7 +349,8 @@ TEST_F(OneShot, FolderThatCannotBeCreated)
         platform->folder = folder;
         generate("bb");
         ASSERT_EQ(platform->messages.size(), 1u);
-        EXPECT_NE(platform->messages[0].text.find("フォルダー「" + folder + "/bb」を作成できませんでした。\n"),
+        const std::string target = folder + form::pathSeparator + "bb";
+        EXPECT_NE(platform->messages[0].text.find("フォルダー「" + target + "」を作成できませんでした。\n"),
                   std::string::npos)
             << platform->messages[0].text;
         EXPECT_EQ(filesIn(disk.path()), 1u);

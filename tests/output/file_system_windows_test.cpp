@@ -1,0 +1,73 @@
+// The Windows build's file system: the same Japanese reasons as on Linux for
+// the system's error codes, and names that Windows would silently change.
+#ifdef _WIN32
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cerrno>
+
+#include "output/document_writer.h"
+#include "output/file_system.h"
+#include "output/windows_text.h"
+#include "support.h"
+
+namespace {
+
+using output::FsResult;
+using testing_support::readBytes;
+using testing_support::TempFolder;
+using testing_support::writeBytes;
+
+TEST(WindowsFileSystem, ErrorCodesGiveTheReasonsOfTheLinuxBuild)
+{
+    const struct {
+        unsigned long windows;
+        int posix;
+    } cases[] = {
+        {ERROR_ACCESS_DENIED, EACCES},   {ERROR_SHARING_VIOLATION, EACCES},
+        {ERROR_PATH_NOT_FOUND, ENOENT},  {ERROR_FILE_NOT_FOUND, ENOENT},
+        {ERROR_ALREADY_EXISTS, EEXIST},  {ERROR_FILE_EXISTS, EEXIST},
+        {ERROR_DISK_FULL, ENOSPC},       {ERROR_HANDLE_DISK_FULL, ENOSPC},
+        {ERROR_WRITE_PROTECT, EROFS},    {ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG},
+        {ERROR_FILE_TOO_LARGE, EFBIG},   {ERROR_CRC, EIO},
+    };
+    for (const auto& c : cases) {
+        const FsResult r = FsResult::fromWindowsError(c.windows);
+        EXPECT_FALSE(r.ok) << c.windows;
+        EXPECT_EQ(r.reason, FsResult::fromErrno(c.posix).reason) << c.windows;
+    }
+    EXPECT_NE(FsResult::fromWindowsError(ERROR_INVALID_FUNCTION).reason.find("1"), std::string::npos);
+}
+
+TEST(WindowsFileSystem, NamesWindowsWouldChangeAreRefused)
+{
+    TempFolder dir;
+    for (const std::string name : {"video ", "video.", "  "}) {
+        EXPECT_FALSE(output::fileSystem().createFolder(dir.file(name)).ok) << '"' << name << '"';
+        EXPECT_FALSE(output::WriteDocument(dir.file(name), {"x"}).ok) << '"' << name << '"';
+    }
+    EXPECT_EQ(testing_support::filesIn(dir.path()), 0u);
+    EXPECT_TRUE(output::fileSystem().createFolder(dir.file("\xE5\xAE\xB6 video")).ok);
+    EXPECT_TRUE(output::WriteDocument(dir.file("\xE5\xAE\xB6 video/a.asx"), {"x"}).ok);
+    EXPECT_EQ(readBytes(dir.file("\xE5\xAE\xB6 video/a.asx")), "x\r\n");
+}
+
+TEST(WindowsFileSystem, AReadOnlyFileStaysAsItWasAndNoTemporaryFileIsLeft)
+{
+    TempFolder dir;
+    writeBytes(dir.file("keep.asx"), "old");
+    const std::wstring wide = output::widen(dir.file("keep.asx"));
+    ::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_READONLY);
+    const FsResult r = output::WriteDocument(dir.file("keep.asx"), {"new"});
+    ::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.reason, FsResult::fromErrno(EACCES).reason);
+    EXPECT_EQ(readBytes(dir.file("keep.asx")), "old");
+    EXPECT_EQ(testing_support::filesIn(dir.path()), 1u);
+}
+
+}  // namespace
+
+#endif  // _WIN32

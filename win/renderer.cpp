@@ -1,0 +1,715 @@
+#include "win/renderer.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "output/windows_text.h"
+
+namespace kelvwin {
+
+using form::ControlDef;
+using form::Kind;
+using output::narrow;
+using output::widen;
+
+namespace {
+
+const wchar_t* const screenClass = L"KelvoraScreen";
+const wchar_t* const boxClass = L"KelvoraBox";
+constexpr int firstControlId = 1000;
+
+COLORREF colorOf(const form::Color& c)
+{
+    return RGB(c.r, c.g, c.b);
+}
+
+std::wstring windowText(HWND hwnd)
+{
+    const int n = ::GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(hwnd, text.data(), n + 1)));
+    return text;
+}
+
+// The first of the Japanese interface fonts the machine has.
+std::wstring japaneseFace()
+{
+    HDC dc = ::GetDC(nullptr);
+    std::wstring found;
+    for (const wchar_t* face : {L"Yu Gothic UI", L"Meiryo UI", L"MS UI Gothic"}) {
+        LOGFONTW lf{};
+        lf.lfCharSet = DEFAULT_CHARSET;
+        ::lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+        bool present = false;
+        ::EnumFontFamiliesExW(
+            dc, &lf,
+            [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM flag) -> int {
+                *reinterpret_cast<bool*>(flag) = true;
+                return 0;
+            },
+            reinterpret_cast<LPARAM>(&present), 0);
+        if (present) {
+            found = face;
+            break;
+        }
+    }
+    ::ReleaseDC(nullptr, dc);
+    if (found.empty()) {
+        LOGFONTW lf{};
+        ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+        found = lf.lfFaceName;
+    }
+    return found;
+}
+
+}  // namespace
+
+// A frame, picture, image or container: drawn here, clicks reported.
+struct Box {
+    Renderer* renderer;
+    ScreenWindow* window;
+    const ControlDef* def;
+};
+
+struct ScreenWindow {
+    Renderer* renderer = nullptr;
+    form::Form* form = nullptr;
+    std::string screen;
+    const form::ScreenDef* def = nullptr;
+    HWND hwnd = nullptr;
+    HWND tooltip = nullptr;
+    std::map<std::string, HWND> controls;
+    std::vector<std::unique_ptr<Box>> boxes;
+    std::map<COLORREF, HBRUSH> brushes;
+    bool placed = false;
+
+    HBRUSH brush(COLORREF c)
+    {
+        auto it = brushes.find(c);
+        if (it == brushes.end()) {
+            it = brushes.emplace(c, ::CreateSolidBrush(c)).first;
+        }
+        return it->second;
+    }
+    const ControlDef* byId(int id) const
+    {
+        const int index = id - firstControlId;
+        if (index < 0 || index >= static_cast<int>(def->controls().size())) {
+            return nullptr;
+        }
+        return &def->controls()[static_cast<std::size_t>(index)];
+    }
+    // The background a control stands on: its own, its container's, the system's.
+    COLORREF background(const ControlDef& c, COLORREF system) const
+    {
+        if (c.back) {
+            return colorOf(*c.back);
+        }
+        if (!c.container.empty()) {
+            if (const ControlDef* container = def->find(c.container); container && container->back) {
+                return colorOf(*container->back);
+            }
+        }
+        return system;
+    }
+    ~ScreenWindow()
+    {
+        if (hwnd != nullptr) {
+            ::DestroyWindow(hwnd);
+        }
+        for (auto& [c, b] : brushes) {
+            ::DeleteObject(b);
+        }
+    }
+};
+
+Renderer::Renderer(form::Program& program, HINSTANCE instance) : program_(program), instance_(instance)
+{
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&icc);
+
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = screenProc;
+    wc.hInstance = instance;
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
+    wc.lpszClassName = screenClass;
+    ::RegisterClassExW(&wc);
+    wc.lpfnWndProc = boxProc;
+    wc.hIcon = nullptr;
+    wc.lpszClassName = boxClass;
+    ::RegisterClassExW(&wc);
+
+    HDC dc = ::GetDC(nullptr);
+    dpi_ = ::GetDeviceCaps(dc, LOGPIXELSY);
+    ::ReleaseDC(nullptr, dc);
+    faceName_ = japaneseFace();
+    program_.setObserver(this);
+}
+
+Renderer::~Renderer()
+{
+    program_.setObserver(nullptr);
+    windows_.clear();
+    dying_.clear();
+    for (auto& [key, font] : fonts_) {
+        ::DeleteObject(font);
+    }
+}
+
+int Renderer::px(int twips) const
+{
+    return ::MulDiv(twips, dpi_, 1440);
+}
+
+ScreenWindow* Renderer::find(const std::string& screen) const
+{
+    auto it = windows_.find(screen);
+    return it == windows_.end() ? nullptr : it->second.get();
+}
+
+HWND Renderer::window(const std::string& screen) const
+{
+    ScreenWindow* w = find(screen);
+    return w != nullptr ? w->hwnd : nullptr;
+}
+
+HWND Renderer::control(const std::string& screen, const std::string& name) const
+{
+    ScreenWindow* w = find(screen);
+    if (w == nullptr) {
+        return nullptr;
+    }
+    auto it = w->controls.find(name);
+    return it == w->controls.end() ? nullptr : it->second;
+}
+
+HFONT Renderer::fontFor(double points, bool bold)
+{
+    const int tenths = static_cast<int>(std::lround((points > 0 ? points : 9.0) * 10));
+    auto& font = fonts_[{tenths, bold}];
+    if (font == nullptr) {
+        LOGFONTW lf{};
+        lf.lfHeight = -::MulDiv(tenths, dpi_, 720);
+        lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+        lf.lfCharSet = DEFAULT_CHARSET;
+        lf.lfQuality = CLEARTYPE_QUALITY;
+        ::lstrcpynW(lf.lfFaceName, faceName_.c_str(), LF_FACESIZE);
+        font = ::CreateFontIndirectW(&lf);
+    }
+    return font;
+}
+
+ScreenWindow* Renderer::build(form::Form& f)
+{
+    const form::ScreenDef& def = f.def();
+    auto owned = std::make_unique<ScreenWindow>();
+    ScreenWindow* win = owned.get();
+    win->renderer = this;
+    win->form = &f;
+    win->screen = def.name();
+    win->def = &def;
+
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    RECT frame{0, 0, px(def.client().width), px(def.client().height)};
+    ::AdjustWindowRectEx(&frame, style, FALSE, 0);
+    win->hwnd = ::CreateWindowExW(0, screenClass, widen(def.caption()).c_str(), style, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                                  nullptr, instance_, win);
+    windows_[def.name()] = std::move(owned);
+
+    win->tooltip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, win->hwnd,
+                                     nullptr, instance_, nullptr);
+    ::SendMessageW(win->tooltip, TTM_SETMAXTIPWIDTH, 0, px(6000));
+
+    // Containers first, so that their children find them.
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < def.controls().size(); ++i) {
+        order.push_back(i);
+    }
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return def.controls()[a].container.empty() && !def.controls()[b].container.empty();
+    });
+
+    for (std::size_t index : order) {
+        const ControlDef& c = def.controls()[index];
+        HWND parent = win->hwnd;
+        if (!c.container.empty()) {
+            if (auto it = win->controls.find(c.container); it != win->controls.end()) {
+                parent = it->second;
+            }
+        }
+        DWORD cs = WS_CHILD | WS_CLIPSIBLINGS;
+        DWORD ex = 0;
+        const wchar_t* cls = nullptr;
+        if (c.tabIndex >= 0) {
+            cs |= WS_TABSTOP;
+        }
+        switch (c.kind) {
+        case Kind::Label:
+            cls = L"STATIC";
+            cs |= SS_NOTIFY | SS_NOPREFIX |
+                  (c.align == form::Align::Center  ? SS_CENTER
+                   : c.align == form::Align::Right ? SS_RIGHT
+                                                   : SS_LEFT);
+            break;
+        case Kind::TextBox:
+            cls = L"EDIT";
+            cs |= ES_AUTOHSCROLL | (c.readOnly ? ES_READONLY : 0) |
+                  (c.align == form::Align::Center  ? ES_CENTER
+                   : c.align == form::Align::Right ? ES_RIGHT
+                                                   : ES_LEFT);
+            ex |= c.border ? WS_EX_CLIENTEDGE : 0;
+            break;
+        case Kind::Button:
+            cls = L"BUTTON";
+            cs |= c.back ? BS_OWNERDRAW : BS_PUSHBUTTON | BS_MULTILINE;
+            break;
+        case Kind::Option:
+            // Not an automatic radio button: the model keeps the group exclusive.
+            cls = L"BUTTON";
+            cs |= BS_RADIOBUTTON | BS_MULTILINE;
+            break;
+        case Kind::Frame:
+        case Kind::Picture:
+        case Kind::Image:
+            cls = boxClass;
+            ex |= WS_EX_CONTROLPARENT;
+            cs |= WS_CLIPCHILDREN;
+            break;
+        case Kind::Line:
+        case Kind::CommonDialog:
+            break;
+        }
+        if (cls == nullptr) {
+            continue;
+        }
+        Box* box = nullptr;
+        if (cls == boxClass) {
+            win->boxes.push_back(std::make_unique<Box>(Box{this, win, &c}));
+            box = win->boxes.back().get();
+        }
+        HWND hwnd = ::CreateWindowExW(ex, cls, L"", cs, 0, 0, 0, 0, parent,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(firstControlId + index)),
+                                      instance_, box);
+        ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(c.fontPoints, c.bold)), FALSE);
+        if (!c.tooltip.empty()) {
+            std::wstring tip = widen(c.tooltip);
+            TOOLINFOW ti{};
+            ti.cbSize = sizeof ti;
+            ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+            ti.hwnd = win->hwnd;
+            ti.uId = reinterpret_cast<UINT_PTR>(hwnd);
+            ti.lpszText = tip.data();
+            ::SendMessageW(win->tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+        }
+        win->controls[c.name] = hwnd;
+    }
+
+    // Keyboard order as declared: the z-order among siblings is the tab order.
+    std::vector<const ControlDef*> tabbed;
+    for (const ControlDef& c : def.controls()) {
+        if (c.tabIndex >= 0 && win->controls.count(c.name) != 0) {
+            tabbed.push_back(&c);
+        }
+    }
+    std::stable_sort(tabbed.begin(), tabbed.end(),
+                     [](const ControlDef* a, const ControlDef* b) { return a->tabIndex < b->tabIndex; });
+    HWND previous = HWND_TOP;
+    for (const ControlDef* c : tabbed) {
+        HWND hwnd = win->controls[c->name];
+        ::SetWindowPos(hwnd, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = hwnd;
+    }
+    // Labels and images lie beneath the other controls, a later one above an
+    // earlier one, as bands behind buttons are drawn.
+    for (auto it = def.controls().rbegin(); it != def.controls().rend(); ++it) {
+        if (it->kind == Kind::Label || it->kind == Kind::Image) {
+            if (HWND hwnd = control(def.name(), it->name)) {
+                ::SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            }
+        }
+    }
+
+    ++syncing_;
+    for (const ControlDef& c : def.controls()) {
+        syncControl(f, c.name);
+    }
+    --syncing_;
+    if (!tabbed.empty()) {
+        ::SetFocus(win->controls[tabbed.front()->name]);
+    }
+    return win;
+}
+
+void Renderer::syncControl(form::Form& f, const std::string& control)
+{
+    ScreenWindow* win = find(f.name());
+    if (win == nullptr) {
+        return;
+    }
+    const ControlDef& def = f.def().get(control);
+    const form::ControlState& s = f.state(control);
+    if (def.kind == Kind::Line) {
+        HWND parent = def.container.empty() ? win->hwnd : this->control(f.name(), def.container);
+        if (parent != nullptr) {
+            ::InvalidateRect(parent, nullptr, TRUE);
+        }
+        return;
+    }
+    HWND hwnd = this->control(f.name(), control);
+    if (hwnd == nullptr) {
+        return;
+    }
+    ++syncing_;
+    const std::wstring text = widen(s.text);
+    if (windowText(hwnd) != text) {
+        DWORD start = 0, end = 0;
+        ::SendMessageW(hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        ::SetWindowTextW(hwnd, text.c_str());
+        if (def.kind == Kind::TextBox) {
+            const DWORD caret = std::min<DWORD>(end, static_cast<DWORD>(text.size()));
+            ::SendMessageW(hwnd, EM_SETSEL, caret, caret);
+        }
+    }
+    if (def.kind == Kind::Option) {
+        ::SendMessageW(hwnd, BM_SETCHECK, s.selected ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+    --syncing_;
+    ::EnableWindow(hwnd, s.enabled ? TRUE : FALSE);
+
+    const form::Rect& r = s.rect;
+    ::MoveWindow(hwnd, px(r.left), px(r.top), px(r.width), px(r.height), TRUE);
+    // A control wholly outside the window's client area can never be seen;
+    // it takes no space and no focus, so nobody types into it blindly.
+    bool inView = true;
+    if (def.container.empty()) {
+        const form::Size client = f.def().client();
+        inView = r.left < client.width && r.top < client.height && r.left + r.width > 0 && r.top + r.height > 0;
+    }
+    ::ShowWindow(hwnd, s.visible && inView ? SW_SHOWNA : SW_HIDE);
+    ::InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void Renderer::syncAll(const std::string& screen)
+{
+    if (form::Form* f = program_.find(screen)) {
+        for (const ControlDef& c : f->def().controls()) {
+            syncControl(*f, c.name);
+        }
+    }
+}
+
+void Renderer::screenShown(form::Form& f)
+{
+    ScreenWindow* win = find(f.name());
+    if (win == nullptr) {
+        win = build(f);
+    }
+    if (!win->placed) {
+        win->placed = true;
+        const form::ScreenDef& def = f.def();
+        RECT frame{};
+        ::GetWindowRect(win->hwnd, &frame);
+        const int width = frame.right - frame.left;
+        const int height = frame.bottom - frame.top;
+        if (def.position()) {
+            ::SetWindowPos(win->hwnd, nullptr, px(def.position()->first), px(def.position()->second), 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        } else if (!def.isSystemPlaced()) {
+            RECT area{};
+            ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+            ::SetWindowPos(win->hwnd, nullptr, area.left + (area.right - area.left - width) / 2,
+                           area.top + (area.bottom - area.top - height) / 2, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+    ::ShowWindow(win->hwnd, SW_SHOW);
+    ::SetForegroundWindow(win->hwnd);
+}
+
+void Renderer::screenHidden(form::Form& f)
+{
+    if (HWND hwnd = window(f.name())) {
+        ::ShowWindow(hwnd, SW_HIDE);
+    }
+}
+
+void Renderer::screenUnloaded(form::Form& f)
+{
+    auto it = windows_.find(f.name());
+    if (it == windows_.end()) {
+        return;
+    }
+    // The click that unloads a screen may come from one of its own controls:
+    // the window goes once that event is over.
+    ::ShowWindow(it->second->hwnd, SW_HIDE);
+    it->second->form = nullptr;
+    dying_.push_back(std::move(it->second));
+    windows_.erase(it);
+}
+
+void Renderer::collectGarbage()
+{
+    dying_.clear();
+}
+
+void Renderer::controlChanged(form::Form& f, const std::string& control)
+{
+    syncControl(f, control);
+}
+
+void Renderer::userClicked(const std::string& screen, const std::string& control)
+{
+    program_.click(screen, control);
+    // An option the user clicked shows the model's choice, also when the
+    // click did not change it.
+    syncAll(screen);
+}
+
+void Renderer::userEdited(const std::string& screen, const std::string& control, HWND edit)
+{
+    program_.edit(screen, control, narrow(windowText(edit)));
+    if (form::Form* f = program_.find(screen)) {
+        syncControl(*f, control);
+    }
+}
+
+void Renderer::userKeyPress(const std::string& screen)
+{
+    program_.keyPress(screen);
+}
+
+void Renderer::userClosed(const std::string& screen)
+{
+    program_.closeWindow(screen);
+}
+
+void Renderer::paintLines(ScreenWindow& w, HDC dc, const std::string& container)
+{
+    if (w.form == nullptr) {
+        return;
+    }
+    for (const ControlDef& c : w.def->controls()) {
+        if (c.kind != Kind::Line || c.container != container) {
+            continue;
+        }
+        const form::ControlState& s = w.form->state(c.name);
+        if (!s.visible) {
+            continue;
+        }
+        HPEN pen = ::CreatePen(PS_SOLID, 1, colorOf(c.fore.value_or(form::Color{0, 0, 0})));
+        HGDIOBJ old = ::SelectObject(dc, pen);
+        ::MoveToEx(dc, px(s.rect.left), px(s.rect.top), nullptr);
+        ::LineTo(dc, px(s.rect.left + s.rect.width), px(s.rect.top + s.rect.height));
+        ::SelectObject(dc, old);
+        ::DeleteObject(pen);
+    }
+}
+
+// Messages from the controls, also when a container passes them on.
+bool Renderer::handleChild(ScreenWindow& w, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
+{
+    switch (msg) {
+    case WM_COMMAND: {
+        const ControlDef* c = w.byId(LOWORD(wp));
+        if (c == nullptr || lp == 0) {
+            return false;
+        }
+        const std::string screen = w.screen;
+        const std::string name = c->name;
+        const int code = HIWORD(wp);
+        if (c->kind == Kind::TextBox && code == EN_CHANGE && syncing_ == 0 && !c->readOnly) {
+            userEdited(screen, name, reinterpret_cast<HWND>(lp));
+        } else if ((c->kind == Kind::Button || c->kind == Kind::Option) && code == BN_CLICKED) {
+            userClicked(screen, name);
+        } else if (c->kind == Kind::Label && code == STN_CLICKED) {
+            userClicked(screen, name);
+        }
+        result = 0;
+        return true;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN: {
+        const ControlDef* c = w.byId(::GetDlgCtrlID(reinterpret_cast<HWND>(lp)));
+        if (c == nullptr) {
+            return false;
+        }
+        HDC dc = reinterpret_cast<HDC>(wp);
+        const COLORREF system = ::GetSysColor(c->kind == Kind::TextBox ? COLOR_WINDOW : COLOR_BTNFACE);
+        const COLORREF back = c->kind == Kind::TextBox && !c->back ? system : w.background(*c, system);
+        ::SetTextColor(dc, c->fore ? colorOf(*c->fore) : ::GetSysColor(COLOR_WINDOWTEXT));
+        ::SetBkColor(dc, back);
+        result = reinterpret_cast<LRESULT>(w.brush(back));
+        return true;
+    }
+    case WM_DRAWITEM: {
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+        const ControlDef* c = w.byId(static_cast<int>(item->CtlID));
+        if (c == nullptr || item->CtlType != ODT_BUTTON) {
+            return false;
+        }
+        // A push button in its declared colour.
+        HDC dc = item->hDC;
+        RECT r = item->rcItem;
+        const bool pressed = (item->itemState & ODS_SELECTED) != 0;
+        ::FillRect(dc, &r, w.brush(w.background(*c, ::GetSysColor(COLOR_BTNFACE))));
+        ::DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+        RECT textRect = r;
+        ::InflateRect(&textRect, -4, -3);
+        if (pressed) {
+            ::OffsetRect(&textRect, 1, 1);
+        }
+        const std::wstring text = windowText(item->hwndItem);
+        ::SetBkMode(dc, TRANSPARENT);
+        ::SetTextColor(dc, (item->itemState & ODS_DISABLED) != 0 ? ::GetSysColor(COLOR_GRAYTEXT)
+                           : c->fore                          ? colorOf(*c->fore)
+                                                              : RGB(0, 0, 0));
+        HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(item->hwndItem, WM_GETFONT, 0, 0)));
+        RECT measure = textRect;
+        ::DrawTextW(dc, text.c_str(), -1, &measure, DT_CENTER | DT_WORDBREAK | DT_CALCRECT);
+        const int offset = std::max(0L, ((textRect.bottom - textRect.top) - (measure.bottom - measure.top)) / 2);
+        textRect.top += offset;
+        ::DrawTextW(dc, text.c_str(), -1, &textRect, DT_CENTER | DT_WORDBREAK);
+        ::SelectObject(dc, old);
+        if ((item->itemState & ODS_FOCUS) != 0) {
+            RECT focus = r;
+            ::InflateRect(&focus, -4, -4);
+            ::DrawFocusRect(dc, &focus);
+        }
+        result = TRUE;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+LRESULT Renderer::handleScreen(ScreenWindow& w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    LRESULT result = 0;
+    if (handleChild(w, msg, wp, lp, result)) {
+        return result;
+    }
+    switch (msg) {
+    case WM_CLOSE:
+        // The model decides: it unloads the screen, which hides and then
+        // destroys this window.
+        userClosed(w.screen);
+        return 0;
+    case WM_KEYDOWN:
+        userKeyPress(w.screen);
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = ::BeginPaint(hwnd, &ps);
+        paintLines(w, dc, "");
+        ::EndPaint(hwnd, &ps);
+        return 0;
+    }
+    default:
+        return ::DefWindowProcW(hwnd, msg, wp, lp);
+    }
+}
+
+LRESULT CALLBACK Renderer::screenProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* w = reinterpret_cast<ScreenWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (w == nullptr || w->hwnd != hwnd) {
+        return ::DefWindowProcW(hwnd, msg, wp, lp);
+    }
+    return w->renderer->handleScreen(*w, hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK Renderer::boxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* box = reinterpret_cast<Box*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (box == nullptr) {
+        return ::DefWindowProcW(hwnd, msg, wp, lp);
+    }
+    ScreenWindow& w = *box->window;
+    const ControlDef& c = *box->def;
+    LRESULT result = 0;
+    if (box->renderer->handleChild(w, msg, wp, lp, result)) {
+        return result;
+    }
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+        box->renderer->userClicked(w.screen, c.name);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = ::BeginPaint(hwnd, &ps);
+        RECT r;
+        ::GetClientRect(hwnd, &r);
+        ::FillRect(dc, &r, w.brush(w.background(c, ::GetSysColor(COLOR_BTNFACE))));
+        HGDIOBJ oldFont = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+        ::SetBkMode(dc, TRANSPARENT);
+        if (c.kind == Kind::Frame) {
+            // A group box: an etched frame with the caption on its top edge.
+            const std::wstring caption = w.form ? widen(w.form->text(c.name)) : L"";
+            TEXTMETRICW tm{};
+            ::GetTextMetricsW(dc, &tm);
+            RECT edge = r;
+            edge.top += tm.tmHeight / 2;
+            ::DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
+            if (!caption.empty()) {
+                SIZE size{};
+                ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+                RECT label{8, 0, std::min<LONG>(8 + size.cx + 4, r.right - 4), tm.tmHeight};
+                ::FillRect(dc, &label, w.brush(w.background(c, ::GetSysColor(COLOR_BTNFACE))));
+                ::SetTextColor(dc, c.fore ? colorOf(*c.fore) : ::GetSysColor(COLOR_WINDOWTEXT));
+                ::DrawTextW(dc, caption.c_str(), -1, &label, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
+            }
+        } else {
+            if (c.kind == Kind::Picture && c.border) {
+                ::DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT);
+            }
+            if (!c.picture.empty()) {
+                // The pictures are vector drawings the Windows API cannot
+                // draw: a frame with the picture's name stands in for them.
+                RECT inner = r;
+                ::InflateRect(&inner, -3, -3);
+                HPEN pen = ::CreatePen(PS_DOT, 1, RGB(128, 128, 128));
+                HGDIOBJ oldPen = ::SelectObject(dc, pen);
+                HGDIOBJ oldBrush = ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
+                ::Rectangle(dc, inner.left, inner.top, inner.right, inner.bottom);
+                ::SelectObject(dc, oldBrush);
+                ::SelectObject(dc, oldPen);
+                ::DeleteObject(pen);
+                ::SetTextColor(dc, RGB(128, 128, 128));
+                const std::wstring name = widen(c.picture);
+                ::DrawTextW(dc, name.c_str(), -1, &inner, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+            }
+        }
+        ::SelectObject(dc, oldFont);
+        box->renderer->paintLines(w, dc, c.name);
+        ::EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_NCDESTROY:
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        break;
+    default:
+        break;
+    }
+    return ::DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace kelvwin

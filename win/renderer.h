@@ -1,0 +1,73 @@
+// Shows any declared screen as a window of the Windows API and hands the
+// user's actions to the program. Like the Qt renderer it knows no particular
+// screen: every window is built from its declaration, and every change in the
+// model shows at once.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "form/form.h"
+
+namespace kelvwin {
+
+struct ScreenWindow;
+
+class Renderer : public form::Observer {
+public:
+    Renderer(form::Program& program, HINSTANCE instance);
+    ~Renderer() override;
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
+    // The top-level window of a loaded screen, or null.
+    HWND window(const std::string& screen) const;
+    // The window of one control, or null (lines and dialogs have none).
+    HWND control(const std::string& screen, const std::string& name) const;
+
+    // Twips to pixels at the screen's resolution.
+    int px(int twips) const;
+
+    void screenShown(form::Form& f) override;
+    void screenHidden(form::Form& f) override;
+    void screenUnloaded(form::Form& f) override;
+    void controlChanged(form::Form& f, const std::string& control) override;
+
+    // The user's actions, as the windows report them.
+    void userClicked(const std::string& screen, const std::string& control);
+    void userEdited(const std::string& screen, const std::string& control, HWND edit);
+    void userKeyPress(const std::string& screen);
+    void userClosed(const std::string& screen);
+
+    // Window procedures (registered once per process).
+    static LRESULT CALLBACK screenProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK boxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+    // Destroys the windows of unloaded screens; runs between events.
+    void collectGarbage();
+
+private:
+    ScreenWindow* find(const std::string& screen) const;
+    ScreenWindow* build(form::Form& f);
+    void syncControl(form::Form& f, const std::string& control);
+    void syncAll(const std::string& screen);
+    HFONT fontFor(double points, bool bold);
+    LRESULT handleScreen(ScreenWindow& w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    bool handleChild(ScreenWindow& w, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    void paintLines(ScreenWindow& w, HDC dc, const std::string& container);
+
+    form::Program& program_;
+    HINSTANCE instance_;
+    int dpi_ = 96;
+    std::wstring faceName_;
+    std::map<std::pair<int, bool>, HFONT> fonts_;
+    std::map<std::string, std::unique_ptr<ScreenWindow>> windows_;
+    std::vector<std::unique_ptr<ScreenWindow>> dying_;
+    int syncing_ = 0;  // the model is setting a control: no echo to the model
+};
+
+}  // namespace kelvwin

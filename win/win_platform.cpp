@@ -1,0 +1,122 @@
+#include "win/win_platform.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <vector>
+
+#include "form/form.h"
+#include "output/windows_text.h"
+#include "win/renderer.h"
+
+namespace kelvwin {
+
+using output::narrow;
+using output::widen;
+
+HWND WinPlatform::windowOf(const form::Form* f) const
+{
+    if (f == nullptr || renderer_ == nullptr) {
+        return nullptr;
+    }
+    HWND hwnd = renderer_->window(f->name());
+    return hwnd != nullptr && ::IsWindowVisible(hwnd) ? hwnd : nullptr;
+}
+
+std::wstring WinPlatform::dialogFilter(const std::string& filter)
+{
+    std::wstring out = widen(filter);
+    for (wchar_t& ch : out) {
+        if (ch == L'|') {
+            ch = L'\0';
+        }
+    }
+    out.push_back(L'\0');
+    out.push_back(L'\0');
+    return out;
+}
+
+std::optional<std::string> WinPlatform::chooseSaveFile(const form::Form& owner,
+                                                       const form::SaveDialogSettings& settings)
+{
+    std::vector<wchar_t> file(32768, L'\0');
+    const std::wstring remembered = widen(settings.fileName);
+    remembered.copy(file.data(), std::min(remembered.size(), file.size() - 1));
+    const std::wstring filter = dialogFilter(settings.filter);
+    const std::wstring title = widen(settings.title);
+    const std::wstring ext = widen(settings.defaultExt);
+    const std::wstring initDir = widen(settings.initDir);
+
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = windowOf(&owner);
+    ofn.lpstrFilter = settings.filter.empty() ? nullptr : filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrInitialDir = initDir.empty() ? nullptr : initDir.c_str();
+    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    ofn.lpstrDefExt = ext.empty() ? nullptr : ext.c_str();
+    ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+    if (!::GetSaveFileNameW(&ofn)) {
+        return std::nullopt;
+    }
+    return narrow(file.data());
+}
+
+void WinPlatform::message(const form::Form* owner, const std::string& title, const std::string& text)
+{
+    ::MessageBoxW(windowOf(owner), widen(text).c_str(), widen(title).c_str(), MB_OK);
+}
+
+void WinPlatform::help(const form::Form& owner, const std::string& file, int, const std::string&)
+{
+    // The help is a page of HTML under its old name: it opens in the browser
+    // the machine uses for web pages, whatever its extension says.
+    const std::string path = programFolder() + "\\" + file;
+    const std::wstring wide = widen(path);
+    if (::GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        message(&owner, owner.program().title(), "ヘルプファイル「" + path + "」が見つかりません。");
+        return;
+    }
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_CLASSNAME | SEE_MASK_FLAG_NO_UI;
+    info.hwnd = windowOf(&owner);
+    info.lpVerb = L"open";
+    info.lpFile = wide.c_str();
+    info.lpClass = L".htm";
+    info.nShow = SW_SHOWNORMAL;
+    if (!::ShellExecuteExW(&info)) {
+        message(&owner, owner.program().title(), "ヘルプファイル「" + path + "」を開けません。");
+    }
+}
+
+std::string WinPlatform::programFolder()
+{
+    std::vector<wchar_t> path(MAX_PATH);
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    std::wstring folder(path.begin(), path.end());
+    const std::size_t slash = folder.find_last_of(L"\\/");
+    folder = slash == std::wstring::npos ? L"." : folder.substr(0, slash);
+    for (wchar_t& ch : folder) {
+        if (ch == L'/') {
+            ch = L'\\';
+        }
+    }
+    return narrow(folder);
+}
+
+void WinPlatform::endProgram()
+{
+    ::PostQuitMessage(0);
+}
+
+}  // namespace kelvwin
