@@ -18,7 +18,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 # Tests and other built programs run under Wine on the build machine.
-find_program(KELVORA_WINE NAMES wine64 wine)
+find_program(KELVORA_WINE NAMES wine64 wine PATHS /usr/lib/wine)
 if(KELVORA_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${KELVORA_WINE})
 endif()

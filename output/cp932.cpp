@@ -91,6 +91,29 @@ std::optional<std::string> toCp932(std::string_view utf8)
     return out;
 }
 
+namespace {
+
+// One well-formed UTF-8 character: the right number of continuation bytes,
+// no overlong form, no surrogate, nothing beyond U+10FFFF.
+bool isWholeCharacter(const std::string& c, std::size_t length)
+{
+    const auto byte = [&c](std::size_t i) { return static_cast<unsigned char>(c[i]); };
+    if (c.size() != length || (length == 1 && byte(0) >= 0x80)) {
+        return false;
+    }
+    char32_t cp = length == 1 ? byte(0) : length == 2 ? byte(0) & 0x1F : length == 3 ? byte(0) & 0x0F : byte(0) & 0x07;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) {
+            return false;
+        }
+        cp = (cp << 6) | (byte(i) & 0x3F);
+    }
+    static constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    return cp >= smallest[length] && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+}
+
+}  // namespace
+
 std::optional<std::string> firstUnencodable(std::string_view utf8)
 {
     Converter converter;
@@ -101,11 +124,7 @@ std::optional<std::string> firstUnencodable(std::string_view utf8)
     }
     const std::size_t length = utf8Length(static_cast<unsigned char>(utf8[at]));
     std::string character(utf8.substr(at, length));
-    bool whole = character.size() == length && (length > 1 || static_cast<unsigned char>(character[0]) < 0x80);
-    for (std::size_t i = 1; whole && i < character.size(); ++i) {
-        whole = (static_cast<unsigned char>(character[i]) & 0xC0) == 0x80;
-    }
-    if (!whole) {
+    if (!isWholeCharacter(character, length)) {
         // Not a character at all: a byte sequence that is not UTF-8.
         return std::string("\xEF\xBF\xBD");
     }

@@ -106,6 +106,11 @@ FsResult FileSystem::replaceFile(const std::string& path, const std::string& byt
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return FsResult::fromErrno(EISDIR);
     }
+    // Windows refuses to replace a read-only file; say so before writing
+    // anything (not every implementation of the API checks it).
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        return FsResult::fromWindowsError(ERROR_ACCESS_DENIED);
+    }
     if (FsResult checked = checkName(target); !checked) {
         return checked;
     }

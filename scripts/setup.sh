@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-svg-dev qt6-translations-l10n qt6-qpa-plugins
   libgtest-dev libgmock-dev
   fonts-noto-cjk
-  xvfb xauth
+  xvfb xauth x11-utils
   clang libclang-rt-14-dev
   libbenchmark-dev
   g++-mingw-w64-x86-64 wine64

@@ -19,7 +19,9 @@ cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DKELVORA_BUILD_GUI=OFF -DKELVORA_BUILD_WIN32=ON >/dev/null
 cmake --build "$build" -j2
 
-wine=$(command -v wine64 || command -v wine || true)
+# Debian's wine64 alone puts its loader and server under /usr/lib/wine.
+wine=$(command -v wine64 || command -v wine || ls /usr/lib/wine/wine64 2>/dev/null || true)
+wineserver=$(command -v wineserver || ls /usr/lib/wine/wineserver64 /usr/lib/wine/wineserver 2>/dev/null | head -n 1 || true)
 if [ -z "$wine" ]; then
   skip "Wine is not installed: the Windows tests were built but not run"
   exit 0
@@ -33,14 +35,14 @@ xvfb_pid=
 kelvora_pid=
 cleanup() {
   [ -n "$kelvora_pid" ] && kill "$kelvora_pid" 2>/dev/null || true
-  WINEPREFIX=$prefix timeout 30 wineserver -k 2>/dev/null || true
+  [ -n "$wineserver" ] && WINEPREFIX=$prefix timeout 30 "$wineserver" -k 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$prefix" "$smoke"
 }
 trap cleanup EXIT
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 unset DISPLAY
-if ! timeout 300 wineboot --init >/dev/null 2>&1; then
+if ! timeout 300 "$wine" wineboot --init >/dev/null 2>&1; then
   skip "Wine could not set up a prefix within 5 minutes: the Windows tests were built but not run"
   exit 0
 fi
@@ -49,8 +51,8 @@ echo "test-windows: the core tests under Wine"
 (cd "$build" && ctest --output-on-failure --timeout 600)
 
 # --- Smoke test of the program on a display -------------------------------
-if ! command -v Xvfb >/dev/null || ! command -v import >/dev/null; then
-  skip "smoke test: Xvfb or import (ImageMagick) missing"
+if ! command -v Xvfb >/dev/null; then
+  skip "smoke test: Xvfb missing"
   exit 0
 fi
 exec 3>"$smoke/display"
@@ -96,8 +98,10 @@ for mark in splash menu metafile saved; do
     failed="the program never reached \"$mark\""
     break
   fi
-  sleep 1
-  import -display "$DISPLAY" -window root "$shots/$mark.png"
+  if command -v import >/dev/null; then
+    sleep 1
+    import -display "$DISPLAY" -window root "$shots/$mark.png"
+  fi
   touch "$log-$mark.done"
 done
 if [ -z "$failed" ]; then

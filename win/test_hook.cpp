@@ -92,7 +92,7 @@ private:
 
     void write(const std::string& line)
     {
-        std::ofstream(widen(log_).c_str(), std::ios::app) << line << "\n";
+        std::ofstream(widen(log_).c_str(), std::ios::app | std::ios::binary) << line << "\n";
     }
 
     // Runs the next action once what it needs is there. An action that opens

@@ -49,6 +49,9 @@ TEST(Cp932, NamesTheFirstCharacterItCannotHold)
         {"café", "é"},
         {"ok\xC3", "\xEF\xBF\xBD"},
         {"ok\xC3(", "\xEF\xBF\xBD"},
+        {"overlong\xC0\x80", "\xEF\xBF\xBD"},
+        {"surrogate\xED\xA0\x80", "\xEF\xBF\xBD"},
+        {"beyond\xF4\x90\x80\x80", "\xEF\xBF\xBD"},
     };
     for (const auto& c : cases) {
         EXPECT_FALSE(output::toCp932(c.text).has_value()) << c.text;
