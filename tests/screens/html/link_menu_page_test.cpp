@@ -9,6 +9,7 @@
 #include "app/catalog.h"
 #include "output/cp932.h"
 #include "screens/html/link_menu_page.h"
+#include "screen_fixture.h"
 #include "support.h"
 
 namespace {
@@ -59,25 +60,9 @@ public:
     std::map<std::string, int> changes;
 };
 
-class LinkMenuPage : public ::testing::Test {
+class LinkMenuPage : public testing_support::ScreenFixture {
 protected:
-    LinkMenuPage() { program.start("Form12"); }
-
-    form::Form& page() { return program.screen("Form12"); }
-    void type(const std::string& control, const std::string& text) { program.edit("Form12", control, text); }
-
-    // Saves under the name typed into the dialog; returns the bytes of the
-    // file written (under `writtenAs` when the dialog adds an extension).
-    std::string save(const std::string& name = "menu.htm", std::string writtenAs = "")
-    {
-        platform.answerSave(folder.file(name));
-        program.click("Form12", "Command1");
-        return readBytes(folder.file(writtenAs.empty() ? name : writtenAs));
-    }
-
-    TempFolder folder;
-    form::ScriptedPlatform platform;
-    form::Program program{app::applicationTitle, app::kelvoraCatalog(), platform};
+    LinkMenuPage() : ScreenFixture("Form12", "menu.htm") {}
 };
 
 TEST_F(LinkMenuPage, StartsFromItsLoadedDefaults)

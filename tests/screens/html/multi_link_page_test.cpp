@@ -7,6 +7,7 @@
 
 #include "app/catalog.h"
 #include "output/cp932.h"
+#include "screen_fixture.h"
 #include "support.h"
 
 namespace {
@@ -42,25 +43,9 @@ std::string bytesOf(const std::vector<std::string>& lines)
     return out;
 }
 
-class MultiLinkPage : public ::testing::Test {
+class MultiLinkPage : public testing_support::ScreenFixture {
 protected:
-    MultiLinkPage() { program.start("Form11"); }
-
-    form::Form& page() { return program.screen("Form11"); }
-    void type(const std::string& control, const std::string& text) { program.edit("Form11", control, text); }
-
-    // Saves under the name typed into the dialog; returns the bytes of the
-    // file written (under `writtenAs` when the dialog adds an extension).
-    std::string save(const std::string& name = "page.htm", std::string writtenAs = "")
-    {
-        platform.answerSave(folder.file(name));
-        program.click("Form11", "Command1");
-        return readBytes(folder.file(writtenAs.empty() ? name : writtenAs));
-    }
-
-    TempFolder folder;
-    form::ScriptedPlatform platform;
-    form::Program program{app::applicationTitle, app::kelvoraCatalog(), platform};
+    MultiLinkPage() : ScreenFixture("Form11", "page.htm") {}
 };
 
 TEST_F(MultiLinkPage, WritesTheFirstLinkExampleWithTheHtmlDialog)
