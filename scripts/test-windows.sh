@@ -49,6 +49,12 @@ fi
 
 echo "test-windows: the core tests under Wine"
 (cd "$build" && ctest --output-on-failure --timeout 600)
+# The Wine session of the console tests has no display; the program must
+# start a new one on the Xvfb display below.
+if [ -n "$wineserver" ]; then
+  timeout 60 "$wineserver" -k 2>/dev/null || true
+  timeout 60 "$wineserver" -w 2>/dev/null || true
+fi
 
 # --- Smoke test of the program on a display -------------------------------
 if ! command -v Xvfb >/dev/null; then
