@@ -83,7 +83,29 @@ video='家族の映像〜1.mpg'
   printf 'wait\tForm1\nmark\tmenu\nclick\tForm1\tCommand3\n'
   printf 'wait\tForm2\nedit\tForm2\tText1\t%s\nmark\tmetafile\n' "$video"
   printf 'click\tForm2\tCommand1\nsave\t%s\nok\nmark\tsaved\n' "$(windows_path "$smoke/out")"
-  printf 'click\tForm2\tCommand3\nwait\tForm1\nclick\tForm1\tCommand1\n'
+  # Then every other screen once, for its screenshot, and out through "終了".
+  tour() { printf 'click\t%s\t%s\nwait\t%s\n' "$1" "$2" "$3"; [ -z "${4:-}" ] || printf 'mark\t%s\n' "$3"; }
+  tour Form2 Command2 Form4 shot
+  tour Form4 Command1 Form5 shot
+  tour Form5 Command3 Form4
+  tour Form4 Command2 Form6 shot
+  tour Form6 Command3 Form4
+  tour Form4 Command3 Form10 shot
+  tour Form10 Command1 Form11 shot
+  tour Form11 Command3 Form10
+  tour Form10 Command2 Form12 shot
+  tour Form12 Command3 Form10
+  tour Form10 Command4 Form1
+  tour Form1 Command4 Form3 shot
+  tour Form3 Command2 Form7 shot
+  tour Form7 Command1 Form8 shot
+  tour Form8 Command3 Form7
+  tour Form7 Command2 Form9 shot
+  tour Form9 Command3 Form7
+  tour Form7 Command4 Form1
+  tour Form1 Command2 Form13 shot
+  tour Form13 Command4 Form14 shot
+  printf 'click\tForm13\tCommand2\n'
 } >"$smoke/script.txt"
 log=$smoke/log.txt
 shots=$build/screenshots
@@ -93,7 +115,7 @@ KELVORA_TEST_SCRIPT=$(windows_path "$smoke/script.txt") KELVORA_TEST_LOG=$(windo
 kelvora_pid=$!
 
 failed=
-for mark in splash menu metafile saved; do
+for mark in $(sed -n 's/^mark\t//p' "$smoke/script.txt"); do
   for _ in $(seq 1 600); do
     grep -q "^mark $mark\$" "$log" 2>/dev/null && break
     grep -q '^timeout' "$log" 2>/dev/null && break
