@@ -12,6 +12,7 @@
 #include "output/file_system.h"
 #include "output/folder_generation.h"
 #include "quick/quick_generator.h"
+#include "faulty_file_system.h"
 #include "support.h"
 
 namespace {
@@ -39,28 +40,7 @@ std::string metafile(const std::string& target)
     return crlf({"<ASX Version =\"3.0\"><Entry>", "<Ref href =\"" + target + ".wmv\"></Entry></ASX>"});
 }
 
-class FaultyFileSystem : public output::FileSystem {
-public:
-    output::FsResult createFolder(const std::string& path) override
-    {
-        if (refuseFolders) {
-            return output::FsResult::fromErrno(EACCES);
-        }
-        return FileSystem::createFolder(path);
-    }
-    output::FsResult replaceFile(const std::string& path, const std::string& bytes) override
-    {
-        replaced.push_back(path);
-        if (static_cast<int>(replaced.size()) == failingWrite) {
-            return output::FsResult::fromErrno(EIO);
-        }
-        return FileSystem::replaceFile(path, bytes);
-    }
-
-    bool refuseFolders = false;
-    int failingWrite = 0;
-    std::vector<std::string> replaced;
-};
+using testing_support::FaultyFileSystem;
 
 class Quick : public ::testing::Test {
 protected:
@@ -198,6 +178,7 @@ TEST_F(Quick, FailuresTakeBackWhatTheRunCreated)
         SCOPED_TRACE(failing);
         FaultyFileSystem fs;
         fs.failingWrite = failing;
+        fs.writeError = EIO;
         output::FileSystemOverride use(fs);
         platform.messages.clear();
         program.click("Form1", "Command1");

@@ -12,6 +12,7 @@
 #include "app/catalog.h"
 #include "form/scripted_platform.h"
 #include "output/file_system.h"
+#include "faulty_file_system.h"
 #include "support.h"
 
 namespace {
@@ -54,29 +55,7 @@ std::string embedPage(const std::string& name, const std::string& width, const s
                  "</body></html>", ""});
 }
 
-// Fails chosen operations, otherwise works on the real disk.
-class FaultyFileSystem : public output::FileSystem {
-public:
-    output::FsResult createFolder(const std::string& path) override
-    {
-        if (refuseFolders) {
-            return output::FsResult::fromErrno(EACCES);
-        }
-        return FileSystem::createFolder(path);
-    }
-    output::FsResult replaceFile(const std::string& path, const std::string& bytes) override
-    {
-        replaced.push_back(path);
-        if (static_cast<int>(replaced.size()) == failingWrite) {
-            return output::FsResult::fromErrno(ENOSPC);
-        }
-        return FileSystem::replaceFile(path, bytes);
-    }
-
-    bool refuseFolders = false;
-    int failingWrite = 0;  // 1-based number of the write that fails; 0: none
-    std::vector<std::string> replaced;
-};
+using testing_support::FaultyFileSystem;
 
 class OneShot : public ::testing::Test {
 protected:
