@@ -143,6 +143,8 @@ public:
     void showHelp(Form& owner);
     void exitProgram(Form& owner);
     bool hasEnded() const { return ended_; }
+    // True while a handler runs, also while it waits for a dialog it opened.
+    bool isHandlingEvent() const { return eventDepth_ > 0; }
 
     // A message box with the program's title.
     void message(const Form* owner, const std::string& text);

@@ -90,6 +90,24 @@ ControlDef& ControlDef::promptedBy(std::string labelName)
     return *this;
 }
 
+ControlDef& ControlDef::named(std::string name)
+{
+    spokenName = std::move(name);
+    return *this;
+}
+
+ControlDef& ControlDef::previews(std::string field)
+{
+    previewOf = std::move(field);
+    return *this;
+}
+
+ControlDef& ControlDef::takesDropped(DropName what)
+{
+    dropName = what;
+    return *this;
+}
+
 ControlDef& ControlDef::tab(int index)
 {
     tabIndex = index;

@@ -52,6 +52,10 @@ struct DialogDesign {
     std::string initDir = "c:\\";
 };
 
+// What a file dropped on a field gives it: nothing (the field takes no file
+// name), the file's name, the name without its extension, or a folder's name.
+enum class DropName { None, FileName, BaseName, FolderName };
+
 struct ControlDef {
     std::string name;           // design-time name, "Label5(1)" for an array element
     Kind kind = Kind::Label;
@@ -72,6 +76,9 @@ struct ControlDef {
     std::string container;      // "" for the window itself, else a Frame or Picture
     std::string picture;        // name of the picture shown by an Image or Picture
     std::string prompt;         // the label that asks for this field
+    std::string spokenName;     // what assistive technology calls it, when not its prompt
+    std::string previewOf;      // the field whose text this one previews
+    DropName dropName = DropName::None;
     int tabIndex = -1;          // -1: not in the tab order
     DialogDesign dialog;        // CommonDialog only
 
@@ -90,6 +97,9 @@ struct ControlDef {
     ControlDef& inside(std::string containerName);
     ControlDef& image(std::string pictureName, bool stretched = false);
     ControlDef& promptedBy(std::string labelName);
+    ControlDef& named(std::string name);
+    ControlDef& previews(std::string field);
+    ControlDef& takesDropped(DropName what);
     ControlDef& tab(int index);
     ControlDef& checked();
 };

@@ -17,7 +17,8 @@ const form::ScreenDef& quickScreen()
         form::ScreenDef s{"Form1", "diz君", {6465, 4785}};
         s.imageBox("Image2").at(600, 0, 5340, 1260).image("banner", true);
         s.text("Text1", "").at(2640, 1920, 1455, 495).font(12)
-            .tooltipText("ビデオファイルの拡張子抜きファイル名を記入").tab(0);
+            .tooltipText("ビデオファイルの拡張子抜きファイル名を記入")
+            .takesDropped(form::DropName::BaseName).tab(0);
         paint(s.button("Command1", "一発作成").at(2520, 2760, 1815, 735)
                   .tooltipText("フォルダーとasxファイル、ｈｔｍファイル二個自動作成").font(12, true).tab(1),
               form::colors::lightGreen);

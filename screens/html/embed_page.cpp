@@ -82,11 +82,11 @@ void savePage(form::Form& f, MetafilePath metafilePath)
 // One numbered entry: step mark, bold prompt, field, half-width hint, example.
 void entryBlock(form::ScreenDef& s, int top, const char* mark, const char* markText, const char* prompt,
                 const char* promptText, const char* field, const char* tip, int tab, const char* hint,
-                const char* example, const char* exampleText)
+                const char* example, const char* exampleText, form::DropName dropped)
 {
     s.label(mark, markText).at(240, top, 375, 375).font(14, true);
     s.label(prompt, promptText).at(720, top, 4815, 375).font(12, true);
-    s.text(field, "").at(720, top + 480, 3255, 375).font(12).tooltipText(tip).promptedBy(prompt).tab(tab);
+    s.text(field, "").at(720, top + 480, 3255, 375).font(12).tooltipText(tip).promptedBy(prompt).takesDropped(dropped).tab(tab);
     s.label(hint, "（半角英入力）").at(4080, top + 540, 1935, 255);
     s.label(example, exampleText).at(720, top + 960, 3255, 255);
 }
@@ -106,9 +106,9 @@ form::ScreenDef embedPage(const EmbedVariant& v)
 
     // ① the size: the width typed, the height computed.
     s.label("Label8", "①").at(240, 1320, 375, 375).font(14, true);
-    s.text("Text4", "").at(x, 1320, 1095, 375).font(12).tooltipText(v.widthTip).promptedBy("Frame1").tab(0);
+    s.text("Text4", "").at(x, 1320, 1095, 375).font(12).tooltipText(v.widthTip).promptedBy("Frame1").named("幅").tab(0);
     s.text("Text6", "").at(x + 1200, 1320, 1095, 375).font(12).tooltipText(v.heightTip)
-        .promptedBy("Frame1").readOnlyField();
+        .promptedBy("Frame1").named("高さ").readOnlyField();
     s.imageBox("Image2").at(x, 1920, 480, 480).image("video");
     s.frame("Frame1", "基本サイズ").at(x + 2520, 1200, right - x - 2760, 1815);
     s.label("Label5(0)", "幅サイズを記入すると高さは自動入力されます。").at(120, 300, right - x - 3000, 255)
@@ -196,7 +196,8 @@ const form::ScreenDef& simpleEmbedScreen()
         });
         // ③ the metafile, in the page's own folder.
         entryBlock(s, 4020, "Label10", "③", "Label3", "asxファイル名記入", "Text12",
-                   "先ほど保存したasxファイル名記入", 3, "Label5(1)", "Label4", "例：hoge.asx");
+                   "先ほど保存したasxファイル名記入", 3, "Label5(1)", "Label4", "例：hoge.asx",
+                   form::DropName::FileName);
         s.imageBox("Image3").at(7800, 4320, 735, 735).image("metafile");
         return s;
     }();
@@ -228,9 +229,11 @@ const form::ScreenDef& detailedEmbedScreen()
         s.label("Label14", "位置").at(720, 1380, 615, 255);
         // ③ the metafile's folder, ④ the metafile.
         entryBlock(s, 3960, "Label10", "③", "Label11", "asxファイルを入れるフォルダー名記入", "Text19",
-                   "事前に作成してあるフォルダー名記入", 3, "Label5(1)", "Label12", "例：baku");
+                   "事前に作成してあるフォルダー名記入", 3, "Label5(1)", "Label12", "例：baku",
+                   form::DropName::FolderName);
         entryBlock(s, 5340, "Label13", "④", "Label3", "asxファイル名記入", "Text12",
-                   "先ほど保存したasxファイル記入", 4, "Label5(2)", "Label4", "例：hoge.asx");
+                   "先ほど保存したasxファイル記入", 4, "Label5(2)", "Label4", "例：hoge.asx",
+                   form::DropName::FileName);
         s.imageBox("Image3").at(7800, 4200, 735, 735).image("folder");
         s.imageBox("Image4").at(7800, 5580, 735, 735).image("metafile");
         s.text("Text20", "/").at(5040, s.client().height + 1440, 495, 285);

@@ -97,7 +97,7 @@ const form::ScreenDef& linkMenuPageScreen()
         s.label("Label4(1)", "htmファイルにリンク").at(4800, 2040, 1815, 255);
         s.label("Label11", "例：abc.htm（半角入力）").at(6720, 2040, 2655, 255);
         s.text("Text31", "").at(4800, 2400, 3255, 375)
-            .tooltipText("タイトルｈｔｍは事前に作成してください").promptedBy("Label10").tab(1);
+            .tooltipText("タイトルｈｔｍは事前に作成してください").promptedBy("Label10").takesDropped(form::DropName::FileName).tab(1);
 
         // ③ the five links
         s.label("Label14", "③").at(4320, 3240, 375, 375).font(12, true);
@@ -110,7 +110,7 @@ const form::ScreenDef& linkMenuPageScreen()
             s.text(row.comment, "").at(4800, row.top, 3855, 375)
                 .tooltipText(linkTextHint).promptedBy("Label2").tab(tab++);
             s.text(row.target, "").at(9000, row.top, 2775, 375)
-                .tooltipText(targetHint).promptedBy("Label4(0)").tab(tab++);
+                .tooltipText(targetHint).promptedBy("Label4(0)").takesDropped(form::DropName::FileName).tab(tab++);
         }
 
         // The preview: a browser with the frame on the left and the menu beside it.
@@ -123,7 +123,8 @@ const form::ScreenDef& linkMenuPageScreen()
         const int previewTab = tab + 5;
         for (std::size_t i = 0; i < rows.size(); ++i) {
             s.text(rows[i].preview, "").at(0, 240 * (static_cast<int>(i) + 1), 1815, 240).inside("Picture3")
-                .backColor(192, 255, 255).noBorder().font(5.25).tab(previewTab + static_cast<int>(i));
+                .backColor(192, 255, 255).noBorder().font(5.25).previews(rows[i].comment)
+                .tab(previewTab + static_cast<int>(i));
         }
         s.option("Option1", "デフォルト").at(120, 4800, 1455, 255).tab(tab + 4);
 

@@ -73,7 +73,8 @@ const form::ScreenDef& multiLinkPageScreen()
             s.text(row.comment, "").at(4800, row.top, 3255, 495)
                 .tooltipText("全角日本語を記入").promptedBy("Label2").tab(tab++);
             s.text(row.metafile, "").at(8520, row.top, 1455, 495)
-                .tooltipText("事前に作成したasxファイルを記入").promptedBy("Label4").tab(tab++);
+                .tooltipText("事前に作成したasxファイルを記入").promptedBy("Label4")
+                .takesDropped(form::DropName::FileName).tab(tab++);
         }
 
         s.label("Label1", "多重文字ポップアップ形式").at(240, 240, 10245, 405).centered().font(14.25, true);
@@ -89,7 +90,7 @@ const form::ScreenDef& multiLinkPageScreen()
         s.picture("Picture2").at(840, previewBlockTop, 1935, 1455).inside("Picture1").noBorder().tab(tab++);
         for (std::size_t i = 0; i < rows.size(); ++i) {
             s.text(rows[i].preview, "").at(0, static_cast<int>(i) * 240, 1815, 240).inside("Picture2")
-                .backColor(192, 255, 255).noBorder().font(5.25).tab(tab++);
+                .backColor(192, 255, 255).noBorder().font(5.25).previews(rows[i].comment).tab(tab++);
         }
 
         s.option("Option7", "左端").at(360, 5040, 1095, 255).tooltipText(previewHint).tab(tab++);

@@ -112,7 +112,7 @@ form::ScreenDef popupPage(const PopupTwin& t)
     stepLabels(s, t, t.nameMark, t.nameMarkText, "Label4", "保存したasxファイルの名前を記入", "Label5",
                "例：hoge.asx（半角入力）", t.nameTop);
     s.text("Text1", "").at(t.fieldsLeft, t.nameTop, 2055, 375)
-        .tooltipText(t.nameTip).promptedBy("Label4").tab(tab("Text1"));
+        .tooltipText(t.nameTip).promptedBy("Label4").takesDropped(form::DropName::FileName).tab(tab("Text1"));
     stepLabels(s, t, t.commentMark, t.commentMarkText, "Label6", ".コメント記入", "Label3",
                "例：　家族の映像です。クリックしてね。", t.commentTop);
     s.text("Text2", "").at(t.fieldsLeft, t.commentTop, 4455, 375)
@@ -120,7 +120,7 @@ form::ScreenDef popupPage(const PopupTwin& t)
     // Declared after the comment, so that a character the page cannot hold
     // is reported against the comment the user typed, not its preview.
     paint(s.text("Text3", "").at(840, previewTextTop, previewTextWidth, 255).inside("Picture1")
-              .noBorder().font(5.25).tab(tab("Text3")),
+              .noBorder().font(5.25).previews("Text2").tab(tab("Text3")),
           form::colors::lightGreen);
 
     // The page's fragments, in rows that mirror its lines, out of view. The
@@ -286,7 +286,8 @@ const form::ScreenDef& detailedPopupPage()
         stepLabels(s, twin, "Label10", "②", "Label13", "asxファイルを入れるフォルダー記入", "Label14",
                    "例：omiyage（半角入力）", 1800);
         s.text("Text11", "").at(twin.fieldsLeft, 1800, 1935, 375)
-            .tooltipText("事前に作成したフォルダー名を記入").promptedBy("Label13").tab(tabIndex(twin, "Text11"));
+            .tooltipText("事前に作成したフォルダー名を記入").promptedBy("Label13")
+            .takesDropped(form::DropName::FolderName).tab(tabIndex(twin, "Text11"));
         s.imageBox("Image1").at(7200, 1860, 240, 240).image("folder");
         s.imageBox("Image2").at(7320, 3180, 480, 480).image("document");
         s.text("Text12", "/").at(4140, 7440, 615, 285).readOnlyField().tab(tabIndex(twin, "Text12"));

@@ -48,7 +48,7 @@ const form::ScreenDef& detailedMetafileScreen()
         s.label("Label5(0)", "フォルダー名記入").at(5880, 840, 2295, 375).font(12, true);
         s.label("Label16", "ビデオファイルを置くフォルダー名").at(5880, 1260, 4215, 255);
         s.text("Text1", "").at(5880, 1560, 2535, 375).font(12)
-            .tooltipText("フォルダー名を半角英で記入").promptedBy("Label5(0)").tab(0);
+            .tooltipText("フォルダー名を半角英で記入").promptedBy("Label5(0)").takesDropped(form::DropName::FolderName).tab(0);
         s.label("Label5(1)", "（半角英入力）").at(8520, 1620, 1695, 255);
         s.label("Label12", "例：wmv").at(5880, 2010, 1455, 255);
         s.label("Label15", "例：wmv/wmv2").at(7440, 2010, 2175, 255);
@@ -58,7 +58,7 @@ const form::ScreenDef& detailedMetafileScreen()
         s.label("Label2", "ビデオ名記入").at(5880, 2640, 2295, 375).font(12, true);
         s.label("Label3", "avi、mpg、wmvの拡張子のついたファイルを記入").at(5880, 3060, 4380, 255);
         s.text("Text2", "").at(5880, 3360, 2535, 375).font(12)
-            .tooltipText("ビデオ名を記入").promptedBy("Label2").tab(1);
+            .tooltipText("ビデオ名を記入").promptedBy("Label2").takesDropped(form::DropName::FileName).tab(1);
         s.label("Label5(2)", "（半角英入力）").at(8520, 3420, 1695, 255);
         s.label("Label4", "例：kyou01.wmv").at(5880, 3810, 2535, 255);
         s.imageBox("Image2").at(5400, 4320, 480, 480).image("video");

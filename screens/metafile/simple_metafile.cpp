@@ -17,7 +17,7 @@ const form::ScreenDef& simpleMetafileScreen()
         s.label("Label2", "ビデオ名記入").at(1080, 1200, 2415, 375).font(12, true);
         s.imageBox("Image1").at(480, 1080, 480, 480).image("video");
         s.text("Text1", "").at(1080, 1680, 3255, 375).font(12)
-            .tooltipText("ビデオ名を記入拡張子を忘れずに。").promptedBy("Label2").tab(0);
+            .tooltipText("ビデオ名を記入拡張子を忘れずに。").promptedBy("Label2").takesDropped(form::DropName::FileName).tab(0);
         s.label("Label5", "（半角英入力）").at(4440, 1740, 1935, 255);
         s.label("Label4", "例：kyou01.wmv").at(1080, 2160, 3255, 255);
         s.label("Label3", "avi、mpg、wmvの拡張子のついたファイルを記入").at(1080, 2520, 6615, 255);

@@ -45,7 +45,7 @@ const form::ScreenDef& oneShotGeneratorScreen()
         s.imageBox("Image2").at(600, 0, 5340, 1260).image("banner", true);
         s.label("Label7", "例：bb.wmvは”ｂｂ”と記入。").at(1320, 1440, 3855, 375).centered();
         s.text("Text1", "").at(2640, 1920, 1455, 495).font(12)
-            .tooltipText("ビデオファイルの拡張子抜きファイル名を記入").promptedBy("Label7").tab(0);
+            .tooltipText("ビデオファイルの拡張子抜きファイル名を記入").promptedBy("Label7").takesDropped(form::DropName::BaseName).tab(0);
         paint(s.button("Command1", "一発作成").at(2520, 2760, 1815, 735)
                   .tooltipText("フォルダーとasxファイル、ｈｔｍファイル二個自動作成").font(12, true).tab(1),
               form::colors::lightGreen);

@@ -1,0 +1,165 @@
+#include "render/binding.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace render {
+
+using form::ControlDef;
+using form::Kind;
+
+namespace {
+
+const std::string ideographicSpace = "\u3000";
+
+// A label's text as a name: without surrounding spaces, half- or full-width,
+// and without the point some prompts begin with.
+std::string tidy(std::string s)
+{
+    for (bool changed = true; changed && !s.empty();) {
+        changed = false;
+        if (s.front() == ' ' || s.front() == '.') {
+            s.erase(0, 1);
+            changed = true;
+        } else if (s.back() == ' ') {
+            s.pop_back();
+            changed = true;
+        } else if (s.rfind(ideographicSpace, 0) == 0) {
+            s.erase(0, ideographicSpace.size());
+            changed = true;
+        } else if (s.size() >= ideographicSpace.size() &&
+                   s.compare(s.size() - ideographicSpace.size(), ideographicSpace.size(), ideographicSpace) == 0) {
+            s.erase(s.size() - ideographicSpace.size());
+            changed = true;
+        }
+    }
+    return s;
+}
+
+std::string lastComponent(std::string path)
+{
+    while (path.size() > 1 && (path.back() == '/' || path.back() == '\\')) {
+        path.pop_back();
+    }
+    const auto slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+bool inClientArea(const form::ScreenDef& screen, const ControlDef& control, const form::Rect& r)
+{
+    if (!control.container.empty()) {
+        return true;
+    }
+    // A line's rectangle runs from one end to the other and may point left or up.
+    const int left = std::min(r.left, r.left + r.width);
+    const int top = std::min(r.top, r.top + r.height);
+    const form::Size client = screen.client();
+    return left < client.width && top < client.height && left + std::abs(r.width) > 0 &&
+           top + std::abs(r.height) > 0;
+}
+
+bool shown(const form::Form& f, const std::string& control)
+{
+    const form::ScreenDef& def = f.def();
+    const ControlDef* c = &def.get(control);
+    for (int depth = 0; c != nullptr && depth < 16; ++depth) {
+        const form::ControlState& s = f.state(c->name);
+        if (!s.visible || !inClientArea(def, *c, s.rect)) {
+            return false;
+        }
+        c = c->container.empty() ? nullptr : def.find(c->container);
+    }
+    return true;
+}
+
+bool userCanEdit(const form::Form& f, const std::string& control)
+{
+    const ControlDef& c = f.def().get(control);
+    return c.kind == Kind::TextBox && !c.readOnly && f.isLoaded() && f.isVisible() &&
+           f.state(control).enabled && shown(f, control) && !f.program().isHandlingEvent() &&
+           !f.program().hasEnded();
+}
+
+std::string accessibleName(const form::Form& f, const std::string& control)
+{
+    const ControlDef& c = f.def().get(control);
+    if (!c.spokenName.empty()) {
+        return c.spokenName;
+    }
+    if (!c.previewOf.empty()) {
+        return "「" + accessibleName(f, c.previewOf) + "」のプレビュー";
+    }
+    if (!c.prompt.empty()) {
+        std::string name = tidy(f.text(c.prompt));
+        int sharing = 0;
+        int position = 0;
+        for (const ControlDef& other : f.def().controls()) {
+            if (other.kind == c.kind && other.prompt == c.prompt && other.spokenName.empty()) {
+                ++sharing;
+                if (other.name == c.name) {
+                    position = sharing;
+                }
+            }
+        }
+        if (sharing > 1) {
+            name += " " + std::to_string(position);
+        }
+        return name;
+    }
+    if (!c.tooltip.empty()) {
+        return c.tooltip;
+    }
+    return tidy(f.text(control));
+}
+
+std::optional<std::string> droppedText(form::DropName what, const std::string& path, bool isFolder)
+{
+    const std::string name = lastComponent(path);
+    if (name.empty() || name == "/" || name == "\\") {
+        return std::nullopt;
+    }
+    switch (what) {
+    case form::DropName::None:
+        return std::nullopt;
+    case form::DropName::FolderName:
+        return isFolder ? std::optional<std::string>(name) : std::nullopt;
+    case form::DropName::FileName:
+        return isFolder ? std::nullopt : std::optional<std::string>(name);
+    case form::DropName::BaseName: {
+        if (isFolder) {
+            return std::nullopt;
+        }
+        const auto dot = name.rfind('.');
+        return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+    }
+    }
+    return std::nullopt;
+}
+
+void textReported(form::Program& program, const std::string& screen, const std::string& control,
+                  const std::string& text)
+{
+    form::Form* f = program.find(screen);
+    if (f == nullptr || f->text(control) == text || !userCanEdit(*f, control)) {
+        return;
+    }
+    program.edit(screen, control, text);
+}
+
+void optionReported(form::Program& program, const std::string& screen, const std::string& control,
+                    bool checked)
+{
+    form::Form* f = program.find(screen);
+    if (f == nullptr || !checked || f->selected(control)) {
+        return;
+    }
+    const form::ControlState& s = f->state(control);
+    if (!f->isVisible() || !s.enabled || !shown(*f, control) || program.isHandlingEvent()) {
+        return;
+    }
+    program.click(screen, control);
+}
+
+}  // namespace render

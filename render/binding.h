@@ -1,0 +1,58 @@
+// The rules every renderer follows between its widgets and the model, kept
+// apart from any toolkit so that each renderer holds only what its toolkit
+// needs and the rules are the same on every platform:
+//  - which controls can be seen (the client-area rule),
+//  - which fields the user can change,
+//  - what assistive technology calls each control,
+//  - what a file dropped on a field gives it,
+//  - how a change a widget reports reaches the model.
+// The model is the one truth: a renderer shows what it holds after every
+// event, and hands every change it did not make itself to the functions
+// below, whatever caused the change (typing, an input method, paste, drop,
+// undo, the accessibility interface, a message from another program).
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "form/form.h"
+
+namespace render {
+
+// Whether a control lies at least partly inside its window's client area.
+// Controls inside a container follow their container.
+bool inClientArea(const form::ScreenDef& screen, const form::ControlDef& control, const form::Rect& rect);
+
+// Whether the control's widget is shown: visible in the model and in view.
+bool shown(const form::Form& f, const std::string& control);
+
+// Whether the user can change the field's text: a text box that is shown,
+// enabled and not read-only, on a visible screen whose program is not busy
+// with a dialog. Template fields and hidden mirrors never qualify, so their
+// texts stay exactly as the screen holds them.
+bool userCanEdit(const form::Form& f, const std::string& control);
+
+// The name assistive technology reads for a control: its own spoken name,
+// else "「field」のプレビュー" for a preview, else its prompt label's text
+// (numbered when several fields share one prompt), else its tooltip, else its
+// caption.
+std::string accessibleName(const form::Form& f, const std::string& control);
+
+// What a field takes when the file or folder at `path` is dropped on it, or
+// nothing when it takes no such drop.
+std::optional<std::string> droppedText(form::DropName what, const std::string& path, bool isFolder);
+
+// A widget reports that its text is now `text`. The model takes it as the
+// user's edit when the user can edit the field; otherwise nothing changes.
+// Either way the renderer then shows the model's texts again.
+void textReported(form::Program& program, const std::string& screen, const std::string& control,
+                  const std::string& text);
+
+// A widget reports that an option turned checked or unchecked by a way other
+// than a click (the accessibility interface, a message). A check selects it
+// as a click does; an uncheck changes nothing, since an option is cleared
+// only by choosing another. The renderer then shows the model's states again.
+void optionReported(form::Program& program, const std::string& screen, const std::string& control,
+                    bool checked);
+
+}  // namespace render
