@@ -2,12 +2,15 @@
 
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -17,7 +20,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
+
+#include "render/binding.h"
 
 namespace kelvqt {
 
@@ -93,6 +99,18 @@ protected:
 
 private:
     const ControlDef& def_;
+};
+
+// An option that leaves its checked state to the model: a click (mouse,
+// Space, an arrow key inside its group, the accessibility Press action) only
+// reports itself, and the button then shows what the model chose. It stays
+// auto-exclusive, so assistive technology sees one choice of a group.
+class OptionButton : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    void nextCheckState() override {}
 };
 
 }  // namespace
@@ -197,12 +215,19 @@ ScreenWindow* Renderer::build(form::Form& f)
             auto* edit = new QLineEdit(parent);
             edit->setReadOnly(c.readOnly);
             edit->setFrame(c.border);
-            if (!c.readOnly) {
-                const std::string screen = def.name();
-                const std::string name = c.name;
-                QObject::connect(edit, &QLineEdit::textEdited, this,
-                                 [this, screen, name](const QString& text) { userEdited(screen, name, text); });
-            }
+            // A field holds its whole text, however long: a cut-off text
+            // would be written back to the model as the user's edit.
+            edit->setMaxLength(std::numeric_limits<int>::max());
+            // Every change of the text, whatever made it, except the
+            // renderer's own updates from the model.
+            const std::string screen = def.name();
+            const std::string name = c.name;
+            QObject::connect(edit, &QLineEdit::textChanged, this, [this, screen, name](const QString& text) {
+                if (syncing_ == 0) {
+                    userEdited(screen, name, text);
+                }
+            });
+            edit->installEventFilter(this);
             w = edit;
             break;
         }
@@ -216,13 +241,17 @@ ScreenWindow* Renderer::build(form::Form& f)
             break;
         }
         case Kind::Option: {
-            auto* option = new QRadioButton(parent);
-            // The model keeps the group exclusive; the widget only shows it.
-            option->setAutoExclusive(false);
+            auto* option = new OptionButton(parent);
             const std::string screen = def.name();
             const std::string name = c.name;
             QObject::connect(option, &QRadioButton::clicked, this,
                              [this, screen, name] { userClicked(screen, name); });
+            // A check set by another way (the accessibility Toggle action).
+            QObject::connect(option, &QRadioButton::toggled, this, [this, screen, name](bool checked) {
+                if (syncing_ == 0) {
+                    userToggled(screen, name, checked);
+                }
+            });
             w = option;
             break;
         }
@@ -292,8 +321,8 @@ ScreenWindow* Renderer::build(form::Form& f)
             c.kind == Kind::Frame) {
             w->installEventFilter(this);
         }
-        if (c.kind == Kind::TextBox && !c.prompt.empty()) {
-            w->setAccessibleName(qs(f.text(c.prompt)));
+        if (c.kind == Kind::TextBox || !c.spokenName.empty()) {
+            w->setAccessibleName(qs(render::accessibleName(f, c.name)));
         }
         if (c.tabIndex < 0) {
             w->setFocusPolicy(Qt::NoFocus);
@@ -356,7 +385,9 @@ void Renderer::syncControl(form::Form& f, const std::string& control)
         auto* edit = static_cast<QLineEdit*>(w);
         if (edit->text() != text) {
             const int cursor = edit->cursorPosition();
+            ++syncing_;
             edit->setText(text);
+            --syncing_;
             edit->setCursorPosition(std::min<int>(cursor, static_cast<int>(text.size())));
         }
         break;
@@ -367,7 +398,15 @@ void Renderer::syncControl(form::Form& f, const std::string& control)
     case Kind::Option: {
         auto* option = static_cast<QRadioButton*>(w);
         option->setText(text);
-        option->setChecked(s.selected);
+        if (option->isChecked() != s.selected) {
+            // Exclusive buttons refuse to clear the checked one and clear
+            // their siblings themselves; the model sets each one exactly.
+            ++syncing_;
+            option->setAutoExclusive(false);
+            option->setChecked(s.selected);
+            option->setAutoExclusive(true);
+            --syncing_;
+        }
         break;
     }
     case Kind::Frame:
@@ -391,13 +430,7 @@ void Renderer::syncControl(form::Form& f, const std::string& control)
 
     // A control wholly outside the window's client area can never be seen;
     // it takes no space and no focus, so nobody types into it blindly.
-    bool inView = true;
-    if (def.container.empty()) {
-        const form::Size client = f.def().client();
-        inView = r.left < client.width && r.top < client.height && r.left + std::abs(r.width) > 0 &&
-                 r.top + std::abs(r.height) > 0;
-    }
-    w->setVisible(s.visible && inView);
+    w->setVisible(s.visible && render::inClientArea(f.def(), def, r));
 }
 
 void Renderer::syncAll(const std::string& screen)
@@ -462,7 +495,13 @@ void Renderer::controlChanged(form::Form& f, const std::string& control)
 
 bool Renderer::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonPress) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) {
+        if (auto* edit = qobject_cast<QLineEdit*>(watched)) {
+            return fileDropped(edit, static_cast<QDropEvent*>(event));
+        }
+    }
+    if (type == QEvent::MouseButtonPress) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton) {
             const QString screen = watched->property(screenProperty).toString();
@@ -477,6 +516,39 @@ bool Renderer::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
+// A file or folder dragged onto a field gives it a name, never the file's
+// address; fields that take no name refuse such drops. Dragged text is left
+// to the field, whose change then reaches the model as typing does.
+bool Renderer::fileDropped(QLineEdit* edit, QDropEvent* event)
+{
+    if (!event->mimeData()->hasUrls()) {
+        return false;
+    }
+    std::optional<std::string> name;
+    const QString screen = edit->property(screenProperty).toString();
+    const QList<QUrl> urls = event->mimeData()->urls();
+    form::Form* f = program_.find(screen.toStdString());
+    if (f != nullptr && !urls.isEmpty() && urls.constFirst().isLocalFile() &&
+        render::userCanEdit(*f, edit->objectName().toStdString())) {
+        const QFileInfo file(urls.constFirst().toLocalFile());
+        name = render::droppedText(f->def().get(edit->objectName().toStdString()).dropName,
+                                   file.absoluteFilePath().toStdString(), file.isDir());
+    }
+    if (!name) {
+        event->ignore();
+        return true;
+    }
+    event->acceptProposedAction();
+    if (event->type() == QEvent::Drop) {
+        // Replaced as typing over a selection would, so that undo gives the
+        // old text back.
+        edit->selectAll();
+        edit->insert(qs(*name));
+        edit->setFocus(Qt::OtherFocusReason);
+    }
+    return true;
+}
+
 void Renderer::userClicked(const std::string& screen, const std::string& control)
 {
     program_.click(screen, control);
@@ -485,9 +557,17 @@ void Renderer::userClicked(const std::string& screen, const std::string& control
     syncAll(screen);
 }
 
+void Renderer::userToggled(const std::string& screen, const std::string& control, bool checked)
+{
+    render::optionReported(program_, screen, control, checked);
+    syncAll(screen);
+}
+
 void Renderer::userEdited(const std::string& screen, const std::string& control, const QString& text)
 {
-    program_.edit(screen, control, text.toStdString());
+    render::textReported(program_, screen, control, text.toStdString());
+    // The field shows the model's text again: the edit itself, what a
+    // handler made of it, or, for a field the user cannot reach, the old text.
     if (form::Form* f = program_.find(screen)) {
         syncControl(*f, control);
     }

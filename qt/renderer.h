@@ -6,6 +6,9 @@
 #include <QPointer>
 #include <QWidget>
 
+class QDropEvent;
+class QLineEdit;
+
 #include <map>
 #include <string>
 
@@ -35,6 +38,7 @@ public:
     // The user's actions, as the widgets report them.
     void userClicked(const std::string& screen, const std::string& control);
     void userEdited(const std::string& screen, const std::string& control, const QString& text);
+    void userToggled(const std::string& screen, const std::string& control, bool checked);
     void userKeyPress(const std::string& screen);
     void userClosed(const std::string& screen);
 
@@ -46,9 +50,11 @@ private:
     ScreenWindow* build(form::Form& f);
     void syncControl(form::Form& f, const std::string& control);
     void syncAll(const std::string& screen);
+    bool fileDropped(QLineEdit* edit, QDropEvent* event);
 
     form::Program& program_;
     std::map<std::string, QPointer<ScreenWindow>> windows_;
+    int syncing_ = 0;  // the renderer is showing the model: no echo back to it
 };
 
 }  // namespace kelvqt
