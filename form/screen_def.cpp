@@ -208,6 +208,11 @@ const ControlDef& ScreenDef::get(const std::string& control) const
     return *c;
 }
 
+ControlDef& ScreenDef::control(const std::string& name)
+{
+    return const_cast<ControlDef&>(get(name));
+}
+
 const Handler* ScreenDef::clickHandler(const std::string& control) const
 {
     auto it = clicks_.find(control);

@@ -139,6 +139,8 @@ public:
     const std::vector<ControlDef>& controls() const { return controls_; }
     const ControlDef* find(const std::string& control) const;
     const ControlDef& get(const std::string& control) const;  // throws on unknown names
+    // A control declared earlier, to adjust; throws on unknown names.
+    ControlDef& control(const std::string& name);
 
     const Handler* loadHandler() const { return load_ ? &load_ : nullptr; }
     const Handler* clickHandler(const std::string& control) const;
