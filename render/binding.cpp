@@ -88,6 +88,12 @@ std::string accessibleName(const form::Form& f, const std::string& control)
     if (!c.spokenName.empty()) {
         return c.spokenName;
     }
+    if (c.kind != Kind::TextBox) {
+        // Buttons and options are read by their captions; a tooltip only
+        // describes them.
+        const std::string caption = tidy(f.text(control));
+        return caption.empty() ? c.tooltip : caption;
+    }
     if (!c.previewOf.empty()) {
         return "「" + accessibleName(f, c.previewOf) + "」のプレビュー";
     }
@@ -108,10 +114,7 @@ std::string accessibleName(const form::Form& f, const std::string& control)
         }
         return name;
     }
-    if (!c.tooltip.empty()) {
-        return c.tooltip;
-    }
-    return tidy(f.text(control));
+    return c.tooltip;
 }
 
 std::optional<std::string> droppedText(form::DropName what, const std::string& path, bool isFolder)

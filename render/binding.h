@@ -32,10 +32,10 @@ bool shown(const form::Form& f, const std::string& control);
 // texts stay exactly as the screen holds them.
 bool userCanEdit(const form::Form& f, const std::string& control);
 
-// The name assistive technology reads for a control: its own spoken name,
-// else "「field」のプレビュー" for a preview, else its prompt label's text
-// (numbered when several fields share one prompt), else its tooltip, else its
-// caption.
+// The name assistive technology reads for a control: its own spoken name;
+// for a button or option its caption; for a field "「field」のプレビュー" when
+// it previews another, else its prompt label's text (numbered when several
+// fields share one prompt), else its tooltip.
 std::string accessibleName(const form::Form& f, const std::string& control);
 
 // What a field takes when the file or folder at `path` is dropped on it, or
