@@ -1,14 +1,26 @@
 #include "qt/help_viewer.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QScrollBar>
+#include <QStringDecoder>
 #include <QTextBrowser>
+#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <functional>
 
 namespace kelvqt {
 
@@ -42,6 +54,352 @@ void showMissing(QWidget* owner, const QString& name, const QString& path)
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ヘルプ"), text, QMessageBox::Ok, owner);
     box.setObjectName(QStringLiteral("helpMissing"));
     box.exec();
+}
+
+// What the run remembers of the help window the user last had open. Only in
+// memory: the programs keep no configuration.
+struct Remembered {
+    QSize size{640, 560};
+    qreal textSize = 10.5;  // points
+};
+
+Remembered& remembered()
+{
+    static Remembered r;
+    return r;
+}
+
+constexpr qreal textSizeStep = 1.5;
+constexpr qreal smallestTextSize = 7.5;
+constexpr qreal largestTextSize = 30.0;
+
+// The key sequences once each: a sequence given twice to one action would
+// make its shortcut ambiguous with itself.
+QList<QKeySequence> keys(std::initializer_list<QKeySequence> wanted)
+{
+    QList<QKeySequence> out;
+    for (const QKeySequence& k : wanted) {
+        if (!k.isEmpty() && !out.contains(k)) {
+            out << k;
+        }
+    }
+    return out;
+}
+
+// The help's text, read with its full-width spaces kept.
+class HelpText : public QTextBrowser {
+public:
+    using QTextBrowser::QTextBrowser;
+
+    QVariant loadResource(int type, const QUrl& name) override
+    {
+        const QVariant loaded = QTextBrowser::loadResource(type, name);
+        if (type != QTextDocument::HtmlResource || loaded.typeId() != QMetaType::QByteArray) {
+            return loaded;
+        }
+        const QByteArray bytes = loaded.toByteArray();
+        QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
+        const QString html = decoder.isValid() ? QString(decoder(bytes)) : QString::fromUtf8(bytes);
+        return keepFullWidthSpaces(html);
+    }
+};
+
+class HelpWindow : public QDialog {
+public:
+    explicit HelpWindow(QWidget* owner);
+
+    // Shows the contents, as a new step in the window's history.
+    void showContents(const QUrl& contents);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAction* command(const QString& text, const QString& tip, const QList<QKeySequence>& shortcuts,
+                     const std::function<void()>& run);
+    QToolButton* button(QAction* action, const QString& objectName, const QString& spokenName);
+    void dropLinkOutOfView();
+    void setCursorInPlace(const QTextCursor& cursor);
+    void openFind();
+    void closeFind();
+    void find(bool backward, bool again);
+    QTextCursor searchStart(bool backward, bool again) const;
+    void showStatus(const QString& text, bool failed);
+    void setTextSize(qreal points);
+
+    QTextBrowser* text_ = nullptr;
+    QWidget* findBar_ = nullptr;
+    QLineEdit* findField_ = nullptr;
+    QLabel* status_ = nullptr;
+    QAction* larger_ = nullptr;
+    QAction* smaller_ = nullptr;
+    QUrl contents_;
+};
+
+HelpWindow::HelpWindow(QWidget* owner) : QDialog(owner)
+{
+    setObjectName(QStringLiteral("helpViewer"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("ヘルプ"));
+
+    text_ = new HelpText(this);
+    text_->setObjectName(QStringLiteral("helpText"));
+    text_->setAccessibleName(QStringLiteral("ヘルプの本文"));
+    text_->setOpenExternalLinks(true);
+    // The match found stays marked while the find field has the focus.
+    QPalette palette = text_->palette();
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    }
+    text_->setPalette(palette);
+
+    QAction* back = command(QStringLiteral("◀ 戻る"), QStringLiteral("前に見ていたところに戻ります（Alt+←）"),
+                            keys({QKeySequence(Qt::ALT | Qt::Key_Left), QKeySequence(QKeySequence::Back)}),
+                            [this] {
+                                dropLinkOutOfView();
+                                text_->backward();
+                            });
+    QAction* forward = command(QStringLiteral("進む ▶"), QStringLiteral("戻る前のところに進みます（Alt+→）"),
+                               keys({QKeySequence(Qt::ALT | Qt::Key_Right), QKeySequence(QKeySequence::Forward)}),
+                               [this] {
+                                   dropLinkOutOfView();
+                                   text_->forward();
+                               });
+    QAction* contents = command(QStringLiteral("目次"), QStringLiteral("目次を表示します"), {},
+                                [this] { showContents(contents_); });
+    QAction* findOpen = command(QStringLiteral("検索"), QStringLiteral("このヘルプの中の言葉を探します（Ctrl+F）"),
+                                keys({QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(QKeySequence::Find)}),
+                                [this] { openFind(); });
+    QAction* findNext = command(QStringLiteral("次へ"), QStringLiteral("次を探します（F3）"),
+                                keys({QKeySequence(Qt::Key_F3)}), [this] { find(false, true); });
+    QAction* findPrevious = command(QStringLiteral("前へ"), QStringLiteral("前を探します（Shift+F3）"),
+                                    keys({QKeySequence(Qt::SHIFT | Qt::Key_F3)}), [this] { find(true, true); });
+    QAction* findClose = command(QStringLiteral("閉じる"), QStringLiteral("検索を閉じます（Esc）"), {},
+                                 [this] { closeFind(); });
+    // Keyboards send "+" as Ctrl+Shift+plus or Ctrl+plus, and "=" for the
+    // key that carries it; the numeric keypad sends its own plus and minus.
+    larger_ = command(QStringLiteral("文字を大きく"), QStringLiteral("文字を大きくします（Ctrl+＋）"),
+                      keys({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal),
+                            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Plus), QKeySequence(QKeySequence::ZoomIn)}),
+                      [this] { setTextSize(text_->font().pointSizeF() + textSizeStep); });
+    smaller_ = command(QStringLiteral("文字を小さく"), QStringLiteral("文字を小さくします（Ctrl+－）"),
+                       keys({QKeySequence(Qt::CTRL | Qt::Key_Minus), QKeySequence(QKeySequence::ZoomOut)}),
+                       [this] { setTextSize(text_->font().pointSizeF() - textSizeStep); });
+
+    back->setEnabled(false);
+    forward->setEnabled(false);
+    connect(text_, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
+    connect(text_, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
+    connect(text_, &QTextBrowser::sourceChanged, this, [this] { showStatus({}, false); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setContentsMargins(4, 4, 4, 0);
+    buttons->addWidget(button(back, QStringLiteral("helpBack"), QStringLiteral("戻る")));
+    buttons->addWidget(button(forward, QStringLiteral("helpForward"), QStringLiteral("進む")));
+    buttons->addWidget(button(contents, QStringLiteral("helpContents"), QStringLiteral("目次")));
+    buttons->addWidget(button(findOpen, QStringLiteral("helpFindOpen"), QStringLiteral("検索")));
+    buttons->addStretch(1);
+    buttons->addWidget(button(smaller_, QStringLiteral("helpSmaller"), QStringLiteral("文字を小さく")));
+    buttons->addWidget(button(larger_, QStringLiteral("helpLarger"), QStringLiteral("文字を大きく")));
+
+    findBar_ = new QWidget(this);
+    findBar_->setObjectName(QStringLiteral("helpFindBar"));
+    findField_ = new QLineEdit(findBar_);
+    findField_->setObjectName(QStringLiteral("helpFind"));
+    findField_->setAccessibleName(QStringLiteral("探す言葉"));
+    findField_->setPlaceholderText(QStringLiteral("探す言葉"));
+    findField_->setClearButtonEnabled(true);
+    findField_->installEventFilter(this);
+    auto* findLabel = new QLabel(QStringLiteral("検索："), findBar_);
+    findLabel->setBuddy(findField_);
+    status_ = new QLabel(findBar_);
+    status_->setObjectName(QStringLiteral("helpFindStatus"));
+    status_->setAccessibleName(QStringLiteral("検索の結果"));
+    connect(findField_, &QLineEdit::textEdited, this, [this] { find(false, false); });
+    auto* findRow = new QHBoxLayout(findBar_);
+    findRow->setContentsMargins(4, 0, 4, 4);
+    findRow->addWidget(findLabel);
+    findRow->addWidget(findField_, 1);
+    findRow->addWidget(button(findPrevious, QStringLiteral("helpFindPrevious"), QStringLiteral("前を検索")));
+    findRow->addWidget(button(findNext, QStringLiteral("helpFindNext"), QStringLiteral("次を検索")));
+    findRow->addWidget(status_, 1);
+    findRow->addWidget(button(findClose, QStringLiteral("helpFindClose"), QStringLiteral("検索を閉じる")));
+    findBar_->hide();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    layout->addLayout(buttons);
+    layout->addWidget(text_, 1);
+    layout->addWidget(findBar_);
+
+    setTextSize(remembered().textSize);
+    resize(remembered().size);
+    text_->setFocus();
+}
+
+QAction* HelpWindow::command(const QString& text, const QString& tip, const QList<QKeySequence>& shortcuts,
+                             const std::function<void()>& run)
+{
+    auto* action = new QAction(text, this);
+    action->setToolTip(tip);
+    action->setShortcuts(shortcuts);
+    connect(action, &QAction::triggered, this, run);
+    // On the window itself, the keys work wherever the focus is in it, with
+    // the find bar shown or not.
+    addAction(action);
+    return action;
+}
+
+QToolButton* HelpWindow::button(QAction* action, const QString& objectName, const QString& spokenName)
+{
+    auto* b = new QToolButton(this);
+    b->setDefaultAction(action);
+    b->setObjectName(objectName);
+    b->setAccessibleName(spokenName);
+    b->setAutoRaise(true);
+    return b;
+}
+
+// A clicked link stays marked as the keyboard's place in the page, and the
+// history keeps that mark with the place the reader leaves: coming back, the
+// window would scroll to the mark, a link of some earlier page, rather than
+// to where the reader was. A mark out of view is dropped before each step.
+void HelpWindow::dropLinkOutOfView()
+{
+    QTextCursor cursor = text_->textCursor();
+    if (cursor.hasSelection() && !text_->viewport()->rect().intersects(text_->cursorRect(cursor))) {
+        cursor.clearSelection();
+        setCursorInPlace(cursor);
+    }
+}
+
+// Moves the text cursor without scrolling to it.
+void HelpWindow::setCursorInPlace(const QTextCursor& cursor)
+{
+    const int across = text_->horizontalScrollBar()->value();
+    const int down = text_->verticalScrollBar()->value();
+    text_->setTextCursor(cursor);
+    text_->horizontalScrollBar()->setValue(across);
+    text_->verticalScrollBar()->setValue(down);
+}
+
+void HelpWindow::showContents(const QUrl& contents)
+{
+    dropLinkOutOfView();
+    contents_ = contents;
+    text_->setSource(contents, QTextDocument::HtmlResource);
+    // Already at the contents, the source stays as it is: bring the
+    // contents back into view all the same.
+    text_->scrollToAnchor(contents.fragment());
+}
+
+void HelpWindow::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    if (isVisible()) {
+        remembered().size = size();
+    }
+}
+
+bool HelpWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == findField_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        switch (key->key()) {
+        case Qt::Key_Escape:
+            // Esc in the find field closes the find bar; a second Esc, in
+            // the text, closes the window.
+            closeFind();
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            find(key->modifiers() & Qt::ShiftModifier, true);
+            return true;
+        default:
+            break;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void HelpWindow::openFind()
+{
+    findBar_->show();
+    findField_->setFocus(Qt::ShortcutFocusReason);
+    findField_->selectAll();
+}
+
+void HelpWindow::closeFind()
+{
+    findBar_->hide();
+    showStatus({}, false);
+    text_->setFocus(Qt::OtherFocusReason);
+}
+
+// Where a search begins: from the match on show, or from the part of the
+// page in view when the match is out of sight (the user has gone elsewhere
+// since). Typing searches from the match's start, so that it grows in place;
+// next and previous go past it.
+QTextCursor HelpWindow::searchStart(bool backward, bool again) const
+{
+    const QTextCursor current = text_->textCursor();
+    const QRect view = text_->viewport()->rect();
+    if (current.hasSelection() && view.intersects(text_->cursorRect(current))) {
+        QTextCursor from(text_->document());
+        from.setPosition(again && !backward ? current.selectionEnd() : current.selectionStart());
+        return from;
+    }
+    return text_->cursorForPosition(backward ? view.bottomRight() : view.topLeft());
+}
+
+void HelpWindow::find(bool backward, bool again)
+{
+    if (findBar_->isHidden()) {
+        openFind();
+    }
+    const QString word = findField_->text();
+    QTextCursor found;
+    QString note;
+    if (!word.isEmpty()) {
+        const QTextDocument::FindFlags flags = backward ? QTextDocument::FindBackward : QTextDocument::FindFlags();
+        found = text_->document()->find(word, searchStart(backward, again), flags);
+        if (found.isNull()) {
+            QTextCursor edge(text_->document());
+            edge.movePosition(backward ? QTextCursor::End : QTextCursor::Start);
+            found = text_->document()->find(word, edge, flags);
+            note = backward ? QStringLiteral("末尾に戻って検索しました") : QStringLiteral("先頭に戻って検索しました");
+        }
+    }
+    if (found.isNull()) {
+        QTextCursor cursor = text_->textCursor();
+        cursor.clearSelection();
+        setCursorInPlace(cursor);
+        showStatus(word.isEmpty() ? QString() : QStringLiteral("見つかりません"), !word.isEmpty());
+        return;
+    }
+    text_->setTextCursor(found);
+    text_->ensureCursorVisible();
+    showStatus(note, false);
+}
+
+void HelpWindow::showStatus(const QString& text, bool failed)
+{
+    status_->setText(text);
+    status_->setStyleSheet(failed ? QStringLiteral("color: #b03030; font-weight: bold;") : QString());
+    findField_->setStyleSheet(failed ? QStringLiteral("QLineEdit { background-color: #ffe4e4; }") : QString());
+}
+
+void HelpWindow::setTextSize(qreal points)
+{
+    points = std::clamp(points, smallestTextSize, largestTextSize);
+    QFont font = text_->font();
+    font.setPointSizeF(points);
+    text_->setFont(font);
+    remembered().textSize = points;
+    larger_->setEnabled(points < largestTextSize);
+    smaller_->setEnabled(points > smallestTextSize);
 }
 
 }  // namespace
@@ -83,6 +441,7 @@ void setHelpFoldersForTesting(std::optional<QStringList> folders)
     foldersForTesting() = std::move(folders);
 }
 
+
 void showHelpFile(QWidget* owner, const QString& name, int /*command: always the contents*/)
 {
     const QString path = findHelpFile(name);
@@ -90,35 +449,67 @@ void showHelpFile(QWidget* owner, const QString& name, int /*command: always the
         showMissing(owner, name, path);
         return;
     }
-    // One viewer per owner: asking again brings it back at the contents.
-    QDialog* viewer = owner != nullptr
-                          ? owner->findChild<QDialog*>(QStringLiteral("helpViewer"), Qt::FindDirectChildrenOnly)
-                          : nullptr;
-    QTextBrowser* browser = nullptr;
+    // One window per owner: asking again brings it back at the contents.
+    HelpWindow* viewer =
+        owner != nullptr
+            ? dynamic_cast<HelpWindow*>(
+                  owner->findChild<QDialog*>(QStringLiteral("helpViewer"), Qt::FindDirectChildrenOnly))
+            : nullptr;
     if (viewer == nullptr) {
-        viewer = new QDialog(owner);
-        viewer->setObjectName(QStringLiteral("helpViewer"));
-        viewer->setAttribute(Qt::WA_DeleteOnClose);
-        viewer->setWindowTitle(QStringLiteral("ヘルプ"));
-        browser = new QTextBrowser(viewer);
-        browser->setObjectName(QStringLiteral("helpContents"));
-        browser->setOpenExternalLinks(true);
-        auto* layout = new QVBoxLayout(viewer);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(browser);
-        viewer->resize(640, 560);
-    } else {
-        browser = viewer->findChild<QTextBrowser*>(QStringLiteral("helpContents"));
+        viewer = new HelpWindow(owner);
     }
     // The file is HTML whatever its name says; with its own address as the
     // source, the links inside it find their anchors and pictures.
     QUrl url = QUrl::fromLocalFile(path);
     url.setFragment(contentsAnchor);
-    browser->setSource(url, QTextDocument::HtmlResource);
-    browser->scrollToAnchor(contentsAnchor);
+    viewer->showContents(url);
     viewer->show();
     viewer->raise();
     viewer->activateWindow();
+}
+
+QString keepFullWidthSpaces(const QString& html)
+{
+    const QChar fullWidthSpace(0x3000);
+    QString out;
+    out.reserve(html.size());
+    bool inTag = false;
+    for (qsizetype i = 0; i < html.size();) {
+        const QChar ch = html[i];
+        if (!inTag && ch == fullWidthSpace) {
+            qsizetype end = i;
+            while (end < html.size() && html[end] == fullWidthSpace) {
+                ++end;
+            }
+            out += QStringLiteral("<span style=\"white-space: pre-wrap\">") + html.mid(i, end - i) +
+                   QStringLiteral("</span>");
+            i = end;
+            continue;
+        }
+        if (ch == QLatin1Char('<')) {
+            inTag = true;
+        } else if (ch == QLatin1Char('>')) {
+            inTag = false;
+        }
+        out += ch;
+        ++i;
+    }
+    return out;
+}
+
+QSize helpWindowSize()
+{
+    return remembered().size;
+}
+
+qreal helpTextSize()
+{
+    return remembered().textSize;
+}
+
+void forgetHelpWindowForTesting()
+{
+    remembered() = Remembered{};
 }
 
 }  // namespace kelvqt

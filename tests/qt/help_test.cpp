@@ -94,7 +94,7 @@ TEST(HelpGui, EveryHelpButtonOpensTheContentsOwnedByItsScreen)
         EXPECT_EQ(viewer->parentWidget(), window);
         EXPECT_TRUE(viewer->isVisible());
         EXPECT_FALSE(viewer->isModal());
-        auto* browser = viewer->findChild<QTextBrowser*>(QStringLiteral("helpContents"));
+        auto* browser = viewer->findChild<QTextBrowser*>(QStringLiteral("helpText"));
         ASSERT_NE(browser, nullptr);
         EXPECT_EQ(browser->source().fragment(), QStringLiteral("contents"));
         EXPECT_EQ(browser->documentTitle(), QStringLiteral("Mirevant ヘルプ"));
