@@ -1,6 +1,8 @@
 #include "qt/renderer.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -38,6 +40,18 @@ int px(int twips)
 namespace {
 
 const char* screenProperty = "kelvoraScreen";
+const char* windowProperty = "kelvoraWindow";
+
+// A screen's window is a window to assistive technology too, named by its
+// caption; a plain widget would be announced as a filler.
+QAccessibleInterface* screenWindowAccessible(const QString&, QObject* object)
+{
+    auto* w = qobject_cast<QWidget*>(object);
+    if (w != nullptr && w->isWindow() && w->property(windowProperty).toBool()) {
+        return new QAccessibleWidget(w, QAccessible::Window);
+    }
+    return nullptr;
+}
 
 QString qs(const std::string& s)
 {
@@ -123,6 +137,7 @@ public:
         : QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint), renderer_(renderer), def_(def)
     {
         setObjectName(qs(def.name()));
+        setProperty(windowProperty, true);
         setWindowTitle(qs(def.caption()));
         setFixedSize(px(def.client().width), px(def.client().height));
         setAttribute(Qt::WA_DeleteOnClose, false);
@@ -159,6 +174,11 @@ private:
 
 Renderer::Renderer(form::Program& program) : program_(program)
 {
+    static const bool windowsAccessible = [] {
+        QAccessible::installFactory(screenWindowAccessible);
+        return true;
+    }();
+    (void)windowsAccessible;
     program_.setObserver(this);
 }
 

@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev
   fonts-noto-cjk
   xvfb xauth x11-utils
-  at-spi2-core dbus-x11 python3-pyatspi gir1.2-atspi-2.0
+  at-spi2-core dbus-x11 python3-pyatspi gir1.2-atspi-2.0 xdotool
   clang libclang-rt-14-dev
   libbenchmark-dev
   g++-mingw-w64-x86-64 wine64
