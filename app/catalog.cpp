@@ -32,4 +32,9 @@ form::Program::Catalog kelvoraCatalog()
     };
 }
 
+form::ProgramDescription kelvoraProgram()
+{
+    return {applicationTitle, kelvoraCatalog(), "frmSplash", "KELVORA.hlp"};
+}
+
 }  // namespace app

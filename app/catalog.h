@@ -15,6 +15,9 @@ std::string versionLine(int major, int minor, int revision);
 
 form::Program::Catalog kelvoraCatalog();
 
+// kelvora: its title, its screens, the splash first, and the help file.
+form::ProgramDescription kelvoraProgram();
+
 const form::ScreenDef& splashScreen();
 const form::ScreenDef& topMenu();
 const form::ScreenDef& htmlMenu();          // Form4

@@ -1,7 +1,8 @@
 // The splash: the program's title and version. A click on the frame's free
 // area opens the top menu; any key ends the program.
 #include "app/catalog.h"
-#include "app/screen_ops.h"
+#include "form/screen_ops.h"
+#include "screens/screen_steps.h"
 
 namespace app {
 

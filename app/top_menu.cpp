@@ -1,6 +1,7 @@
 // The top menu: the three ways of working, help and exit.
 #include "app/catalog.h"
-#include "app/screen_ops.h"
+#include "form/screen_ops.h"
+#include "screens/screen_steps.h"
 
 namespace app {
 
@@ -17,13 +18,13 @@ const form::ScreenDef& topMenu()
         paint(s.button("Command1", "終了").at(2400, 4560, 855, 375).tab(3), form::colors::green);
 
         s.onClick("Command2", [](form::Form& f) {
-            SwitchScreen(f, form::Steps().unload(1, 12).show(13));
+            SwitchScreen(f, screens::Steps().unload(1, 12).show(13));
         });
         s.onClick("Command3", [](form::Form& f) {
-            SwitchScreen(f, form::Steps().unload(1).show(2).unload(3, 13));
+            SwitchScreen(f, screens::Steps().unload(1).show(2).unload(3, 13));
         });
         s.onClick("Command4", [](form::Form& f) {
-            SwitchScreen(f, form::Steps().unload(1, 2).show(3).unload(4, 13));
+            SwitchScreen(f, screens::Steps().unload(1, 2).show(3).unload(4, 13));
         });
         s.onClick("Command1", [](form::Form& f) { ExitProgram(f); });
         s.onClick("Command5", [](form::Form& f) { ShowHelp(f); });

@@ -45,10 +45,9 @@ private:
 
 // One program run that shows only the given screen: load with its load
 // handler, show, close, unload of everything, program end.
-void openAndClose(const std::string& title, const form::Program::Catalog& catalog, const std::string& name,
-                  form::Platform& platform)
+void openAndClose(const form::ProgramDescription& description, const std::string& name, form::Platform& platform)
 {
-    form::Program program(title, catalog, platform);
+    form::Program program(description, platform);
     program.start(name);
     program.closeWindow(name);
     benchmark::DoNotOptimize(program.hasEnded());
@@ -66,17 +65,17 @@ std::vector<std::string> namesOf(const form::Program::Catalog& catalog)
 // Every screen of both programs, each opened by itself and closed again.
 void BM_LoadAndUnloadEveryScreen(benchmark::State& state)
 {
-    const form::Program::Catalog kelvora = app::kelvoraCatalog();
-    const form::Program::Catalog quick = quick::quickCatalog();
-    const std::vector<std::string> kelvoraNames = namesOf(kelvora);
-    const std::vector<std::string> quickNames = namesOf(quick);
+    const form::ProgramDescription kelvora = app::kelvoraProgram();
+    const form::ProgramDescription quick = quick::quickProgram();
+    const std::vector<std::string> kelvoraNames = namesOf(kelvora.catalog);
+    const std::vector<std::string> quickNames = namesOf(quick.catalog);
     form::ScriptedPlatform platform;
     for (auto _ : state) {
         for (const std::string& name : kelvoraNames) {
-            openAndClose(app::applicationTitle, kelvora, name, platform);
+            openAndClose(kelvora, name, platform);
         }
         for (const std::string& name : quickNames) {
-            openAndClose(quick::applicationTitle, quick, name, platform);
+            openAndClose(quick, name, platform);
         }
     }
     state.SetItemsProcessed(state.iterations() *
@@ -87,13 +86,13 @@ BENCHMARK(BM_LoadAndUnloadEveryScreen)->Unit(benchmark::kMicrosecond);
 // The same for each screen of kelvora alone, to see which one costs.
 void registerPerScreen()
 {
-    static const form::Program::Catalog kelvora = app::kelvoraCatalog();
-    for (const std::string& name : namesOf(kelvora)) {
+    static const form::ProgramDescription kelvora = app::kelvoraProgram();
+    for (const std::string& name : namesOf(kelvora.catalog)) {
         benchmark::RegisterBenchmark(("BM_LoadAndUnload/" + name).c_str(),
                                      [name](benchmark::State& state) {
                                          form::ScriptedPlatform platform;
                                          for (auto _ : state) {
-                                             openAndClose(app::applicationTitle, kelvora, name, platform);
+                                             openAndClose(kelvora, name, platform);
                                          }
                                      })
             ->Unit(benchmark::kMicrosecond);
@@ -114,7 +113,7 @@ void BM_TypeComment1000(benchmark::State& state)
         typed.push_back(text);
     }
     form::ScriptedPlatform platform;
-    form::Program program(app::applicationTitle, app::kelvoraCatalog(), platform);
+    form::Program program(app::kelvoraProgram(), platform);
     program.start("Form4");
     program.click("Form4", "Command1");
     if (!program.isVisible("Form5")) {
@@ -145,7 +144,7 @@ void BM_OneShotGeneration(benchmark::State& state)
     }
     form::ScriptedPlatform platform;
     platform.folder = scratch.path();
-    form::Program program(app::applicationTitle, app::kelvoraCatalog(), platform);
+    form::Program program(app::kelvoraProgram(), platform);
     program.start("Form1");
     program.click("Form1", "Command2");
     program.edit("Form13", "Text1", "family");

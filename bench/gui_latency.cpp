@@ -69,7 +69,7 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     kelvqt::setUpApplication(application);
     form::ScriptedPlatform platform;
-    form::Program program(app::applicationTitle, app::kelvoraCatalog(), platform);
+    form::Program program(app::kelvoraProgram(), platform);
     kelvqt::Renderer renderer(program);
     PaintWatch watch;
 

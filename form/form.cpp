@@ -11,11 +11,6 @@ namespace {
 // to exhaust the stack.
 constexpr int maxChangeDepth = 200;
 
-std::string formName(int number)
-{
-    return "Form" + std::to_string(number);
-}
-
 }  // namespace
 
 std::string withDefaultExtension(const std::string& path, const std::string& ext)
@@ -159,45 +154,14 @@ SaveDialogSettings& Form::dialog(const std::string& control)
     return it->second;
 }
 
-// ---------------------------------------------------------------- Steps
-
-Steps& Steps::range(Step::Op op, int first, int last)
-{
-    if (last == 0) {
-        last = first;
-    }
-    for (int n = first; n <= last; ++n) {
-        steps_.push_back({op, formName(n)});
-    }
-    return *this;
-}
-
-Steps& Steps::unload(int first, int last) { return range(Step::Op::Unload, first, last); }
-Steps& Steps::hide(int first, int last) { return range(Step::Op::Hide, first, last); }
-Steps& Steps::show(int screen) { return range(Step::Op::Show, screen, screen); }
-
-Steps& Steps::unload(const std::string& screen)
-{
-    steps_.push_back({Step::Op::Unload, screen});
-    return *this;
-}
-
-Steps& Steps::hide(const std::string& screen)
-{
-    steps_.push_back({Step::Op::Hide, screen});
-    return *this;
-}
-
-Steps& Steps::show(const std::string& screen)
-{
-    steps_.push_back({Step::Op::Show, screen});
-    return *this;
-}
-
 // ---------------------------------------------------------------- Program
 
-Program::Program(std::string title, Catalog catalog, Platform& platform)
-    : title_(std::move(title)), catalog_(std::move(catalog)), platform_(platform)
+Program::Program(ProgramDescription description, Platform& platform)
+    : title_(std::move(description.title)),
+      catalog_(std::move(description.catalog)),
+      firstScreen_(std::move(description.firstScreen)),
+      helpFile_(std::move(description.helpFile)),
+      platform_(platform)
 {
 }
 
@@ -337,7 +301,7 @@ void Program::switchScreen(const Steps& steps)
 
 void Program::showHelp(Form& owner)
 {
-    platform_.help(owner, helpFile, helpContents, "");
+    platform_.help(owner, helpFile_, helpContents, "");
 }
 
 void Program::exitProgram(Form& owner)
@@ -386,9 +350,14 @@ void Program::dispatch(Fn&& fn)
     }
 }
 
-void Program::start(const std::string& firstScreen)
+void Program::start()
 {
-    dispatch([&] { show(firstScreen); });
+    start(firstScreen_);
+}
+
+void Program::start(const std::string& screen)
+{
+    dispatch([&] { show(screen); });
 }
 
 void Program::click(const std::string& screen, const std::string& control)

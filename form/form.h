@@ -25,6 +25,19 @@ namespace form {
 
 class Program;
 
+// The screens of a program, found by name.
+using Catalog = std::map<std::string, std::function<const ScreenDef&()>>;
+
+// What a program is: its title (in every message box's title bar), its
+// screens, the screen it starts with and the help file its "?" buttons open.
+// Each program describes itself; this layer knows none of them.
+struct ProgramDescription {
+    std::string title;
+    Catalog catalog;
+    std::string firstScreen;
+    std::string helpFile;
+};
+
 struct ControlState {
     std::string text;
     Rect rect;
@@ -95,33 +108,41 @@ struct Step {
     std::string screen;
 };
 
-// Builds step lists in the order they are read: unload(1, 3).show(4)...
-// Numbers name the screens Form1 to Form14.
+// Builds step lists in the order they are read: unload("A").show("B")...
 class Steps {
 public:
-    Steps& unload(int first, int last = 0);
-    Steps& hide(int first, int last = 0);
-    Steps& show(int screen);
-    Steps& unload(const std::string& screen);
-    Steps& hide(const std::string& screen);
-    Steps& show(const std::string& screen);
+    Steps& unload(const std::string& screen) { return add(Step::Op::Unload, screen); }
+    Steps& hide(const std::string& screen) { return add(Step::Op::Hide, screen); }
+    Steps& show(const std::string& screen) { return add(Step::Op::Show, screen); }
     const std::vector<Step>& list() const { return steps_; }
 
+protected:
+    Steps& add(Step::Op op, const std::string& screen)
+    {
+        steps_.push_back({op, screen});
+        return *this;
+    }
+
 private:
-    Steps& range(Step::Op op, int first, int last);
     std::vector<Step> steps_;
 };
 
 class Program {
 public:
-    using Catalog = std::map<std::string, std::function<const ScreenDef&()>>;
+    using Catalog = form::Catalog;
 
-    Program(std::string title, Catalog catalog, Platform& platform);
+    Program(ProgramDescription description, Platform& platform);
+    // TEMPORARY-COMPAT: removed once the Windows programs hand over their description.
+    Program(std::string title, Catalog catalog, Platform& platform)
+        : Program(ProgramDescription{std::move(title), std::move(catalog), "", "KELVORA.hlp"}, platform)
+    {
+    }
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
     const std::string& title() const { return title_; }
+    const std::string& firstScreen() const { return firstScreen_; }
     Platform& platform() { return platform_; }
     void setObserver(Observer* observer) { observer_ = observer; }
     bool hasScreen(const std::string& name) const { return catalog_.count(name) != 0; }
@@ -151,7 +172,8 @@ public:
 
     // What the user does. Each runs its handlers to completion; afterwards the
     // program ends if no window is left visible.
-    void start(const std::string& firstScreen);
+    void start();  // shows the first screen
+    void start(const std::string& screen);
     void click(const std::string& screen, const std::string& control);
     void edit(const std::string& screen, const std::string& control, const std::string& text);
     void keyPress(const std::string& screen);
@@ -162,7 +184,7 @@ public:
     void fireClick(Form& form, const std::string& control);
     void notifyControl(Form& form, const std::string& control);
 
-    static constexpr const char* helpFile = "KELVORA.hlp";
+    // The help viewer's command that opens a help file at its contents.
     static constexpr int helpContents = 3;
 
 private:
@@ -173,6 +195,8 @@ private:
 
     std::string title_;
     Catalog catalog_;
+    std::string firstScreen_;
+    std::string helpFile_;
     Platform& platform_;
     Observer* observer_ = nullptr;
     std::map<std::string, std::unique_ptr<Form>> loaded_;

@@ -114,6 +114,12 @@ ControlDef& ControlDef::tab(int index)
     return *this;
 }
 
+ControlDef& ControlDef::startingIn(std::string folder)
+{
+    dialog.initDir = std::move(folder);
+    return *this;
+}
+
 ControlDef& ControlDef::checked()
 {
     selected = true;

@@ -49,7 +49,7 @@ enum class Align { Left, Center, Right };
 struct DialogDesign {
     std::string defaultExt;
     std::string filter;
-    std::string initDir = "c:\\";
+    std::string initDir;
 };
 
 // What a file dropped on a field gives it: nothing (the field takes no file
@@ -102,6 +102,7 @@ struct ControlDef {
     ControlDef& takesDropped(DropName what);
     ControlDef& tab(int index);
     ControlDef& checked();
+    ControlDef& startingIn(std::string folder);  // a dialog's initial folder
 };
 
 using Handler = std::function<void(Form&)>;

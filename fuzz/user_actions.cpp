@@ -256,10 +256,10 @@ struct Run {
         program.reset();
         platform = std::make_unique<FuzzPlatform>(folder);
         if (quick) {
-            program = std::make_unique<form::Program>(quick::applicationTitle, quick::quickCatalog(), *platform);
+            program = std::make_unique<form::Program>(quick::quickProgram(), *platform);
             program->start("Form1");
         } else {
-            program = std::make_unique<form::Program>(app::applicationTitle, app::kelvoraCatalog(), *platform);
+            program = std::make_unique<form::Program>(app::kelvoraProgram(), *platform);
             program->start("frmSplash");
         }
     }

@@ -4,5 +4,5 @@
 
 int main(int argc, char* argv[])
 {
-    return kelvqt::runProgram(argc, argv, app::applicationTitle, app::kelvoraCatalog(), "frmSplash");
+    return kelvqt::runProgram(argc, argv, app::kelvoraProgram());
 }

@@ -4,5 +4,5 @@
 
 int main(int argc, char* argv[])
 {
-    return kelvqt::runProgram(argc, argv, quick::applicationTitle, quick::quickCatalog(), "Form1");
+    return kelvqt::runProgram(argc, argv, quick::quickProgram());
 }

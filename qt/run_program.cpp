@@ -7,18 +7,17 @@
 
 namespace kelvqt {
 
-int runProgram(int argc, char* argv[], const std::string& title, form::Program::Catalog catalog,
-               const std::string& firstScreen)
+int runProgram(int argc, char* argv[], form::ProgramDescription description)
 {
     QApplication application(argc, argv);
     setUpApplication(application);
 
     QtPlatform platform;
-    form::Program program(title, std::move(catalog), platform);
+    form::Program program(std::move(description), platform);
     Renderer renderer(program);
     platform.setRenderer(&renderer);
 
-    program.start(firstScreen);
+    program.start();
     if (program.hasEnded()) {
         return 0;
     }

@@ -8,7 +8,7 @@
 
 namespace kelvqt {
 
-int runProgram(int argc, char* argv[], const std::string& title, form::Program::Catalog catalog,
-               const std::string& firstScreen);
+// Shows the program's first screen and runs until it ends.
+int runProgram(int argc, char* argv[], form::ProgramDescription description);
 
 }  // namespace kelvqt

@@ -6,7 +6,8 @@
 
 #include <array>
 
-#include "app/screen_ops.h"
+#include "form/screen_ops.h"
+#include "screens/screen_steps.h"
 #include "output/folder_generation.h"
 
 namespace quick {
@@ -40,8 +41,8 @@ const form::ScreenDef& quickScreen()
         templateField("Text8", ".wmv\"></Entry></ASX>", 7140);
 
         s.onClick("Command1", GenerateQuickSet);
-        s.onClick("Command2", [](form::Form& f) { app::ExitProgram(f); });
-        s.onClick("Command5", [](form::Form& f) { app::ShowHelp(f); });
+        s.onClick("Command2", [](form::Form& f) { form::ExitProgram(f); });
+        s.onClick("Command5", [](form::Form& f) { form::ShowHelp(f); });
         return s;
     }();
     return screen;
@@ -50,6 +51,11 @@ const form::ScreenDef& quickScreen()
 form::Program::Catalog quickCatalog()
 {
     return {{"Form1", quickScreen}};
+}
+
+form::ProgramDescription quickProgram()
+{
+    return {applicationTitle, quickCatalog(), "Form1", "KELVORA.hlp"};
 }
 
 void GenerateQuickSet(form::Form& f)

@@ -15,6 +15,9 @@ const form::ScreenDef& quickScreen();
 // The screens of kelvquick, found by name: Form1 alone.
 form::Program::Catalog quickCatalog();
 
+// kelvquick: its title, its one screen, and the help file it shares with kelvora.
+form::ProgramDescription quickProgram();
+
 // The click of "一発作成".
 void GenerateQuickSet(form::Form& f);
 

@@ -34,7 +34,7 @@ protected:
 
     TempFolder folder;
     form::ScriptedPlatform platform;
-    form::Program program{app::applicationTitle, app::kelvoraCatalog(), platform};
+    form::Program program{app::kelvoraProgram(), platform};
 
 private:
     std::string screen_;

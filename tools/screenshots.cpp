@@ -42,16 +42,15 @@ QImage smallPicture(const QImage& picture)
     return rgb.convertToFormat(QImage::Format_Indexed8, palette, Qt::ThresholdDither);
 }
 
-void shoot(const QString& folder, const QString& prefix, const std::string& title,
-           form::Program::Catalog catalog)
+void shoot(const QString& folder, const QString& prefix, const form::ProgramDescription& description)
 {
     std::vector<std::string> names;
-    for (const auto& [name, declaration] : catalog) {
+    for (const auto& [name, declaration] : description.catalog) {
         names.push_back(name);
     }
     for (const std::string& name : names) {
         form::ScriptedPlatform platform;
-        form::Program program(title, catalog, platform);
+        form::Program program(description, platform);
         kelvqt::Renderer renderer(program);
         program.show(name);
         QWidget* window = renderer.window(name);
@@ -70,7 +69,7 @@ int main(int argc, char* argv[])
     kelvqt::setUpApplication(application);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("shots");
     QDir().mkpath(folder);
-    shoot(folder, QString(), app::applicationTitle, app::kelvoraCatalog());
-    shoot(folder, QStringLiteral("kelvquick-"), quick::applicationTitle, quick::quickCatalog());
+    shoot(folder, QString(), app::kelvoraProgram());
+    shoot(folder, QStringLiteral("kelvquick-"), quick::quickProgram());
     return 0;
 }

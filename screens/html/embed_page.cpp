@@ -7,7 +7,8 @@
 
 #include <optional>
 
-#include "app/screen_ops.h"
+#include "form/screen_ops.h"
+#include "screens/screen_steps.h"
 #include "output/save_document.h"
 #include "screens/html/height_from_width.h"
 
@@ -151,7 +152,7 @@ form::ScreenDef embedPage(const EmbedVariant& v)
     s.text("Text14", " height=").at(4200, t + 1800, 735, 285);
     s.text("Text15", "></embed></OBJECT>").at(5040, t + 1800, 1695, 285);
     s.text("Text16", "</body></html>").at(240, t + 2160, 1455, 285);
-    s.dialog("CommonDialog1", "htm", v.htmFilter);
+    s.dialog("CommonDialog1", "htm", v.htmFilter).startingIn(designFolder);
 
     s.onLoad([](form::Form& f) {
         f.set("Text4", "320");
@@ -165,9 +166,9 @@ form::ScreenDef embedPage(const EmbedVariant& v)
     s.onClick("Option1", [](form::Form& f) { f.set("Text9", "false"); });
     s.onClick("Option2", [](form::Form& f) { f.set("Text9", "true"); });
     s.onClick("Command1", [path = v.metafilePath](form::Form& f) { savePage(f, path); });
-    s.onClick("Command3", [steps = v.backSteps](form::Form& f) { app::SwitchScreen(f, steps); });
-    s.onClick("Command2", [](form::Form& f) { app::ExitProgram(f); });
-    s.onClick("Command4", [](form::Form& f) { app::ShowHelp(f); });
+    s.onClick("Command3", [steps = v.backSteps](form::Form& f) { form::SwitchScreen(f, steps); });
+    s.onClick("Command2", [](form::Form& f) { form::ExitProgram(f); });
+    s.onClick("Command4", [](form::Form& f) { form::ShowHelp(f); });
     return s;
 }
 
@@ -191,7 +192,7 @@ const form::ScreenDef& simpleEmbedScreen()
             .saveTip = "htmファイルに保存",
             .exitTip = "終了します",
             .htmFilter = "ハイパーテキスト(*.htm)|*.htm",
-            .backSteps = form::Steps().unload(1, 3).show(4).unload(5, 9),
+            .backSteps = screens::Steps().unload(1, 3).show(4).unload(5, 9),
             .metafilePath = [](const form::Form& f) { return f.text("Text12"); },
         });
         // ③ the metafile, in the page's own folder.
@@ -223,7 +224,7 @@ const form::ScreenDef& detailedEmbedScreen()
             .exitTip = "終了",
             // The pattern has no point; that is how this screen offers it.
             .htmFilter = "ハイパーテキスト(*.htm)|*htm",
-            .backSteps = form::Steps().unload(1, 2).hide(3).unload(4, 6).show(7).hide(8, 9).unload(10, 12),
+            .backSteps = screens::Steps().unload(1, 2).hide(3).unload(4, 6).show(7).hide(8, 9).unload(10, 12),
             .metafilePath = [](const form::Form& f) { return f.text("Text19") + f.text("Text20") + f.text("Text12"); },
         });
         s.label("Label14", "位置").at(720, 1380, 615, 255);

@@ -7,7 +7,8 @@
 #include <array>
 #include <string>
 
-#include "app/screen_ops.h"
+#include "form/screen_ops.h"
+#include "screens/screen_steps.h"
 #include "output/save_document.h"
 #include "screens/html/height_from_width.h"
 
@@ -169,7 +170,7 @@ const form::ScreenDef& linkMenuPageScreen()
         s.text("Text28", "</A><BR>").at(3720, 11760, 1095, 285).hidden();
         s.text("Text29", "</A></TD>").at(4920, 11760, 1095, 285).hidden();
         s.text("Text30", "</TR></TBODY></TABLE></BODY></HTML>").at(240, 12120, 3975, 285).hidden();
-        s.dialog("CommonDialog1", "htm", "ハイパーテキスト(*.htm)|*.htm");
+        s.dialog("CommonDialog1", "htm", "ハイパーテキスト(*.htm)|*.htm").startingIn(designFolder);
 
         s.onLoad([](form::Form& f) {
             f.select("Option1");
@@ -190,10 +191,10 @@ const form::ScreenDef& linkMenuPageScreen()
         }
         s.onClick("Command1", save);
         s.onClick("Command3", [](form::Form& f) {
-            app::SwitchScreen(f, form::Steps().unload(1, 9).show(10).unload(11, 13));
+            form::SwitchScreen(f, screens::Steps().unload(1, 9).show(10).unload(11, 13));
         });
-        s.onClick("Command2", [](form::Form& f) { app::ExitProgram(f); });
-        s.onClick("Command4", [](form::Form& f) { app::ShowHelp(f); });
+        s.onClick("Command2", [](form::Form& f) { form::ExitProgram(f); });
+        s.onClick("Command4", [](form::Form& f) { form::ShowHelp(f); });
         return s;
     }();
     return screen;

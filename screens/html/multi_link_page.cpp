@@ -7,7 +7,8 @@
 #include <array>
 #include <string>
 
-#include "app/screen_ops.h"
+#include "form/screen_ops.h"
+#include "screens/screen_steps.h"
 #include "output/save_document.h"
 
 namespace screens {
@@ -124,7 +125,7 @@ const form::ScreenDef& multiLinkPageScreen()
         s.text("Text23", "</A><BR>").at(2880, 8160, 1095, 285).tab(templateTab + 7);
         s.text("Text24", "</A></TD></TR></TBODY></DIV></TABLE></BODY></HTML>").at(240, 8760, 5055, 285)
             .tab(templateTab + 8);
-        s.dialog("CommonDialog1", "htm", "ハイパーテキスト(*.htm)|*.htm");
+        s.dialog("CommonDialog1", "htm", "ハイパーテキスト(*.htm)|*.htm").startingIn(designFolder);
 
         s.onLoad([](form::Form& f) {
             f.select("Option6");
@@ -143,10 +144,10 @@ const form::ScreenDef& multiLinkPageScreen()
         }
         s.onClick("Command1", [](form::Form& f) { output::SaveDocument(f, multiLinkPageLines(f)); });
         s.onClick("Command3", [](form::Form& f) {
-            app::SwitchScreen(f, form::Steps().unload(1, 9).show(10).unload(11, 12));
+            form::SwitchScreen(f, screens::Steps().unload(1, 9).show(10).unload(11, 12));
         });
-        s.onClick("Command2", [](form::Form& f) { app::ExitProgram(f); });
-        s.onClick("Command4", [](form::Form& f) { app::ShowHelp(f); });
+        s.onClick("Command2", [](form::Form& f) { form::ExitProgram(f); });
+        s.onClick("Command4", [](form::Form& f) { form::ShowHelp(f); });
         return s;
     }();
     return screen;

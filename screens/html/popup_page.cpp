@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/screen_ops.h"
+#include "form/screen_ops.h"
+#include "screens/screen_steps.h"
 #include "output/save_document.h"
 
 namespace screens {
@@ -153,7 +154,7 @@ form::ScreenDef popupPage(const PopupTwin& t)
     paint(s.button("Command2", "終了").at(buttonsLeft + 4200, t.buttonTop, 1215, 375).tooltipText(t.exitTip)
               .tab(tab("Command2")),
           form::colors::grey);
-    s.dialog("CommonDialog1", "htm", "ハイパーテキスト(*.htm)|*.htm");
+    s.dialog("CommonDialog1", "htm", "ハイパーテキスト(*.htm)|*.htm").startingIn(designFolder);
 
     s.onLoad([](form::Form& f) {
         f.select("Option2");
@@ -171,9 +172,9 @@ form::ScreenDef popupPage(const PopupTwin& t)
     s.onChange("Text2", mirror);
     s.onChange("Text3", mirror);
     s.onClick("Command1", [lines = t.lines](form::Form& f) { output::SaveDocument(f, lines(f)); });
-    s.onClick("Command3", [back = t.back](form::Form& f) { app::SwitchScreen(f, back); });
-    s.onClick("Command2", [](form::Form& f) { app::ExitProgram(f); });
-    s.onClick("Command4", [](form::Form& f) { app::ShowHelp(f); });
+    s.onClick("Command3", [back = t.back](form::Form& f) { form::SwitchScreen(f, back); });
+    s.onClick("Command2", [](form::Form& f) { form::ExitProgram(f); });
+    s.onClick("Command4", [](form::Form& f) { form::ShowHelp(f); });
     return s;
 }
 
@@ -231,7 +232,7 @@ const form::ScreenDef& simplePopupPage()
             .saveTip = "htmに保存",
             .exitTip = "終了します",
             // Hides both simple pages, so that their entries survive a visit to the menu.
-            .back = form::Steps().unload(1, 3).show(4).hide(5, 6).unload(7, 13),
+            .back = screens::Steps().unload(1, 3).show(4).hide(5, 6).unload(7, 13),
             .tabOrder = {"Text1", "Text2", "Picture1", "Command1", "Text3", "Text5", "Text6",
                          "Text7", "Text8", "Text9", "Text10", "Option1", "Option2", "Option3",
                          "Command2", "Command3", "Command4"},
@@ -275,7 +276,7 @@ const form::ScreenDef& detailedPopupPage()
             .saveTip = "htmファイルを保存する",
             .exitTip = "終了",
             // Hides both detailed pages, so that their entries survive a visit to the menu.
-            .back = form::Steps().unload(1, 2).hide(3).unload(4, 6).show(7).hide(8, 9).unload(10, 13),
+            .back = screens::Steps().unload(1, 2).hide(3).unload(4, 6).show(7).hide(8, 9).unload(10, 13),
             .tabOrder = {"Text11", "Text1", "Text2", "Option1", "Option2", "Option3", "Command1",
                          "Picture1", "Text3", "Text4", "Text5", "Text6", "Text7", "Text12", "Text8",
                          "Text9", "Text10", "Command3", "Command4", "Command2"},

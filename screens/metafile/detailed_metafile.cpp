@@ -4,7 +4,8 @@
 // name; the five template fields below the window's edge hold the markup.
 #include "screens/metafile/detailed_metafile.h"
 
-#include "app/screen_ops.h"
+#include "form/screen_ops.h"
+#include "screens/screen_steps.h"
 #include "output/save_document.h"
 
 namespace screens {
@@ -78,7 +79,7 @@ const form::ScreenDef& detailedMetafileScreen()
         s.text("Text5", "<Ref href =\"../").at(240, 7680, 2055, 285);
         s.text("Text6", "\">").at(2400, 7680, 615, 285);
         s.text("Text7", "</Entry></ASX>").at(240, 8040, 2055, 285);
-        s.dialog("CommonDialog1", "asx", "メタファイル(*.asx)|*.asx");
+        s.dialog("CommonDialog1", "asx", "メタファイル(*.asx)|*.asx").startingIn(designFolder);
 
         s.onLoad([](form::Form& f) { f.set("Text2", ".wmv"); });
         s.onClick("Command3", [](form::Form& f) {
@@ -86,12 +87,12 @@ const form::ScreenDef& detailedMetafileScreen()
         });
         // Only hidden: the entries stay while the detailed pages are made.
         s.onClick("Command2", [](form::Form& f) {
-            app::SwitchScreen(f, form::Steps().unload(1, 2).hide(3).unload(4, 6).show(7).hide(8, 9).unload(10, 13));
+            form::SwitchScreen(f, screens::Steps().unload(1, 2).hide(3).unload(4, 6).show(7).hide(8, 9).unload(10, 13));
         });
         s.onClick("Command1", [](form::Form& f) {
-            app::SwitchScreen(f, form::Steps().show(1).unload(2, 13));
+            form::SwitchScreen(f, screens::Steps().show(1).unload(2, 13));
         });
-        s.onClick("Command4", [](form::Form& f) { app::ShowHelp(f); });
+        s.onClick("Command4", [](form::Form& f) { form::ShowHelp(f); });
         return s;
     }();
     return screen;

@@ -2,7 +2,8 @@
 // fields below the window's edge hold the ASX markup around it.
 #include "screens/metafile/simple_metafile.h"
 
-#include "app/screen_ops.h"
+#include "form/screen_ops.h"
+#include "screens/screen_steps.h"
 #include "output/save_document.h"
 
 namespace screens {
@@ -37,19 +38,19 @@ const form::ScreenDef& simpleMetafileScreen()
         s.text("Text5", "<Ref href =\"./").at(240, 5640, 2055, 285);
         s.text("Text6", "\">").at(2400, 5640, 615, 285);
         s.text("Text7", "</Entry></ASX>").at(240, 6000, 2055, 285);
-        s.dialog("CommonDialog1", "asx", "メタファイル(*.asx)|*.asx");
+        s.dialog("CommonDialog1", "asx", "メタファイル(*.asx)|*.asx").startingIn(designFolder);
 
         s.onLoad([](form::Form& f) { f.set("Text1", ".wmv"); });
         s.onClick("Command1", [](form::Form& f) {
             output::SaveDocument(f, simpleMetafileLines(f), output::metafileFilterAfterSave);
         });
         s.onClick("Command2", [](form::Form& f) {
-            app::SwitchScreen(f, form::Steps().unload(1, 3).show(4).unload(5, 13));
+            form::SwitchScreen(f, screens::Steps().unload(1, 3).show(4).unload(5, 13));
         });
         s.onClick("Command3", [](form::Form& f) {
-            app::SwitchScreen(f, form::Steps().show(1).unload(2, 13));
+            form::SwitchScreen(f, screens::Steps().show(1).unload(2, 13));
         });
-        s.onClick("Command4", [](form::Form& f) { app::ShowHelp(f); });
+        s.onClick("Command4", [](form::Form& f) { form::ShowHelp(f); });
         return s;
     }();
     return screen;

@@ -17,7 +17,8 @@
 
 #include <array>
 
-#include "app/screen_ops.h"
+#include "form/screen_ops.h"
+#include "screens/screen_steps.h"
 #include "output/folder_generation.h"
 #include "screens/html/height_from_width.h"
 
@@ -119,13 +120,13 @@ const form::ScreenDef& oneShotGeneratorScreen()
 
         s.onClick("Command1", GenerateOneShot);
         s.onClick("Command3", [](form::Form& f) {
-            app::SwitchScreen(f, form::Steps().show(1).unload(2, 13));
+            form::SwitchScreen(f, screens::Steps().show(1).unload(2, 13));
         });
-        s.onClick("Command2", [](form::Form& f) { app::ExitProgram(f); });
-        s.onClick("Command5", [](form::Form& f) { app::ShowHelp(f); });
+        s.onClick("Command2", [](form::Form& f) { form::ExitProgram(f); });
+        s.onClick("Command5", [](form::Form& f) { form::ShowHelp(f); });
         // Form14 is loaded already (the load step read it); show it above.
         s.onClick("Command4", [](form::Form& f) {
-            app::SwitchScreen(f, form::Steps().unload(2, 12).show(13).show(14));
+            form::SwitchScreen(f, screens::Steps().unload(2, 12).show(13).show(14));
         });
         return s;
     }();

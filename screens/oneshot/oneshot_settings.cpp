@@ -10,7 +10,8 @@
 // them is changed here again.
 #include "screens/oneshot/oneshot_settings.h"
 
-#include "app/screen_ops.h"
+#include "form/screen_ops.h"
+#include "screens/screen_steps.h"
 
 namespace screens {
 
@@ -68,9 +69,9 @@ const form::ScreenDef& oneShotSettingsScreen()
         s.onClick("Option2", [](form::Form& f) { f.set("Text17", "false"); });
 
         s.onClick("Command1", [](form::Form& f) {
-            app::SwitchScreen(f, form::Steps().unload(2, 12).show(13).hide(14));
+            form::SwitchScreen(f, screens::Steps().unload(2, 12).show(13).hide(14));
         });
-        s.onClick("Command2", [](form::Form& f) { app::ShowHelp(f); });
+        s.onClick("Command2", [](form::Form& f) { form::ShowHelp(f); });
         return s;
     }();
     return screen;

@@ -71,7 +71,7 @@ TEST(MenuSteps, EveryButtonLeavesEachScreenAsItsListSays)
         for (const bool everythingOpen : {true, false}) {
             SCOPED_TRACE(std::string(b.menu) + "." + b.button + (everythingOpen ? " all open" : " alone"));
             form::ScriptedPlatform platform;
-            form::Program program{app::applicationTitle, app::kelvoraCatalog(), platform};
+            form::Program program{app::kelvoraProgram(), platform};
             program.start(b.menu);
             if (everythingOpen) {
                 for (int n = 1; n <= 14; ++n) {
@@ -100,7 +100,7 @@ TEST(MenuSteps, EveryExitButtonEndsTheProgram)
     for (const auto& [menu, button] : exits) {
         SCOPED_TRACE(menu);
         form::ScriptedPlatform platform;
-        form::Program program{app::applicationTitle, app::kelvoraCatalog(), platform};
+        form::Program program{app::kelvoraProgram(), platform};
         program.start(menu);
         program.show("Form1");  // a second window: the exit must not rely on the last one closing
         program.click(menu, button);
@@ -112,7 +112,7 @@ TEST(MenuSteps, EveryExitButtonEndsTheProgram)
 TEST(MenuLifecycle, BackToTheTopLoadsTheMetafileScreensHidden)
 {
     form::ScriptedPlatform platform;
-    form::Program program{app::applicationTitle, app::kelvoraCatalog(), platform};
+    form::Program program{app::kelvoraProgram(), platform};
     program.start("Form4");
     program.click("Form4", "Command4");
     EXPECT_EQ(program.visibleScreens(), std::vector<std::string>{"Form1"});
@@ -128,7 +128,7 @@ TEST(MenuLifecycle, BackToTheTopLoadsTheMetafileScreensHidden)
 TEST(MenuLifecycle, TheMetafileScreenStartsOverAfterTheMenuWentBackToTheTop)
 {
     form::ScriptedPlatform platform;
-    form::Program program{app::applicationTitle, app::kelvoraCatalog(), platform};
+    form::Program program{app::kelvoraProgram(), platform};
     program.start("Form1");
     program.click("Form1", "Command3");
     program.edit("Form2", "Text1", "kyou01.wmv");
@@ -143,7 +143,7 @@ TEST(MenuLifecycle, TheMetafileScreenStartsOverAfterTheMenuWentBackToTheTop)
 TEST(MenuLifecycle, TheDetailedMenuStaysOpenBesideTheEmbedPage)
 {
     form::ScriptedPlatform platform;
-    form::Program program{app::applicationTitle, app::kelvoraCatalog(), platform};
+    form::Program program{app::kelvoraProgram(), platform};
     if (!program.hasScreen("Form9")) {
         GTEST_SKIP() << "no detailed embed page in this build";
     }

@@ -8,7 +8,7 @@ namespace {
 
 struct Startup : ::testing::Test {
     form::ScriptedPlatform platform;
-    form::Program program{app::applicationTitle, app::kelvoraCatalog(), platform};
+    form::Program program{app::kelvoraProgram(), platform};
 };
 
 TEST(VersionLine, HalfWidthKatakanaOneSpaceNoLeadingZeros)

@@ -79,8 +79,10 @@ const form::ScreenDef& otherScreen()
 struct FormModel : ::testing::Test {
     FormModel() { trace.clear(); }
     form::ScriptedPlatform platform;
-    form::Program program{"Title",
-                          {{"Mirror", mirrorScreen}, {"Loader", loaderScreen}, {"Other", otherScreen}},
+    form::Program program{{"Title",
+                           {{"Mirror", mirrorScreen}, {"Loader", loaderScreen}, {"Other", otherScreen}},
+                           "Mirror",
+                           "help.file"},
                           platform};
 };
 

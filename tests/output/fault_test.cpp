@@ -149,7 +149,7 @@ protected:
     std::vector<std::string> saveAs(const std::string& path)
     {
         form::ScriptedPlatform platform;
-        form::Program program(app::applicationTitle, app::kelvoraCatalog(), platform);
+        form::Program program(app::kelvoraProgram(), platform);
         program.start("Form2");
         program.edit("Form2", "Text1", "kyou01.wmv");
         platform.answerSave(path);
@@ -163,12 +163,12 @@ protected:
         form::ScriptedPlatform platform;
         platform.folder = folder;
         if (quick) {
-            form::Program program(quick::applicationTitle, quick::quickCatalog(), platform);
+            form::Program program(quick::quickProgram(), platform);
             program.start("Form1");
             program.edit("Form1", "Text1", name);
             program.click("Form1", "Command1");
         } else {
-            form::Program program(app::applicationTitle, app::kelvoraCatalog(), platform);
+            form::Program program(app::kelvoraProgram(), platform);
             program.start("Form1");
             program.click("Form1", "Command2");
             program.edit("Form13", "Text1", name);

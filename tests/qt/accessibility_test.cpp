@@ -76,8 +76,8 @@ void drop(QLineEdit* edit, const QMimeData& data)
 
 std::unique_ptr<GuiProgram> programFor(bool quick)
 {
-    return quick ? std::make_unique<GuiProgram>(quick::applicationTitle, quick::quickCatalog())
-                 : std::make_unique<GuiProgram>(app::applicationTitle, app::kelvoraCatalog());
+    return quick ? std::make_unique<GuiProgram>(quick::quickProgram())
+                 : std::make_unique<GuiProgram>(app::kelvoraProgram());
 }
 
 }  // namespace
@@ -100,7 +100,7 @@ TEST(AccessibilityGui, TextsSetThroughTheInterfaceAreWhatThePagesGet)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.screen);
         TempFolder dir;
-        GuiProgram g(app::applicationTitle, app::kelvoraCatalog());
+        GuiProgram g(app::kelvoraProgram());
         g.program.start(c.screen);
         if (std::string(c.screen) == "Form11") {
             setByAccessibility(g, c.screen, "Text11", QStringLiteral("one.asx"));
@@ -114,7 +114,7 @@ TEST(AccessibilityGui, TextsSetThroughTheInterfaceAreWhatThePagesGet)
 TEST(AccessibilityGui, JapaneseNameInsertedThroughTheInterfaceIsSavedInCodePage932)
 {
     TempFolder dir;
-    GuiProgram g(app::applicationTitle, app::kelvoraCatalog());
+    GuiProgram g(app::kelvoraProgram());
     g.program.start("Form2");
     // The field starts as ".wmv"; a screen reader's insert puts the name before it.
     QAccessibleEditableTextInterface* editable = a11y(g.widget<QLineEdit>("Form2", "Text1"))->editableTextInterface();
@@ -129,7 +129,7 @@ TEST(AccessibilityGui, OptionsChosenThroughTheirActionsAreWhatTheFilesGet)
 {
     {
         TempFolder dir;
-        GuiProgram g(app::applicationTitle, app::kelvoraCatalog());
+        GuiProgram g(app::kelvoraProgram());
         g.program.start("Form5");
         toggleByAccessibility(g, "Form5", "Option1");
         EXPECT_TRUE(g.widget<QRadioButton>("Form5", "Option1")->isChecked());
@@ -137,7 +137,7 @@ TEST(AccessibilityGui, OptionsChosenThroughTheirActionsAreWhatTheFilesGet)
         EXPECT_NE(save(g, "Form5", dir).find("<P align=\"left\">"), std::string::npos);
     }
     {
-        GuiProgram g(app::applicationTitle, app::kelvoraCatalog());
+        GuiProgram g(app::kelvoraProgram());
         g.program.start("Form1");
         g.click("Form1", "Command2");
         g.click("Form13", "Command4");
@@ -163,7 +163,7 @@ TEST(AccessibilityGui, OptionsChosenThroughTheirActionsAreWhatTheFilesGet)
 
 TEST(AccessibilityGui, FieldsTheUserCannotReachKeepTheirTextsWhateverTheWidgetIsTold)
 {
-    GuiProgram g(app::applicationTitle, app::kelvoraCatalog());
+    GuiProgram g(app::kelvoraProgram());
     g.program.start("Form1");
     g.click("Form1", "Command2");
     // A template with line breaks inside, a hidden mirror, a computed height.
@@ -186,7 +186,7 @@ TEST(AccessibilityGui, FieldsTheUserCannotReachKeepTheirTextsWhateverTheWidgetIs
 
 TEST(AccessibilityGui, ALongTextIsHeldWholeByTheFieldItsPreviewAndTheModel)
 {
-    GuiProgram g(app::applicationTitle, app::kelvoraCatalog());
+    GuiProgram g(app::kelvoraProgram());
     g.program.start("Form5");
     const QString longText(40000, QChar(u'映'));
     setByAccessibility(g, "Form5", "Text2", longText);
@@ -242,7 +242,7 @@ TEST(AccessibilityGui, EveryScreenExposesRadioButtonsNamesAndReadOnlyHeights)
     };
     for (const Named& n : named) {
         SCOPED_TRACE(std::string(n.screen) + "." + n.control);
-        GuiProgram g(app::applicationTitle, app::kelvoraCatalog());
+        GuiProgram g(app::kelvoraProgram());
         g.program.start(n.screen);
         QAccessibleInterface* iface = a11y(g.widget<QLineEdit>(n.screen, n.control));
         EXPECT_EQ(iface->text(QAccessible::Name), QString::fromUtf8(n.name));
@@ -294,7 +294,7 @@ TEST(AccessibilityGui, DroppedFilesGiveNamesOnlyToFieldsThatAskForThem)
     }
 
     // Dragged text is typing: it reaches the model, and the mirror follows.
-    GuiProgram g(app::applicationTitle, app::kelvoraCatalog());
+    GuiProgram g(app::kelvoraProgram());
     g.program.start("Form5");
     QMimeData text;
     text.setText(QStringLiteral("ようこそ"));

@@ -19,7 +19,7 @@ using testing_support::TempFolder;
 TEST(DetailedMetafileGui, SavesTheReferenceIntoTheVideoFolderThroughTheRealDialog)
 {
     TempFolder dir;
-    GuiProgram g(app::applicationTitle, app::kelvoraCatalog());
+    GuiProgram g(app::kelvoraProgram());
     g.program.start("Form1");
     g.click("Form1", "Command4");
     QWidget* win = g.window("Form3");

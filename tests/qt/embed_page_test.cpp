@@ -42,7 +42,7 @@ void typeBeforeExtension(QLineEdit* edit, const QString& base)
 TEST(EmbedPageGui, SimplePageHeightFollowsAsTypedAndTheRealDialogSaves)
 {
     TempFolder dir;
-    GuiProgram g(app::applicationTitle, app::kelvoraCatalog());
+    GuiProgram g(app::kelvoraProgram());
     g.program.start("Form6");
     QWidget* win = g.window("Form6");
     ASSERT_NE(win, nullptr);
@@ -87,7 +87,7 @@ TEST(EmbedPageGui, SimplePageHeightFollowsAsTypedAndTheRealDialogSaves)
 TEST(EmbedPageGui, DetailedPageRefusesAWidthThatIsNoNumberThenSavesInItsFolders)
 {
     TempFolder dir;
-    GuiProgram g(app::applicationTitle, app::kelvoraCatalog());
+    GuiProgram g(app::kelvoraProgram());
     g.program.start("Form9");
     QWidget* win = g.window("Form9");
     ASSERT_NE(win, nullptr);

@@ -26,8 +26,8 @@ namespace gui {
 
 class GuiProgram {
 public:
-    GuiProgram(const std::string& title, form::Program::Catalog catalog)
-        : program(title, std::move(catalog), platform), renderer(program)
+    explicit GuiProgram(form::ProgramDescription description)
+        : program(std::move(description), platform), renderer(program)
     {
         platform.setRenderer(&renderer);
         platform.onEnd = [this] { ended = true; };

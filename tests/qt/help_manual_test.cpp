@@ -244,10 +244,10 @@ TEST(HelpManual, EveryScreenTitleOfBothProgramsIsNamed)
 {
     const QString read = helpAsRead();
     int titles = 0;
-    for (const auto& [title, catalog] : {std::pair{app::applicationTitle, app::kelvoraCatalog()},
-                                         std::pair{quick::applicationTitle, quick::quickCatalog()}}) {
-        EXPECT_TRUE(read.contains(QString::fromUtf8(title)));
-        for (const auto& [name, declaration] : catalog) {
+    for (const form::ProgramDescription& program : {app::kelvoraProgram(), quick::quickProgram()}) {
+        const std::string& title = program.title;
+        EXPECT_TRUE(read.contains(QString::fromStdString(title)));
+        for (const auto& [name, declaration] : program.catalog) {
             const QString caption = QString::fromStdString(declaration().caption());
             titles += !caption.isEmpty();  // the splash has no title bar
             EXPECT_TRUE(read.contains(caption)) << title << " " << name << ": 「" << caption.toStdString() << "」";

@@ -38,9 +38,9 @@ const HelpButton helpButtons[] = {
 std::unique_ptr<GuiProgram> programFor(const std::string& which)
 {
     if (which == "kelvquick") {
-        return std::make_unique<GuiProgram>(quick::applicationTitle, quick::quickCatalog());
+        return std::make_unique<GuiProgram>(quick::quickProgram());
     }
-    return std::make_unique<GuiProgram>(app::applicationTitle, app::kelvoraCatalog());
+    return std::make_unique<GuiProgram>(app::kelvoraProgram());
 }
 
 QList<QDialog*> viewersOf(QWidget* window)
@@ -112,7 +112,7 @@ TEST(HelpGui, EveryHelpButtonOpensTheContentsOwnedByItsScreen)
 TEST(HelpGui, AMissingHelpFileIsToldAndTheProgramGoesOn)
 {
     TempFolder empty;
-    GuiProgram g(app::applicationTitle, app::kelvoraCatalog());
+    GuiProgram g(app::kelvoraProgram());
     g.program.show("Form2");
     {
         HelpFolders nowhere({QString::fromStdString(empty.path())});

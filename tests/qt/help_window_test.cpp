@@ -101,7 +101,7 @@ protected:
         ADD_FAILURE() << "no link to " << href.toStdString();
     }
 
-    GuiProgram g{app::applicationTitle, app::kelvoraCatalog()};
+    GuiProgram g{app::kelvoraProgram()};
     QPointer<QDialog> viewer;
     int scrolledAtClick = -1;  // where the page was when the last link was clicked
 };

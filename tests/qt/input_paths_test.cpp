@@ -101,8 +101,8 @@ public:
 };
 
 struct Subject {
-    Subject(const std::string& title, form::Program::Catalog catalog, std::string folder)
-        : program(title, std::move(catalog), platform), renderer(program)
+    Subject(form::ProgramDescription description, std::string folder)
+        : program(std::move(description), platform), renderer(program)
     {
         platform.folder = std::move(folder);
         platform.setRenderer(&renderer);
@@ -208,10 +208,10 @@ private:
         subject_.reset();
         QApplication::processEvents();
         if (quick_) {
-            subject_ = std::make_unique<Subject>(quick::applicationTitle, quick::quickCatalog(), guiFolder_);
+            subject_ = std::make_unique<Subject>(quick::quickProgram(), guiFolder_);
             subject_->program.start("Form1");
         } else {
-            subject_ = std::make_unique<Subject>(app::applicationTitle, app::kelvoraCatalog(), guiFolder_);
+            subject_ = std::make_unique<Subject>(app::kelvoraProgram(), guiFolder_);
             subject_->program.start(chance(4) ? "frmSplash" : "Form1");
         }
         QApplication::processEvents();
@@ -533,10 +533,10 @@ private:
                 const std::string& screen, const std::string& control, const std::optional<std::string>& answer)
     {
         ++replays;
-        form::Program::Catalog catalog = quick_ ? quick::quickCatalog() : app::kelvoraCatalog();
+        form::ProgramDescription description = quick_ ? quick::quickProgram() : app::kelvoraProgram();
         for (const auto& [name, def] : shownBefore) {
             auto held = std::make_shared<form::ScreenDef>(def);
-            catalog[name] = [held]() -> const form::ScreenDef& { return *held; };
+            description.catalog[name] = [held]() -> const form::ScreenDef& { return *held; };
         }
         form::ScriptedPlatform platform;
         platform.folder = modelFolder_;
@@ -545,7 +545,7 @@ private:
         } else {
             platform.answerCancel();
         }
-        form::Program headless(quick_ ? quick::applicationTitle : app::applicationTitle, catalog, platform);
+        form::Program headless(std::move(description), platform);
         for (const auto& [name, def] : shownBefore) {
             headless.screen(name);
         }

@@ -33,7 +33,7 @@ struct CreatedFolder {
 
 TEST(OneShotGui, SettingsBesideTheGeneratorChangeTheWrittenFiles)
 {
-    GuiProgram g(app::applicationTitle, app::kelvoraCatalog());
+    GuiProgram g(app::kelvoraProgram());
     g.program.start("Form1");
     g.click("Form1", "Command2");
     QWidget* generator = g.window("Form13");

@@ -42,7 +42,7 @@ QLineEdit* field(GuiProgram& g, const std::string& screen, const std::string& na
 TEST(OtherFormatsGui, MultiLinkPageMirrorsAlignsAndSaves)
 {
     TempFolder dir;
-    GuiProgram g(app::applicationTitle, app::kelvoraCatalog());
+    GuiProgram g(app::kelvoraProgram());
     g.program.start("Form11");
     QWidget* win = g.window("Form11");
     ASSERT_NE(win, nullptr);
@@ -103,7 +103,7 @@ TEST(OtherFormatsGui, MultiLinkPageMirrorsAlignsAndSaves)
 TEST(OtherFormatsGui, LinkMenuPageFollowsTheWidthRefusesABadOneAndSaves)
 {
     TempFolder dir;
-    GuiProgram g(app::applicationTitle, app::kelvoraCatalog());
+    GuiProgram g(app::kelvoraProgram());
     g.program.start("Form12");
     QWidget* win = g.window("Form12");
     ASSERT_NE(win, nullptr);

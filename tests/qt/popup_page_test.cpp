@@ -54,7 +54,7 @@ struct GuiTwin {
 void fillPreviewAndSave(const GuiTwin& t)
 {
     TempFolder dir;
-    GuiProgram g(app::applicationTitle, app::kelvoraCatalog());
+    GuiProgram g(app::kelvoraProgram());
     g.program.start(t.menu);
     g.click(t.menu, "Command1");
     QWidget* win = g.window(t.screen);

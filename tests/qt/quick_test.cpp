@@ -20,7 +20,7 @@ using testing_support::readBytes;
 
 TEST(QuickGui, OneWindowWritesPageAndMetafile)
 {
-    GuiProgram g(quick::applicationTitle, quick::quickCatalog());
+    GuiProgram g(quick::quickProgram());
     g.program.start("Form1");
     QWidget* win = g.window("Form1");
     ASSERT_NE(win, nullptr);

@@ -34,7 +34,7 @@ void openSimpleMetafile(GuiProgram& g)
 
 TEST(SpineGui, SplashShowsTitleAndVersionAndOnlyTheFrameMovesOn)
 {
-    GuiProgram g(app::applicationTitle, app::kelvoraCatalog());
+    GuiProgram g(app::kelvoraProgram());
     g.program.start("frmSplash");
     EXPECT_EQ(g.widget<QLabel>("frmSplash", "lblProductName")->text(), QStringLiteral("Mirevant"));
     EXPECT_EQ(g.widget<QLabel>("frmSplash", "lblVersion")->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ 1.0.0"));
@@ -47,7 +47,7 @@ TEST(SpineGui, SplashShowsTitleAndVersionAndOnlyTheFrameMovesOn)
 
 TEST(SpineGui, KeyPressOnTheSplashEndsTheProgram)
 {
-    GuiProgram g(app::applicationTitle, app::kelvoraCatalog());
+    GuiProgram g(app::kelvoraProgram());
     g.program.start("frmSplash");
     QTest::keyClick(g.window("frmSplash"), Qt::Key_Space);
     QApplication::processEvents();
@@ -58,7 +58,7 @@ TEST(SpineGui, KeyPressOnTheSplashEndsTheProgram)
 TEST(SpineGui, SavesTheMetafileThroughTheRealDialogAndSwitchesTheFilter)
 {
     TempFolder dir;
-    GuiProgram g(app::applicationTitle, app::kelvoraCatalog());
+    GuiProgram g(app::kelvoraProgram());
     openSimpleMetafile(g);
     QWidget* form2 = g.window("Form2");
     EXPECT_EQ(form2->windowTitle(), QStringLiteral("簡単メタファイル"));
@@ -98,7 +98,7 @@ TEST(SpineGui, SavesTheMetafileThroughTheRealDialogAndSwitchesTheFilter)
 TEST(SpineGui, CancelTellsTheUserAndWritesNothing)
 {
     TempFolder dir;
-    GuiProgram g(app::applicationTitle, app::kelvoraCatalog());
+    GuiProgram g(app::kelvoraProgram());
     openSimpleMetafile(g);
     ModalAnswers answers;
     answers.cancel().ok();
@@ -110,7 +110,7 @@ TEST(SpineGui, CancelTellsTheUserAndWritesNothing)
 
 TEST(SpineGui, ClosingTheLastWindowEndsTheProgram)
 {
-    GuiProgram g(app::applicationTitle, app::kelvoraCatalog());
+    GuiProgram g(app::kelvoraProgram());
     openSimpleMetafile(g);
     g.window("Form2")->close();
     QApplication::processEvents();

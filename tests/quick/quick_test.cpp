@@ -58,7 +58,7 @@ protected:
 
     TempFolder disk;
     form::ScriptedPlatform platform;
-    form::Program program{quick::applicationTitle, quick::quickCatalog(), platform};
+    form::Program program{quick::quickProgram(), platform};
 };
 
 TEST_F(Quick, BbWritesPageAndMetafileWithAbsoluteLinks)

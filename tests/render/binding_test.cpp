@@ -65,7 +65,7 @@ TEST(Binding, DroppedPathsGiveNamesOnlyToFieldsThatTakeThem)
 TEST(Binding, OnlyFieldsTheUserCanReachTakeTextFromTheirWidgets)
 {
     form::ScriptedPlatform platform;
-    form::Program program(app::applicationTitle, app::kelvoraCatalog(), platform);
+    form::Program program(app::kelvoraProgram(), platform);
     program.start("Form13");
     program.show("Form14");
     const form::Form& generator = *program.find("Form13");
@@ -92,7 +92,7 @@ TEST(Binding, OnlyFieldsTheUserCanReachTakeTextFromTheirWidgets)
 TEST(Binding, AnOptionReportedCheckedIsChosenAndAnUncheckIsRefused)
 {
     form::ScriptedPlatform platform;
-    form::Program program(app::applicationTitle, app::kelvoraCatalog(), platform);
+    form::Program program(app::kelvoraProgram(), platform);
     program.start("Form5");
     const form::Form& page = *program.find("Form5");
     render::optionReported(program, "Form5", "Option1", true);
@@ -106,14 +106,14 @@ TEST(Binding, AnOptionReportedCheckedIsChosenAndAnUncheckIsRefused)
 TEST(Binding, NamesComeFromPromptsPreviewsAndTooltips)
 {
     form::ScriptedPlatform platform;
-    form::Program program(app::applicationTitle, app::kelvoraCatalog(), platform);
+    form::Program program(app::kelvoraProgram(), platform);
     program.start("Form8");
     const form::Form& page = *program.find("Form8");
     EXPECT_EQ(render::accessibleName(page, "Text11"), "asxファイルを入れるフォルダー記入");
     EXPECT_EQ(render::accessibleName(page, "Text3"), "「コメント記入」のプレビュー");
     EXPECT_EQ(render::accessibleName(page, "Command1"), "保存");
     // A field without a prompt label is named by its tooltip.
-    form::Program quick(quick::applicationTitle, quick::quickCatalog(), platform);
+    form::Program quick(quick::quickProgram(), platform);
     quick.start("Form1");
     EXPECT_EQ(render::accessibleName(*quick.find("Form1"), "Text1"), "ビデオファイルの拡張子抜きファイル名を記入");
 }

@@ -64,7 +64,7 @@ TEST(EventChains, EveryHandlerSettlesOnEveryKindOfText)
         for (const std::string& value : values()) {
             SCOPED_TRACE(h.screen + "." + h.field + " = \"" + value.substr(0, 20) + "\"");
             form::ScriptedPlatform platform;
-            form::Program program(app::applicationTitle, app::kelvoraCatalog(), platform);
+            form::Program program(app::kelvoraProgram(), platform);
             program.start(h.screen);
             program.screen("Form13");  // the settings pushes need their generator
             program.edit(h.screen, h.field, value);

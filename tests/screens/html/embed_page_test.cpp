@@ -67,7 +67,7 @@ protected:
 
     TempFolder folder;
     form::ScriptedPlatform platform;
-    form::Program program{app::applicationTitle, app::kelvoraCatalog(), platform};
+    form::Program program{app::kelvoraProgram(), platform};
 };
 
 TEST_P(EmbedPage, ComesUpAt320By304StartingByButton)
@@ -217,7 +217,7 @@ protected:
 
     TempFolder folder;
     form::ScriptedPlatform platform;
-    form::Program program{app::applicationTitle, app::kelvoraCatalog(), platform};
+    form::Program program{app::kelvoraProgram(), platform};
 };
 
 TEST_F(EmbedExamples, SimplePageStartingAtOnce)

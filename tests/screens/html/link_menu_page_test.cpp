@@ -212,7 +212,7 @@ TEST_F(LinkMenuPage, MenuPreviewShowsLinkTextsAndUndoesTypingIntoIt)
 TEST(LinkMenuPageLayout, TemplatesAreHiddenAndTheHeightIsReadOnly)
 {
     form::ScriptedPlatform platform;
-    form::Program program{app::applicationTitle, app::kelvoraCatalog(), platform};
+    form::Program program{app::kelvoraProgram(), platform};
     const form::ScreenDef& def = program.screen("Form12").def();
     EXPECT_EQ(def.caption(), "その他　2");
     EXPECT_EQ(def.client().width, 12075);

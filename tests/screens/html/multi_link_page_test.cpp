@@ -165,7 +165,7 @@ TEST_F(MultiLinkPage, BackDiscardsEverythingTyped)
 TEST(MultiLinkPageLayout, ControlsStandWhereTheScreenPlacesThem)
 {
     form::ScriptedPlatform platform;
-    form::Program program{app::applicationTitle, app::kelvoraCatalog(), platform};
+    form::Program program{app::kelvoraProgram(), platform};
     const form::ScreenDef& def = program.screen("Form11").def();
     EXPECT_EQ(def.caption(), "その他　1");
     EXPECT_EQ(def.client().width, 10725);

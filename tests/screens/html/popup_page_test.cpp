@@ -61,7 +61,7 @@ struct Session {
 
     const Twin& twin;
     form::ScriptedPlatform platform;
-    form::Program program{app::applicationTitle, app::kelvoraCatalog(), platform};
+    form::Program program{app::kelvoraProgram(), platform};
 };
 
 TEST(PopupPage, WritesTheThreeLinesOfThePage)

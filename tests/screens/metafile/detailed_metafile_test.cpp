@@ -36,7 +36,7 @@ protected:
 
     TempFolder folder;
     form::ScriptedPlatform platform;
-    form::Program program{app::applicationTitle, app::kelvoraCatalog(), platform};
+    form::Program program{app::kelvoraProgram(), platform};
 };
 
 TEST_F(DetailedMetafile, OpensFromTheTopMenuWithTheVideoExtensionReady)

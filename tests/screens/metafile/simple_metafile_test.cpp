@@ -28,7 +28,7 @@ struct SimpleMetafile : ::testing::Test {
 
     TempFolder dir;
     form::ScriptedPlatform platform;
-    form::Program program{app::applicationTitle, app::kelvoraCatalog(), platform};
+    form::Program program{app::kelvoraProgram(), platform};
 };
 
 TEST_F(SimpleMetafile, WritesTheFourLinesAroundTheVideoName)

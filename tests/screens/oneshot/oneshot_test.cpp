@@ -67,7 +67,7 @@ protected:
         program.reset();
         platform = std::make_unique<form::ScriptedPlatform>();
         platform->folder = disk.path();
-        program = std::make_unique<form::Program>(app::applicationTitle, app::kelvoraCatalog(), *platform);
+        program = std::make_unique<form::Program>(app::kelvoraProgram(), *platform);
         program->start("Form1");
         program->click("Form1", "Command2");
     }

@@ -4,7 +4,7 @@
 
 #include "form/form.h"
 
-namespace app {
+namespace form {
 
 // Runs a list of unload, hide and show steps in order. A list may unload the
 // screen whose button is being handled; the remaining steps still run.
@@ -13,7 +13,7 @@ inline void SwitchScreen(form::Form& from, const form::Steps& steps)
     from.program().switchScreen(steps);
 }
 
-// Opens the help file "KELVORA.hlp" at its contents, owned by the screen.
+// Opens the program's help file at its contents, owned by the screen.
 inline void ShowHelp(form::Form& owner)
 {
     owner.program().showHelp(owner);
@@ -25,4 +25,4 @@ inline void ExitProgram(form::Form& owner)
     owner.program().exitProgram(owner);
 }
 
-}  // namespace app
+}  // namespace form
