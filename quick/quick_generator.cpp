@@ -8,7 +8,7 @@
 
 #include "form/screen_ops.h"
 #include "screens/screen_steps.h"
-#include "output/folder_generation.h"
+#include "flows/folder_generation.h"
 
 namespace quick {
 
@@ -68,9 +68,9 @@ void GenerateQuickSet(form::Form& f)
     const std::string programFolder = f.program().platform().programFolder();
     // Both links lead into the new folder: <program folder>/<name>/<name>.
     const std::string target =
-        output::joinPath(output::joinPath(programFolder, name), name);
+        flows::joinPath(flows::joinPath(programFolder, name), name);
 
-    output::FolderJob job;
+    flows::FolderJob job;
     job.programFolder = programFolder;
     job.name = name;
     job.inputs = {
@@ -85,7 +85,7 @@ void GenerateQuickSet(form::Form& f)
         {name + ".asx", {t[6], t[7] + target + t[8]}},
     };
     job.doneMessages = {"保存しました。", "完成しました。"};
-    output::GenerateFolder(f, job);
+    flows::GenerateFolder(f, job);
 }
 
 }  // namespace quick

@@ -9,7 +9,7 @@
 
 #include "form/screen_ops.h"
 #include "screens/screen_steps.h"
-#include "output/save_document.h"
+#include "flows/save_document.h"
 #include "screens/html/height_from_width.h"
 
 namespace screens {
@@ -77,7 +77,7 @@ void savePage(form::Form& f, MetafilePath metafilePath)
         f.program().message(&f, "高さが数値になっていません。幅を半角の数値で記入し直してください。");
         return;
     }
-    output::SaveDocument(f, embedPageLines(f, *width, *height, metafilePath(f)));
+    flows::SaveDocument(f, embedPageLines(f, *width, *height, metafilePath(f)));
 }
 
 // One numbered entry: step mark, bold prompt, field, half-width hint, example.

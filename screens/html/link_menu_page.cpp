@@ -9,7 +9,7 @@
 
 #include "form/screen_ops.h"
 #include "screens/screen_steps.h"
-#include "output/save_document.h"
+#include "flows/save_document.h"
 #include "screens/html/height_from_width.h"
 
 namespace screens {
@@ -69,7 +69,7 @@ void save(form::Form& f)
         return;
     }
     applyHeightRule(f);
-    output::SaveDocument(f, linkMenuPageLines(f));
+    flows::SaveDocument(f, linkMenuPageLines(f));
 }
 
 }  // namespace

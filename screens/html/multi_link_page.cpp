@@ -9,7 +9,7 @@
 
 #include "form/screen_ops.h"
 #include "screens/screen_steps.h"
-#include "output/save_document.h"
+#include "flows/save_document.h"
 
 namespace screens {
 
@@ -142,7 +142,7 @@ const form::ScreenDef& multiLinkPageScreen()
             s.onChange(row.comment, [&row](form::Form& f) { mirrorRow(f, row); });
             s.onChange(row.preview, [&row](form::Form& f) { mirrorRow(f, row); });
         }
-        s.onClick("Command1", [](form::Form& f) { output::SaveDocument(f, multiLinkPageLines(f)); });
+        s.onClick("Command1", [](form::Form& f) { flows::SaveDocument(f, multiLinkPageLines(f)); });
         s.onClick("Command3", [](form::Form& f) {
             form::SwitchScreen(f, screens::Steps().unload(1, 9).show(10).unload(11, 12));
         });

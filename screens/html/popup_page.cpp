@@ -10,7 +10,7 @@
 
 #include "form/screen_ops.h"
 #include "screens/screen_steps.h"
-#include "output/save_document.h"
+#include "flows/save_document.h"
 
 namespace screens {
 
@@ -171,7 +171,7 @@ form::ScreenDef popupPage(const PopupTwin& t)
     const auto mirror = [](form::Form& f) { f.set("Text3", f.text("Text2")); };
     s.onChange("Text2", mirror);
     s.onChange("Text3", mirror);
-    s.onClick("Command1", [lines = t.lines](form::Form& f) { output::SaveDocument(f, lines(f)); });
+    s.onClick("Command1", [lines = t.lines](form::Form& f) { flows::SaveDocument(f, lines(f)); });
     s.onClick("Command3", [back = t.back](form::Form& f) { form::SwitchScreen(f, back); });
     s.onClick("Command2", [](form::Form& f) { form::ExitProgram(f); });
     s.onClick("Command4", [](form::Form& f) { form::ShowHelp(f); });

@@ -6,7 +6,7 @@
 
 #include "form/screen_ops.h"
 #include "screens/screen_steps.h"
-#include "output/save_document.h"
+#include "flows/save_document.h"
 
 namespace screens {
 
@@ -83,7 +83,7 @@ const form::ScreenDef& detailedMetafileScreen()
 
         s.onLoad([](form::Form& f) { f.set("Text2", ".wmv"); });
         s.onClick("Command3", [](form::Form& f) {
-            output::SaveDocument(f, detailedMetafileLines(f), output::metafileFilterAfterSave);
+            flows::SaveDocument(f, detailedMetafileLines(f), flows::metafileFilterAfterSave);
         });
         // Only hidden: the entries stay while the detailed pages are made.
         s.onClick("Command2", [](form::Form& f) {

@@ -4,7 +4,7 @@
 
 #include "form/screen_ops.h"
 #include "screens/screen_steps.h"
-#include "output/save_document.h"
+#include "flows/save_document.h"
 
 namespace screens {
 
@@ -42,7 +42,7 @@ const form::ScreenDef& simpleMetafileScreen()
 
         s.onLoad([](form::Form& f) { f.set("Text1", ".wmv"); });
         s.onClick("Command1", [](form::Form& f) {
-            output::SaveDocument(f, simpleMetafileLines(f), output::metafileFilterAfterSave);
+            flows::SaveDocument(f, simpleMetafileLines(f), flows::metafileFilterAfterSave);
         });
         s.onClick("Command2", [](form::Form& f) {
             form::SwitchScreen(f, screens::Steps().unload(1, 3).show(4).unload(5, 13));

@@ -19,7 +19,7 @@
 
 #include "form/screen_ops.h"
 #include "screens/screen_steps.h"
-#include "output/folder_generation.h"
+#include "flows/folder_generation.h"
 #include "screens/html/height_from_width.h"
 
 namespace screens {
@@ -142,7 +142,7 @@ void GenerateOneShot(form::Form& f)
     }
     const std::string& name = t[1];
 
-    output::FolderJob job;
+    flows::FolderJob job;
     job.programFolder = f.program().platform().programFolder();
     job.name = name;
     if (!parseNumber(t[12])) {
@@ -170,7 +170,7 @@ void GenerateOneShot(form::Form& f)
          }},
     };
     job.doneMessages = {"保存しました。"};
-    output::GenerateFolder(f, job);
+    flows::GenerateFolder(f, job);
 }
 
 }  // namespace screens

@@ -10,7 +10,7 @@
 
 #include "form/scripted_platform.h"
 #include "output/file_system.h"
-#include "output/folder_generation.h"
+#include "flows/folder_generation.h"
 #include "quick/quick_generator.h"
 #include "faulty_file_system.h"
 #include "support.h"
@@ -88,9 +88,9 @@ TEST_F(Quick, NameWithSpacesIsUsedAsTyped)
 
 TEST_F(Quick, ProgramAtTheRootGetsNoDoubleSeparator)
 {
-    EXPECT_EQ(output::joinPath("/", "bb"), "/bb");
-    EXPECT_EQ(output::joinPath("C:\\", "bb"), "C:\\bb");
-    EXPECT_EQ(output::joinPath("/opt/tools", "bb"), std::string("/opt/tools") + form::pathSeparator + "bb");
+    EXPECT_EQ(flows::joinPath("/", "bb"), "/bb");
+    EXPECT_EQ(flows::joinPath("C:\\", "bb"), "C:\\bb");
+    EXPECT_EQ(flows::joinPath("/opt/tools", "bb"), std::string("/opt/tools") + form::pathSeparator + "bb");
 }
 
 TEST_F(Quick, PageIsWrittenBeforeTheMetafile)

@@ -13,7 +13,9 @@
 #include "form/form.h"
 #include "output/document_writer.h"
 
-namespace output {
+namespace flows {
+
+using output::Document;
 
 // One file of the new folder: its name inside the folder and its lines.
 struct FolderFile {
@@ -52,4 +54,4 @@ bool checkFolderName(form::Form& screen, const std::string& name);
 // true when every file was written and the done messages were shown.
 bool GenerateFolder(form::Form& screen, const FolderJob& job);
 
-}  // namespace output
+}  // namespace flows

@@ -1,8 +1,12 @@
-#include "output/save_document.h"
+#include "flows/save_document.h"
 
 #include "output/cp932.h"
 
-namespace output {
+namespace flows {
+
+using output::FsResult;
+using output::WriteDocument;
+using output::firstUnencodable;
 
 std::string fieldTitle(const form::Form& screen, const std::string& control)
 {
@@ -63,4 +67,4 @@ void SaveDocument(form::Form& screen, const Document& lines,
     }
 }
 
-}  // namespace output
+}  // namespace flows

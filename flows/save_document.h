@@ -8,7 +8,9 @@
 #include "form/form.h"
 #include "output/document_writer.h"
 
-namespace output {
+namespace flows {
+
+using output::Document;
 
 inline constexpr const char* metafileFilterAfterSave = "メタファイル|*.asx*|その他|*.*";
 
@@ -26,4 +28,4 @@ bool checkEncodable(form::Form& screen, const Document& lines);
 // What the user calls a field: its prompt label's caption, else its name.
 std::string fieldTitle(const form::Form& screen, const std::string& control);
 
-}  // namespace output
+}  // namespace flows

@@ -1,9 +1,15 @@
-#include "output/folder_generation.h"
+#include "flows/folder_generation.h"
 
 #include "output/cp932.h"
-#include "output/save_document.h"
+#include "flows/save_document.h"
 
-namespace output {
+namespace flows {
+
+using output::FileSystem;
+using output::fileSystem;
+using output::FsResult;
+using output::WriteDocument;
+using output::firstUnencodable;
 
 namespace {
 
@@ -125,4 +131,4 @@ bool GenerateFolder(form::Form& screen, const FolderJob& job)
     return true;
 }
 
-}  // namespace output
+}  // namespace flows
