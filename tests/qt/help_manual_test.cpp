@@ -132,7 +132,7 @@ std::map<QString, std::string> messageParts()
     static const std::regex call(R"(\b(message|failure)\s*\()");
     static const std::regex into(R"(\b(refusal|doneMessages|inputs|text|leftOver|\w+Message)\s*\+?=(?!=))");
     std::map<QString, std::string> parts;  // fixed part -> the file it is written in
-    for (const char* dir : {"app", "form", "output", "screens", "quick", "qt", "win"}) {
+    for (const char* dir : {"app", "form", "output", "flows", "screens", "quick", "qt", "win"}) {
         for (const auto& entry : fs::recursive_directory_iterator(sourceRoot / dir)) {
             const fs::path& path = entry.path();
             if (path.extension() != ".cpp" && path.extension() != ".h") {
@@ -261,7 +261,7 @@ TEST(HelpManual, EveryMessageOfBothProgramsIsExplained)
     const std::map<QString, std::string> parts = messageParts();
     // Each kind of place a message is worded in is read.
     for (const char* known : {
-             "キャンセルされました",                                              // output, a message call
+             "キャンセルされました",                                              // flows, a message call
              "書き込みの許可がありません。",                                      // output, a reason
              "高さが数値になっていません。幅を半角の数値で記入し直してください。",  // a screen's message call
              "幅に数値が入っていないため保存しませんでした。"
