@@ -1,11 +1,15 @@
 #include "win/renderer.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cmath>
 
 #include "output/windows_text.h"
+#include "render/binding.h"
+#include "win/accessible.h"
 
 namespace kelvwin {
 
@@ -19,6 +23,10 @@ namespace {
 const wchar_t* const screenClass = L"KelvoraScreen";
 const wchar_t* const boxClass = L"KelvoraBox";
 constexpr int firstControlId = 1000;
+constexpr UINT_PTR controlSubclass = 1;
+// The property that leads from a subclassed control window to its control,
+// for the accessible object, which holds only the window handle.
+const wchar_t* const linkProperty = L"KelvoraControl";
 
 COLORREF colorOf(const form::Color& c)
 {
@@ -66,8 +74,10 @@ std::wstring japaneseFace()
 
 }  // namespace
 
-// A frame, picture, image or container: drawn here, clicks reported.
-struct Box {
+// The control a window shows, for the window procedures: those of the
+// frames, pictures and images drawn here, and the subclass of the fields,
+// options and buttons.
+struct ControlLink {
     Renderer* renderer;
     ScreenWindow* window;
     const ControlDef* def;
@@ -81,7 +91,7 @@ struct ScreenWindow {
     HWND hwnd = nullptr;
     HWND tooltip = nullptr;
     std::map<std::string, HWND> controls;
-    std::vector<std::unique_ptr<Box>> boxes;
+    std::vector<std::unique_ptr<ControlLink>> links;
     std::map<COLORREF, HBRUSH> brushes;
     bool placed = false;
 
@@ -124,6 +134,58 @@ struct ScreenWindow {
         }
     }
 };
+
+namespace {
+
+// What assistive technology is told about a control window: the model's
+// answers, found through the window's link to its control.
+bool accessibleFacts(HWND hwnd, AccessibleFacts& facts)
+{
+    const auto* link = static_cast<const ControlLink*>(::GetPropW(hwnd, linkProperty));
+    if (link == nullptr) {
+        return false;
+    }
+    const form::Form* f = link->window->form;
+    if (f == nullptr || !f->isLoaded()) {
+        return false;
+    }
+    const ControlDef& c = *link->def;
+    // One rule for every renderer; for an edit it matters most, since its
+    // own text is its value, not its name.
+    facts.name = widen(render::accessibleName(*f, c.name));
+    switch (c.kind) {
+    case Kind::TextBox:
+        facts.role = ROLE_SYSTEM_TEXT;
+        break;
+    case Kind::Option:
+        // Options are not automatic radio buttons (the model keeps the group
+        // exclusive), and the standard object of Wine calls them clients.
+        facts.role = ROLE_SYSTEM_RADIOBUTTON;
+        facts.checked = f->selected(c.name);
+        break;
+    case Kind::Button:
+        // Coloured buttons draw themselves, which hides their kind.
+        facts.role = ROLE_SYSTEM_PUSHBUTTON;
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+// The first file of a drop, or nothing.
+std::wstring firstDropped(HDROP drop)
+{
+    const UINT n = ::DragQueryFileW(drop, 0, nullptr, 0);
+    if (n == 0) {
+        return {};
+    }
+    std::wstring path(static_cast<std::size_t>(n) + 1, L'\0');
+    path.resize(::DragQueryFileW(drop, 0, path.data(), n + 1));
+    return path;
+}
+
+}  // namespace
 
 Renderer::Renderer(form::Program& program, HINSTANCE instance) : program_(program), instance_(instance)
 {
@@ -289,15 +351,24 @@ ScreenWindow* Renderer::build(form::Form& f)
         if (cls == nullptr) {
             continue;
         }
-        Box* box = nullptr;
-        if (cls == boxClass) {
-            win->boxes.push_back(std::make_unique<Box>(Box{this, win, &c}));
-            box = win->boxes.back().get();
-        }
+        win->links.push_back(std::make_unique<ControlLink>(ControlLink{this, win, &c}));
+        ControlLink* link = win->links.back().get();
         HWND hwnd = ::CreateWindowExW(ex, cls, L"", cs, 0, 0, 0, 0, parent,
                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(firstControlId + index)),
-                                      instance_, box);
+                                      instance_, cls == boxClass ? link : nullptr);
         ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(c.fontPoints, c.bold)), FALSE);
+        if (cls != boxClass && c.kind != Kind::Label) {
+            ::SetWindowSubclass(hwnd, controlProc, controlSubclass, reinterpret_cast<DWORD_PTR>(link));
+            ::SetPropW(hwnd, linkProperty, link);
+        }
+        if (c.kind == Kind::TextBox) {
+            // A field holds whatever the model gives it; the edit control's
+            // default limit would cut typing and drops short at 30,000.
+            ::SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);
+            if (c.dropName != form::DropName::None) {
+                ::DragAcceptFiles(hwnd, TRUE);
+            }
+        }
         if (!c.tooltip.empty()) {
             std::wstring tip = widen(c.tooltip);
             TOOLINFOW ti{};
@@ -386,12 +457,10 @@ void Renderer::syncControl(form::Form& f, const std::string& control)
     const form::Rect& r = s.rect;
     ::MoveWindow(hwnd, px(r.left), px(r.top), px(r.width), px(r.height), TRUE);
     // A control wholly outside the window's client area can never be seen;
-    // it takes no space and no focus, so nobody types into it blindly.
-    bool inView = true;
-    if (def.container.empty()) {
-        const form::Size client = f.def().client();
-        inView = r.left < client.width && r.top < client.height && r.left + r.width > 0 && r.top + r.height > 0;
-    }
+    // it takes no space and no focus, so nobody types into it blindly. A
+    // hidden container hides its children by itself, so each window follows
+    // only its own state here.
+    const bool inView = render::inClientArea(f.def(), def, r);
     ::ShowWindow(hwnd, s.visible && inView ? SW_SHOWNA : SW_HIDE);
     ::InvalidateRect(hwnd, nullptr, TRUE);
 }
@@ -474,10 +543,35 @@ void Renderer::userClicked(const std::string& screen, const std::string& control
 
 void Renderer::userEdited(const std::string& screen, const std::string& control, HWND edit)
 {
-    program_.edit(screen, control, narrow(windowText(edit)));
+    render::textReported(program_, screen, control, narrow(windowText(edit)));
+    // Taken or refused, the field shows the model's text again: a field the
+    // user cannot reach goes back at once to what the model holds.
     if (form::Form* f = program_.find(screen)) {
         syncControl(*f, control);
     }
+}
+
+void Renderer::userDropped(const ControlDef& control, HWND edit, const std::wstring& path)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    const bool isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const std::optional<std::string> text = render::droppedText(control.dropName, narrow(path), isFolder);
+    if (!text) {
+        return;
+    }
+    // As if typed over the whole text: the edit reports the change like any
+    // other, the model takes it by the field's rules, and it can be undone.
+    const std::wstring typed = widen(*text);
+    ::SendMessageW(edit, EM_SETSEL, 0, -1);
+    ::SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(typed.c_str()));
+}
+
+void Renderer::optionCheckSet(const std::string& screen, const std::string& control, bool checked)
+{
+    render::optionReported(program_, screen, control, checked);
+    // Every option of the screen shows the model's choice again, also when
+    // the change was refused.
+    syncAll(screen);
 }
 
 void Renderer::userKeyPress(const std::string& screen)
@@ -518,13 +612,15 @@ bool Renderer::handleChild(ScreenWindow& w, UINT msg, WPARAM wp, LPARAM lp, LRES
     switch (msg) {
     case WM_COMMAND: {
         const ControlDef* c = w.byId(LOWORD(wp));
-        if (c == nullptr || lp == 0) {
+        if (c == nullptr || lp == 0 || w.form == nullptr) {
             return false;
         }
         const std::string screen = w.screen;
         const std::string name = c->name;
         const int code = HIWORD(wp);
-        if (c->kind == Kind::TextBox && code == EN_CHANGE && syncing_ == 0 && !c->readOnly) {
+        // Every change of every field, read-only or not, goes to the model's
+        // rules; only the renderer's own updates are not echoed back.
+        if (c->kind == Kind::TextBox && code == EN_CHANGE && syncing_ == 0) {
             userEdited(screen, name, reinterpret_cast<HWND>(lp));
         } else if ((c->kind == Kind::Button || c->kind == Kind::Option) && code == BN_CLICKED) {
             userClicked(screen, name);
@@ -631,13 +727,58 @@ LRESULT CALLBACK Renderer::screenProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     return w->renderer->handleScreen(*w, hwnd, msg, wp, lp);
 }
 
+LRESULT CALLBACK Renderer::controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref)
+{
+    const auto* link = reinterpret_cast<const ControlLink*>(ref);
+    const ControlDef& c = *link->def;
+    Renderer& renderer = *link->renderer;
+    // The window of an unloaded screen waits to be destroyed; what reaches
+    // it no longer concerns the model.
+    const bool live = link->window->form != nullptr;
+    switch (msg) {
+    case WM_GETOBJECT:
+        if (const LRESULT answer = answerGetObject(hwnd, wp, lp, accessibleFacts)) {
+            return answer;
+        }
+        break;
+    case WM_DROPFILES:
+        if (c.kind == Kind::TextBox) {
+            auto* drop = reinterpret_cast<HDROP>(wp);
+            const std::wstring path = firstDropped(drop);
+            ::DragFinish(drop);
+            if (live && !path.empty()) {
+                renderer.userDropped(c, hwnd, path);
+            }
+            return 0;
+        }
+        break;
+    case BM_SETCHECK:
+        // A check set from outside (another program, assistive technology)
+        // is a report like a click; the renderer's own are not.
+        if (c.kind == Kind::Option && renderer.syncing_ == 0 && live) {
+            const LRESULT result = ::DefSubclassProc(hwnd, msg, wp, lp);
+            const std::string screen = link->window->screen;
+            renderer.optionCheckSet(screen, c.name, wp == BST_CHECKED);
+            return result;
+        }
+        break;
+    case WM_NCDESTROY:
+        ::RemovePropW(hwnd, linkProperty);
+        ::RemoveWindowSubclass(hwnd, controlProc, controlSubclass);
+        break;
+    default:
+        break;
+    }
+    return ::DefSubclassProc(hwnd, msg, wp, lp);
+}
+
 LRESULT CALLBACK Renderer::boxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
-    auto* box = reinterpret_cast<Box*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* box = reinterpret_cast<ControlLink*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (box == nullptr) {
         return ::DefWindowProcW(hwnd, msg, wp, lp);
     }

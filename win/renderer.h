@@ -32,6 +32,9 @@ public:
     // Twips to pixels at the screen's resolution.
     int px(int twips) const;
 
+    // The model the windows show.
+    form::Program& program() const { return program_; }
+
     void screenShown(form::Form& f) override;
     void screenHidden(form::Form& f) override;
     void screenUnloaded(form::Form& f) override;
@@ -40,12 +43,17 @@ public:
     // The user's actions, as the windows report them.
     void userClicked(const std::string& screen, const std::string& control);
     void userEdited(const std::string& screen, const std::string& control, HWND edit);
+    void userDropped(const form::ControlDef& control, HWND edit, const std::wstring& path);
+    void optionCheckSet(const std::string& screen, const std::string& control, bool checked);
     void userKeyPress(const std::string& screen);
     void userClosed(const std::string& screen);
 
     // Window procedures (registered once per process).
     static LRESULT CALLBACK screenProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK boxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    // Subclass of the fields, options and buttons: what reaches them from
+    // outside the renderer (assistive technology, drops, other programs).
+    static LRESULT CALLBACK controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
 
     // Destroys the windows of unloaded screens; runs between events.
     void collectGarbage();

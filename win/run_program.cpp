@@ -1,5 +1,7 @@
 #include "win/run_program.h"
 
+#include <objbase.h>
+
 #include "win/renderer.h"
 #include "win/test_hook.h"
 #include "win/win_platform.h"
@@ -9,6 +11,19 @@ namespace kelvwin {
 int runProgram(HINSTANCE instance, const std::string& title, form::Program::Catalog catalog,
                const std::string& firstScreen)
 {
+    // The accessible objects of the controls are COM objects handed to
+    // other programs from this thread.
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    struct ComScope {
+        bool owned;
+        ~ComScope()
+        {
+            if (owned) {
+                ::CoUninitialize();
+            }
+        }
+    } comScope{SUCCEEDED(com)};
+
     WinPlatform platform;
     form::Program program(title, std::move(catalog), platform);
     Renderer renderer(program, instance);
