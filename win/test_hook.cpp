@@ -1,13 +1,21 @@
 #include "win/test_hook.h"
 
+#include <oleacc.h>
+#include <shlobj.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "form/form.h"
 #include "output/windows_text.h"
+#include "render/binding.h"
 #include "win/renderer.h"
 
 namespace kelvwin {
@@ -32,10 +40,84 @@ std::string environment(const wchar_t* name)
 
 std::string textOf(HWND hwnd)
 {
-    wchar_t buffer[4096];
-    const int n = ::GetWindowTextW(hwnd, buffer, 4096);
-    return narrow(std::wstring(buffer, static_cast<std::size_t>(n)));
+    const int n = ::GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(hwnd, text.data(), n + 1)));
+    return narrow(text);
 }
+
+// A text short enough for a log line, cut between characters.
+std::string shortened(const std::string& text)
+{
+    constexpr std::size_t most = 120;
+    if (text.size() <= most) {
+        return text;
+    }
+    std::size_t cut = most;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+        --cut;
+    }
+    return text.substr(0, cut) + "...(" + std::to_string(text.size()) + " bytes)";
+}
+
+// What MSAA reads about a window's client object.
+struct Accessible {
+    std::string name;
+    long role = 0;
+    long state = 0;
+};
+
+std::optional<Accessible> readAccessible(HWND hwnd)
+{
+    IAccessible* acc = nullptr;
+    if (FAILED(::AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                            reinterpret_cast<void**>(&acc))) ||
+        acc == nullptr) {
+        return std::nullopt;
+    }
+    VARIANT self;
+    ::VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    Accessible read;
+    BSTR name = nullptr;
+    if (SUCCEEDED(acc->get_accName(self, &name)) && name != nullptr) {
+        read.name = narrow(std::wstring(name, ::SysStringLen(name)));
+        ::SysFreeString(name);
+    }
+    VARIANT value;
+    ::VariantInit(&value);
+    if (SUCCEEDED(acc->get_accRole(self, &value)) && value.vt == VT_I4) {
+        read.role = value.lVal;
+    }
+    ::VariantClear(&value);
+    if (SUCCEEDED(acc->get_accState(self, &value)) && value.vt == VT_I4) {
+        read.state = value.lVal;
+    }
+    ::VariantClear(&value);
+    acc->Release();
+    return read;
+}
+
+// A drop of one file or folder, as the shell hands it to a window.
+HGLOBAL dropOf(const std::wstring& path)
+{
+    const SIZE_T bytes = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
+    HGLOBAL memory = ::GlobalAlloc(GHND, bytes);
+    auto* files = static_cast<DROPFILES*>(::GlobalLock(memory));
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = TRUE;
+    path.copy(reinterpret_cast<wchar_t*>(files + 1), path.size());
+    ::GlobalUnlock(memory);
+    return memory;
+}
+
+// The commands that act on a control window or check one, and those that
+// check a whole screen; they need only the screen to be shown, since out of
+// view fields have windows too.
+const std::set<std::string> controlCommands = {"settext", "type", "bmclick", "setcheck", "drop",
+                                               "expect", "expectchecked", "expectname"};
+const std::set<std::string> screenCommands = {"expectaccessible", "consistent"};
 
 // The visible dialog of this thread with the given child, or null.
 HWND dialogWith(int childId)
@@ -118,6 +200,10 @@ private:
         } else if (op == "click" || op == "edit") {
             target = renderer_.control(arg(1), arg(2));
             ready = target != nullptr && ::IsWindowVisible(target);
+        } else if (controlCommands.count(op) != 0 || screenCommands.count(op) != 0) {
+            HWND screen = renderer_.window(arg(1));
+            target = controlCommands.count(op) != 0 ? renderer_.control(arg(1), arg(2)) : screen;
+            ready = target != nullptr && screen != nullptr && ::IsWindowVisible(screen);
         } else if (op == "mark") {
             if (!marked_) {
                 write("mark " + arg(1));
@@ -167,6 +253,143 @@ private:
             write("message " + textOf(target) + ": " + textOf(::GetDlgItem(target, messageText)));
             ::PostMessageW(target, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                            reinterpret_cast<LPARAM>(::GetDlgItem(target, IDOK)));
+        } else if (op == "wait" || op == "mark") {
+            // Done once ready.
+        } else if (controlCommands.count(op) != 0) {
+            controlAction(op, arg(1), arg(2), arg(3), target);
+        } else if (op == "expectaccessible") {
+            checkAccessible(arg(1), std::set<std::string>(a.begin() + std::min<std::size_t>(a.size(), 2), a.end()));
+        } else if (op == "consistent") {
+            checkConsistent(arg(1));
+        } else {
+            fail("unknown command " + op);
+        }
+    }
+
+    void fail(const std::string& what) { write("fail " + what); }
+
+    void controlAction(const std::string& op, const std::string& screen, const std::string& control,
+                       const std::string& value, HWND target)
+    {
+        const std::string where = screen + " " + control;
+        if (op == "settext") {
+            ::SendMessageW(target, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(widen(value).c_str()));
+        } else if (op == "type") {
+            const LRESULT end = ::GetWindowTextLengthW(target);
+            ::SendMessageW(target, EM_SETSEL, static_cast<WPARAM>(end), end);
+            for (wchar_t ch : widen(value)) {
+                ::SendMessageW(target, WM_CHAR, ch, 1);
+            }
+        } else if (op == "bmclick") {
+            ::SendMessageW(target, BM_CLICK, 0, 0);
+        } else if (op == "setcheck") {
+            ::SendMessageW(target, BM_SETCHECK, value == "1" ? BST_CHECKED : BST_UNCHECKED, 0);
+        } else if (op == "drop") {
+            ::SendMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(dropOf(widen(value))), 0);
+        } else if (op == "expect") {
+            const std::string shown = textOf(target);
+            if (shown != value) {
+                fail("expect " + where + ": shows \"" + shortened(shown) + "\", not \"" + shortened(value) + "\"");
+            }
+        } else if (op == "expectchecked") {
+            const bool checked = ::SendMessageW(target, BM_GETCHECK, 0, 0) == BST_CHECKED;
+            if (checked != (value == "1")) {
+                fail("expectchecked " + where + ": " + (checked ? "checked" : "not checked"));
+            }
+        } else if (op == "expectname") {
+            const std::optional<Accessible> read = readAccessible(target);
+            if (!read) {
+                fail("expectname " + where + ": no accessible object");
+            } else if (read->name != value) {
+                fail("expectname " + where + ": named \"" + read->name + "\", not \"" + value + "\"");
+            }
+        }
+    }
+
+    // Every field, option and button as assistive technology reads it: by
+    // the shared naming rule, never unnamed when it can be seen (but for the
+    // controls listed as declaring no name); each with its role, an option
+    // with the model's check.
+    void checkAccessible(const std::string& screen, const std::set<std::string>& unnamed)
+    {
+        form::Form* f = renderer_.program().find(screen);
+        if (f == nullptr) {
+            fail("expectaccessible " + screen + ": not loaded");
+            return;
+        }
+        for (const form::ControlDef& c : f->def().controls()) {
+            HWND hwnd = renderer_.control(screen, c.name);
+            long role = 0;
+            switch (c.kind) {
+            case form::Kind::TextBox:
+                role = ROLE_SYSTEM_TEXT;
+                break;
+            case form::Kind::Option:
+                role = ROLE_SYSTEM_RADIOBUTTON;
+                break;
+            case form::Kind::Button:
+                role = ROLE_SYSTEM_PUSHBUTTON;
+                break;
+            default:
+                continue;
+            }
+            const std::string name = render::accessibleName(*f, c.name);
+            const std::string where = "expectaccessible " + screen + " " + c.name;
+            const std::optional<Accessible> read = hwnd != nullptr ? readAccessible(hwnd) : std::nullopt;
+            if (!read) {
+                fail(where + ": no accessible object");
+                continue;
+            }
+            if (read->name != name ||
+                (read->name.empty() && render::shown(*f, c.name) && unnamed.count(c.name) == 0)) {
+                fail(where + ": named \"" + shortened(read->name) + "\", not \"" + shortened(name) + "\"");
+            }
+            if (read->role != role) {
+                fail(where + ": role " + std::to_string(read->role) + ", not " + std::to_string(role));
+            }
+            if (c.kind == form::Kind::Option && ((read->state & STATE_SYSTEM_CHECKED) != 0) != f->selected(c.name)) {
+                fail(where + ": checked state differs from the model");
+            }
+        }
+    }
+
+    // The one-truth rule, control by control: what each window shows is
+    // what the model holds.
+    void checkConsistent(const std::string& screen)
+    {
+        form::Form* f = renderer_.program().find(screen);
+        if (f == nullptr) {
+            fail("consistent " + screen + ": not loaded");
+            return;
+        }
+        for (const form::ControlDef& c : f->def().controls()) {
+            HWND hwnd = renderer_.control(screen, c.name);
+            if (hwnd == nullptr) {
+                continue;
+            }
+            const form::ControlState& s = f->state(c.name);
+            const std::string where = "consistent " + screen + " " + c.name + ": ";
+            if (const std::string shown = textOf(hwnd); shown != s.text) {
+                fail(where + "shows \"" + shortened(shown) + "\", the model holds \"" + shortened(s.text) + "\"");
+            }
+            if (c.kind == form::Kind::Option &&
+                (::SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED) != s.selected) {
+                fail(where + "check differs from the model");
+            }
+            const bool visible = (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+            if (visible != (s.visible && render::inClientArea(f->def(), c, s.rect))) {
+                fail(where + (visible ? "shown" : "hidden") + " against the model");
+            }
+            if ((::IsWindowEnabled(hwnd) != FALSE) != s.enabled) {
+                fail(where + "enabled state differs from the model");
+            }
+            RECT r{};
+            ::GetWindowRect(hwnd, &r);
+            ::MapWindowPoints(HWND_DESKTOP, ::GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
+            if (r.left != renderer_.px(s.rect.left) || r.top != renderer_.px(s.rect.top) ||
+                r.right - r.left != renderer_.px(s.rect.width) || r.bottom - r.top != renderer_.px(s.rect.height)) {
+                fail(where + "not at the model's place and size");
+            }
         }
     }
 

@@ -9,6 +9,23 @@
 //   mark NAME              logs "mark NAME", then waits for LOG-NAME.done
 //   save PATH              types PATH into the open save dialog and saves
 //   ok                     logs the open message box and closes it
+// The messages another program or an assistive technology may send, aimed at
+// any control window of a visible screen, also one out of view:
+//   settext SCREEN CONTROL TEXT     WM_SETTEXT
+//   type SCREEN CONTROL TEXT        WM_CHAR for each character, at the end
+//   bmclick SCREEN CONTROL          BM_CLICK
+//   setcheck SCREEN CONTROL 0|1     BM_SETCHECK
+//   drop SCREEN CONTROL PATH        WM_DROPFILES with the one file or folder
+// Checks, each logging "fail ..." when it finds the windows wrong:
+//   expect SCREEN CONTROL TEXT      the window's text
+//   expectchecked SCREEN CONTROL 0|1
+//   expectname SCREEN CONTROL NAME  the name read through MSAA
+//   expectaccessible SCREEN [CONTROL...]
+//                                   every field, option and button as MSAA
+//                                   reads it: name, role and check state;
+//                                   the listed controls may be unnamed
+//   consistent SCREEN               every control window shows the model:
+//                                   text, check, visibility, enabled, place
 #pragma once
 
 #include <windows.h>
