@@ -47,11 +47,11 @@ std::string joinPath(const std::string& folder, const std::string& name);
 // Refuses, with a message to the user, a name that cannot be a folder of its
 // own inside the program folder: the empty name, a name holding a separator,
 // "." and "..". A name of spaces is a name.
-bool checkFolderName(form::Form& screen, const std::string& name);
+[[nodiscard]] bool checkFolderName(form::Form& screen, const std::string& name);
 
 // Runs the checks (name, the screen's refusal, code page 932, an existing
 // folder), then creates the folder and writes the files in order. Returns
 // true when every file was written and the done messages were shown.
-bool GenerateFolder(form::Form& screen, const FolderJob& job);
+[[nodiscard]] bool GenerateFolder(form::Form& screen, const FolderJob& job);
 
 }  // namespace flows

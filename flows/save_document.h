@@ -23,7 +23,7 @@ void SaveDocument(form::Form& screen, const Document& lines,
 // When some line holds a character that code page 932 cannot hold, tells the
 // user which character and which field of the screen it came from, and
 // returns false. Nothing is written then.
-bool checkEncodable(form::Form& screen, const Document& lines);
+[[nodiscard]] bool checkEncodable(form::Form& screen, const Document& lines);
 
 // What the user calls a field: its prompt label's caption, else its name.
 std::string fieldTitle(const form::Form& screen, const std::string& control);

@@ -11,10 +11,10 @@ namespace output {
 // place in it. The variants that Japanese input methods produce for code
 // page 932 characters (wave dash, double vertical line, minus sign, em dash,
 // cent, pound and not signs) are written as their code page 932 forms.
-std::optional<std::string> toCp932(std::string_view utf8);
+[[nodiscard]] std::optional<std::string> toCp932(std::string_view utf8);
 
 // The first character of the text that code page 932 cannot hold (as UTF-8;
 // a byte that is not UTF-8 at all comes back as "\xEF\xBF\xBD"), or nothing.
-std::optional<std::string> firstUnencodable(std::string_view utf8);
+[[nodiscard]] std::optional<std::string> firstUnencodable(std::string_view utf8);
 
 }  // namespace output

@@ -12,7 +12,7 @@ namespace output::windows {
 // Converts the whole UTF-8 input with the same results as the Linux build;
 // on failure, `stoppedAt` is the offset of the first character that code
 // page 932 cannot hold or of the first byte that is not UTF-8.
-bool convertToCp932(std::string_view in, std::string& out, std::size_t& stoppedAt);
+[[nodiscard]] bool convertToCp932(std::string_view in, std::string& out, std::size_t& stoppedAt);
 
 }  // namespace output::windows
 

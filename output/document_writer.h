@@ -13,7 +13,7 @@ namespace output {
 using Document = std::vector<std::string>;
 
 // The file's bytes, or nothing when a character has no place in code page 932.
-std::optional<std::string> encodeDocument(const Document& lines);
+[[nodiscard]] std::optional<std::string> encodeDocument(const Document& lines);
 
 // Writes the document in place of the file at path (see FileSystem::replaceFile).
 FsResult WriteDocument(const std::string& path, const Document& lines);

@@ -7,7 +7,7 @@
 
 namespace output {
 
-struct FsResult {
+struct [[nodiscard]] FsResult {
     bool ok = true;
     std::string reason;  // why it failed, in Japanese; empty on success
     explicit operator bool() const { return ok; }
