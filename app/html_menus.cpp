@@ -28,8 +28,8 @@ constexpr int bandHeight = 1095;
 // A menu window: the title, the choices one under the other, and on the band
 // at the bottom the way back to the top menu and the exit button.
 form::ScreenDef menuWindow(const char* screen, const char* caption, const char* title,
-                           const std::vector<Choice>& choices, const char* topButton,
-                           const char* topCaption, const char* exitButton)
+                           const std::vector<Choice>& choices, const char* topButton, const char* topCaption,
+                           const char* exitButton)
 {
     const int bandTop = choiceTop + static_cast<int>(choices.size()) * choiceStride + 120;
     form::ScreenDef s{screen, caption, {menuWidth, bandTop + bandHeight}};
@@ -78,9 +78,8 @@ const form::ScreenDef& htmlMenu()
         s.onClick("Command3", [](form::Form& f) {
             openScreen(f, "Form10", screens::Steps().unload(1, 9).show(10).unload(11, 13));
         });
-        s.onClick("Command4", [](form::Form& f) {
-            SwitchScreen(f, screens::Steps().show(1).hide(2, 3).unload(4, 13));
-        });
+        s.onClick("Command4",
+                  [](form::Form& f) { SwitchScreen(f, screens::Steps().show(1).hide(2, 3).unload(4, 13)); });
         s.onClick("Command5", [](form::Form& f) { ExitProgram(f); });
         return s;
     }();
@@ -103,9 +102,7 @@ const form::ScreenDef& detailedHtmlMenu()
             openScreen(f, "Form9",
                        screens::Steps().unload(1, 2).hide(3).unload(4).unload(6).hide(8).show(9).unload(10, 13));
         });
-        s.onClick("Command4", [](form::Form& f) {
-            SwitchScreen(f, screens::Steps().show(1).unload(2, 13));
-        });
+        s.onClick("Command4", [](form::Form& f) { SwitchScreen(f, screens::Steps().show(1).unload(2, 13)); });
         s.onClick("Command5", [](form::Form& f) { ExitProgram(f); });
         return s;
     }();
@@ -119,15 +116,10 @@ const form::ScreenDef& otherFormatsMenu()
                                        {{"Command1", "ポップアップ上級htm", form::colors::save},
                                         {"Command2", "エンベッド上級htm", form::colors::next}},
                                        "Command4", "topに戻る", "Command3");
-        s.onClick("Command1", [](form::Form& f) {
-            openScreen(f, "Form11", screens::Steps().unload(1, 10).show(11).unload(12));
-        });
-        s.onClick("Command2", [](form::Form& f) {
-            openScreen(f, "Form12", screens::Steps().unload(1, 11).show(12));
-        });
-        s.onClick("Command4", [](form::Form& f) {
-            SwitchScreen(f, screens::Steps().show(1).unload(2, 12));
-        });
+        s.onClick("Command1",
+                  [](form::Form& f) { openScreen(f, "Form11", screens::Steps().unload(1, 10).show(11).unload(12)); });
+        s.onClick("Command2", [](form::Form& f) { openScreen(f, "Form12", screens::Steps().unload(1, 11).show(12)); });
+        s.onClick("Command4", [](form::Form& f) { SwitchScreen(f, screens::Steps().show(1).unload(2, 12)); });
         s.onClick("Command3", [](form::Form& f) { ExitProgram(f); });
         return s;
     }();

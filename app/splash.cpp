@@ -8,8 +8,7 @@ namespace app {
 
 std::string versionLine(int major, int minor, int revision)
 {
-    return "ﾊﾞｰｼﾞｮﾝ " + std::to_string(major) + "." + std::to_string(minor) + "." +
-           std::to_string(revision);
+    return "ﾊﾞｰｼﾞｮﾝ " + std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(revision);
 }
 
 const form::ScreenDef& splashScreen()
@@ -20,12 +19,18 @@ const form::ScreenDef& splashScreen()
         s.imageBox("imgLogo").at(360, 795, 1815, 1815).inside("Frame1").image("logo", true);
         s.label("lblLicenseTo", "映像を公開するみなさまへ").at(120, 240, 6855, 255).inside("Frame1").rightAligned();
         s.label("lblProductName", "Product").at(2670, 1140, 4110, 720).inside("Frame1").font(26);
-        s.label("lblCompanyProduct", "ストリーミング公開のための作成ツール").at(2505, 705, 4335, 435).inside("Frame1").font(12);
+        s.label("lblCompanyProduct", "ストリーミング公開のための作成ツール")
+            .at(2505, 705, 4335, 435)
+            .inside("Frame1")
+            .font(12);
         s.label("lblVersion", "ﾊﾞｰｼﾞｮﾝ　1.0.0").at(5070, 2700, 1755, 285).inside("Frame1").rightAligned().font(12);
         s.label("Label2", "ソルナ・wmv版").at(2670, 2040, 4110, 375).inside("Frame1").font(14);
         s.label("Label1", "windows ME、XP、2000対応").at(2670, 2430, 4110, 270).inside("Frame1");
         s.label("lblPlatform", "").at(5070, 2340, 1755, 285).inside("Frame1").rightAligned();
-        s.label("lblWarning", "この画面をクリックすると始まります。キーを押すと終了します。").at(150, 3660, 6855, 195).inside("Frame1").font(8);
+        s.label("lblWarning", "この画面をクリックすると始まります。キーを押すと終了します。")
+            .at(150, 3660, 6855, 195)
+            .inside("Frame1")
+            .font(8);
         s.label("lblCompany", "動画公開の手伝い").at(3870, 3330, 3135, 255).rightAligned().inside("Frame1");
         s.label("lblCopyright", "保存はすべてShift_JISです").at(3870, 3030, 3135, 255).rightAligned().inside("Frame1");
 

@@ -17,15 +17,10 @@ const form::ScreenDef& topMenu()
         paint(s.button("Command5", "?").at(1320, 4560, 735, 375).tab(4), form::colors::help);
         paint(s.button("Command1", "終了").at(2400, 4560, 855, 375).tab(3), form::colors::green);
 
-        s.onClick("Command2", [](form::Form& f) {
-            SwitchScreen(f, screens::Steps().unload(1, 12).show(13));
-        });
-        s.onClick("Command3", [](form::Form& f) {
-            SwitchScreen(f, screens::Steps().unload(1).show(2).unload(3, 13));
-        });
-        s.onClick("Command4", [](form::Form& f) {
-            SwitchScreen(f, screens::Steps().unload(1, 2).show(3).unload(4, 13));
-        });
+        s.onClick("Command2", [](form::Form& f) { SwitchScreen(f, screens::Steps().unload(1, 12).show(13)); });
+        s.onClick("Command3", [](form::Form& f) { SwitchScreen(f, screens::Steps().unload(1).show(2).unload(3, 13)); });
+        s.onClick("Command4",
+                  [](form::Form& f) { SwitchScreen(f, screens::Steps().unload(1, 2).show(3).unload(4, 13)); });
         s.onClick("Command1", [](form::Form& f) { ExitProgram(f); });
         s.onClick("Command5", [](form::Form& f) { ShowHelp(f); });
         return s;

@@ -78,8 +78,7 @@ void BM_LoadAndUnloadEveryScreen(benchmark::State& state)
             openAndClose(quick, name, platform);
         }
     }
-    state.SetItemsProcessed(state.iterations() *
-                            static_cast<std::int64_t>(kelvoraNames.size() + quickNames.size()));
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(kelvoraNames.size() + quickNames.size()));
 }
 BENCHMARK(BM_LoadAndUnloadEveryScreen)->Unit(benchmark::kMicrosecond);
 
@@ -88,14 +87,12 @@ void registerPerScreen()
 {
     static const form::ProgramDescription kelvora = app::kelvoraProgram();
     for (const std::string& name : namesOf(kelvora.catalog)) {
-        benchmark::RegisterBenchmark(("BM_LoadAndUnload/" + name).c_str(),
-                                     [name](benchmark::State& state) {
-                                         form::ScriptedPlatform platform;
-                                         for (auto _ : state) {
-                                             openAndClose(kelvora, name, platform);
-                                         }
-                                     })
-            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("BM_LoadAndUnload/" + name).c_str(), [name](benchmark::State& state) {
+            form::ScriptedPlatform platform;
+            for (auto _ : state) {
+                openAndClose(kelvora, name, platform);
+            }
+        })->Unit(benchmark::kMicrosecond);
     }
 }
 

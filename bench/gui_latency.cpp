@@ -55,8 +55,8 @@ void report(const char* what, std::vector<double> ms)
 {
     std::sort(ms.begin(), ms.end());
     const auto at = [&ms](double q) { return ms[static_cast<std::size_t>(q * static_cast<double>(ms.size() - 1))]; };
-    std::printf("%-44s n=%-4zu median %6.2f ms   p95 %6.2f ms   worst %6.2f ms\n", what, ms.size(), at(0.5),
-                at(0.95), ms.back());
+    std::printf("%-44s n=%-4zu median %6.2f ms   p95 %6.2f ms   worst %6.2f ms\n", what, ms.size(), at(0.5), at(0.95),
+                ms.back());
 }
 
 }  // namespace

@@ -7,9 +7,9 @@ namespace flows {
 
 using output::FileSystem;
 using output::fileSystem;
+using output::firstUnencodable;
 using output::FsResult;
 using output::WriteDocument;
-using output::firstUnencodable;
 
 namespace {
 
@@ -75,8 +75,9 @@ bool checkFolderName(form::Form& screen, const std::string& name)
         return false;
     }
     if (name == "." || name == "..") {
-        program.message(&screen, "「" + name + "」はフォルダーの名前にできません。"
-                                               "ビデオファイルの名前を記入してください。");
+        program.message(&screen, "「" + name +
+                                     "」はフォルダーの名前にできません。"
+                                     "ビデオファイルの名前を記入してください。");
         return false;
     }
     return true;
@@ -103,24 +104,24 @@ bool GenerateFolder(form::Form& screen, const FolderJob& job)
     FileSystem& fs = fileSystem();
     const std::string folder = joinPath(job.programFolder, job.name);
     if (fs.exists(folder)) {
-        program.message(&screen, "「" + folder + "」はすでにあります。"
-                                 "中のファイルはそのままにしてあります。"
-                                 "別の名前を記入するか、そのフォルダーを移してから作成してください。");
+        program.message(&screen, "「" + folder +
+                                     "」はすでにあります。"
+                                     "中のファイルはそのままにしてあります。"
+                                     "別の名前を記入するか、そのフォルダーを移してから作成してください。");
         return false;
     }
 
     if (FsResult created = fs.createFolder(folder); !created) {
         // Not ours: whatever stands at that path now is left alone.
-        program.message(&screen, "フォルダー「" + folder + "」を作成できませんでした。\n" +
-                                     created.reason);
+        program.message(&screen, "フォルダー「" + folder + "」を作成できませんでした。\n" + created.reason);
         return false;
     }
     std::vector<std::string> written;
     for (const FolderFile& file : job.files) {
         const std::string path = joinPath(folder, file.name);
         if (FsResult result = WriteDocument(path, file.lines); !result) {
-            program.message(&screen, "「" + path + "」を保存できませんでした。\n" + result.reason +
-                                         rollBack(written, folder));
+            program.message(&screen,
+                            "「" + path + "」を保存できませんでした。\n" + result.reason + rollBack(written, folder));
             return false;
         }
         written.push_back(path);

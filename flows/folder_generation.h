@@ -26,7 +26,7 @@ struct FolderFile {
 // A text the user supplied (or the machine did), named as the user knows it,
 // for the message that points at a character code page 932 cannot hold.
 struct NamedInput {
-    std::string title;   // "ビデオファイル名"
+    std::string title;  // "ビデオファイル名"
     std::string text;
     std::string advice;  // what the user can do about it
 };

@@ -4,9 +4,9 @@
 
 namespace flows {
 
+using output::firstUnencodable;
 using output::FsResult;
 using output::WriteDocument;
-using output::firstUnencodable;
 
 std::string fieldTitle(const form::Form& screen, const std::string& control)
 {
@@ -26,8 +26,7 @@ bool checkEncodable(form::Form& screen, const Document& lines)
         }
         std::string where;
         for (const form::ControlDef& c : screen.def().controls()) {
-            if (c.kind == form::Kind::TextBox &&
-                screen.text(c.name).find(*bad) != std::string::npos) {
+            if (c.kind == form::Kind::TextBox && screen.text(c.name).find(*bad) != std::string::npos) {
                 where = "「" + fieldTitle(screen, c.name) + "」の";
                 break;
             }
@@ -40,8 +39,7 @@ bool checkEncodable(form::Form& screen, const Document& lines)
     return true;
 }
 
-void SaveDocument(form::Form& screen, const Document& lines,
-                  const std::optional<std::string>& filterAfter)
+void SaveDocument(form::Form& screen, const Document& lines, const std::optional<std::string>& filterAfter)
 {
     form::Program& program = screen.program();
     if (!checkEncodable(screen, lines)) {

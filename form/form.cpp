@@ -157,11 +157,8 @@ SaveDialogSettings& Form::dialog(const std::string& control)
 // ---------------------------------------------------------------- Program
 
 Program::Program(ProgramDescription description, Platform& platform)
-    : title_(std::move(description.title)),
-      catalog_(std::move(description.catalog)),
-      firstScreen_(std::move(description.firstScreen)),
-      helpFile_(std::move(description.helpFile)),
-      platform_(platform)
+    : title_(std::move(description.title)), catalog_(std::move(description.catalog)),
+      firstScreen_(std::move(description.firstScreen)), helpFile_(std::move(description.helpFile)), platform_(platform)
 {
 }
 
@@ -292,9 +289,15 @@ void Program::switchScreen(const Steps& steps)
             continue;  // a screen this program does not have: nothing to do
         }
         switch (step.op) {
-        case Step::Op::Unload: unload(step.screen); break;
-        case Step::Op::Hide: hide(step.screen); break;
-        case Step::Op::Show: show(step.screen); break;
+        case Step::Op::Unload:
+            unload(step.screen);
+            break;
+        case Step::Op::Hide:
+            hide(step.screen);
+            break;
+        case Step::Op::Show:
+            show(step.screen);
+            break;
         }
     }
 }

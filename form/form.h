@@ -190,7 +190,8 @@ public:
 private:
     Form& load(const std::string& name);
     // Runs one user event; ends the program when no window is left.
-    template <typename Fn> void dispatch(Fn&& fn);
+    template <typename Fn>
+    void dispatch(Fn&& fn);
     void endNow();
 
     std::string title_;

@@ -14,10 +14,10 @@ class Form;
 struct SaveDialogSettings {
     std::string title;
     bool cancelError = false;
-    std::string defaultExt;   // without the dot
-    std::string filter;       // "description|pattern|description|pattern"
+    std::string defaultExt;  // without the dot
+    std::string filter;      // "description|pattern|description|pattern"
     std::string initDir;
-    std::string fileName;     // the full path chosen last time, or empty
+    std::string fileName;  // the full path chosen last time, or empty
 };
 
 // Appends ".ext" to a chosen name that has no extension of its own, as the
@@ -29,13 +29,11 @@ public:
     virtual ~Platform() = default;
 
     // Shows the modal save dialog; the chosen full path, or nothing on Cancel.
-    virtual std::optional<std::string> chooseSaveFile(const Form& owner,
-                                                      const SaveDialogSettings& settings) = 0;
+    virtual std::optional<std::string> chooseSaveFile(const Form& owner, const SaveDialogSettings& settings) = 0;
     // A modal message with an OK button only, no icon, the title in its title bar.
     virtual void message(const Form* owner, const std::string& title, const std::string& text) = 0;
     // Opens the help file; command 3 opens it at its contents.
-    virtual void help(const Form& owner, const std::string& file, int command,
-                      const std::string& data) = 0;
+    virtual void help(const Form& owner, const std::string& file, int command, const std::string& data) = 0;
     // The folder that holds the running program, without a trailing separator.
     virtual std::string programFolder() = 0;
     // Ends the program at once; every window has already been unloaded.

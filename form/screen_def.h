@@ -57,30 +57,30 @@ struct DialogDesign {
 enum class DropName { None, FileName, BaseName, FolderName };
 
 struct ControlDef {
-    std::string name;           // design-time name, "Label5(1)" for an array element
+    std::string name;  // design-time name, "Label5(1)" for an array element
     Kind kind = Kind::Label;
-    std::string text;           // caption of labels, buttons, options, frames; text of fields
+    std::string text;  // caption of labels, buttons, options, frames; text of fields
     std::string tooltip;
     Rect rect;
     std::optional<Color> back;  // background colour; none means the system's
     std::optional<Color> fore;
-    double fontPoints = 0;      // 0: the screen's default font size
+    double fontPoints = 0;  // 0: the screen's default font size
     bool bold = false;
     Align align = Align::Left;
     bool visible = true;
     bool enabled = true;
     bool readOnly = false;
-    bool border = true;         // text fields and pictures
-    bool selected = false;      // option buttons at design time
-    bool stretch = false;       // images drawn to the control's size
-    std::string container;      // "" for the window itself, else a Frame or Picture
-    std::string picture;        // name of the picture shown by an Image or Picture
-    std::string prompt;         // the label that asks for this field
-    std::string spokenName;     // what assistive technology calls it, when not its prompt
-    std::string previewOf;      // the field whose text this one previews
+    bool border = true;      // text fields and pictures
+    bool selected = false;   // option buttons at design time
+    bool stretch = false;    // images drawn to the control's size
+    std::string container;   // "" for the window itself, else a Frame or Picture
+    std::string picture;     // name of the picture shown by an Image or Picture
+    std::string prompt;      // the label that asks for this field
+    std::string spokenName;  // what assistive technology calls it, when not its prompt
+    std::string previewOf;   // the field whose text this one previews
     DropName dropName = DropName::None;
-    int tabIndex = -1;          // -1: not in the tab order
-    DialogDesign dialog;        // CommonDialog only
+    int tabIndex = -1;    // -1: not in the tab order
+    DialogDesign dialog;  // CommonDialog only
 
     // Chained setters, so that a screen reads like its table of controls.
     ControlDef& at(int left, int top, int width, int height);

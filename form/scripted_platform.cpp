@@ -4,8 +4,7 @@
 
 namespace form {
 
-std::optional<std::string> ScriptedPlatform::chooseSaveFile(const Form& owner,
-                                                            const SaveDialogSettings& settings)
+std::optional<std::string> ScriptedPlatform::chooseSaveFile(const Form& owner, const SaveDialogSettings& settings)
 {
     dialogs.push_back({owner.name(), settings});
     if (answers_.empty()) {
@@ -24,8 +23,7 @@ void ScriptedPlatform::message(const Form* owner, const std::string& title, cons
     messages.push_back({owner != nullptr ? owner->name() : std::string(), title, text});
 }
 
-void ScriptedPlatform::help(const Form& owner, const std::string& file, int command,
-                            const std::string& data)
+void ScriptedPlatform::help(const Form& owner, const std::string& file, int command, const std::string& data)
 {
     helpCalls.push_back({owner.name(), file, command, data});
 }

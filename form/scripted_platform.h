@@ -35,11 +35,9 @@ public:
     // ... or is cancelled.
     void answerCancel() { answers_.push_back(std::nullopt); }
 
-    std::optional<std::string> chooseSaveFile(const Form& owner,
-                                              const SaveDialogSettings& settings) override;
+    std::optional<std::string> chooseSaveFile(const Form& owner, const SaveDialogSettings& settings) override;
     void message(const Form* owner, const std::string& title, const std::string& text) override;
-    void help(const Form& owner, const std::string& file, int command,
-              const std::string& data) override;
+    void help(const Form& owner, const std::string& file, int command, const std::string& data) override;
     std::string programFolder() override { return folder; }
     void endProgram() override { ended = true; }
 

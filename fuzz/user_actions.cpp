@@ -68,17 +68,28 @@ struct Action {
 std::string describe(const Action& a)
 {
     switch (a.kind) {
-    case Action::Kind::Program: return "program " + a.text;
-    case Action::Kind::Restart: return "restart";
-    case Action::Kind::Click: return "click " + a.screen + " " + a.control;
-    case Action::Kind::Type: return "type " + a.screen + " " + a.control + " (" + std::to_string(a.text.size()) + " bytes)";
-    case Action::Kind::Append: return "append " + a.screen + " " + a.control + " (" + std::to_string(a.text.size()) + " bytes)";
-    case Action::Kind::Backspace: return "backspace " + a.screen + " " + a.control + " " + std::to_string(a.number);
-    case Action::Kind::Close: return "close " + a.screen;
-    case Action::Kind::Key: return "key " + a.screen;
-    case Action::Kind::Answer: return "answer " + a.text + " " + a.name;
-    case Action::Kind::Fail: return "fail " + std::to_string(a.number) + " errno " + std::to_string(a.error);
-    case Action::Kind::Nothing: return "nothing";
+    case Action::Kind::Program:
+        return "program " + a.text;
+    case Action::Kind::Restart:
+        return "restart";
+    case Action::Kind::Click:
+        return "click " + a.screen + " " + a.control;
+    case Action::Kind::Type:
+        return "type " + a.screen + " " + a.control + " (" + std::to_string(a.text.size()) + " bytes)";
+    case Action::Kind::Append:
+        return "append " + a.screen + " " + a.control + " (" + std::to_string(a.text.size()) + " bytes)";
+    case Action::Kind::Backspace:
+        return "backspace " + a.screen + " " + a.control + " " + std::to_string(a.number);
+    case Action::Kind::Close:
+        return "close " + a.screen;
+    case Action::Kind::Key:
+        return "key " + a.screen;
+    case Action::Kind::Answer:
+        return "answer " + a.text + " " + a.name;
+    case Action::Kind::Fail:
+        return "fail " + std::to_string(a.number) + " errno " + std::to_string(a.error);
+    case Action::Kind::Nothing:
+        return "nothing";
     }
     return "?";
 }
@@ -90,12 +101,65 @@ const std::vector<std::string>& dictionary()
 {
     static const std::vector<std::string> words = [] {
         std::vector<std::string> w = {
-            "", " ", "320", "640", "160", "101", "320.6", "-0", "0", "-320", "+320.6", ".5", "5.", "1e3",
-            "99999999999999999999999", std::string(400, '9'), "-32769", "32767", "32768", "-", "+", ".",
-            " 320 ", "３２０", "1,000", "NaN", "inf", "0x10", "abc", "bb", "kyou01", "kyou01.wmv", ".avi",
-            "avi", "movie.asx", "家族", "ｱｲｳ", "ﾊﾞｰｼﾞｮﾝ", "😀", "𠮷", "é", "〜", "①", "\r\n", "\t",
-            std::string("a\0b", 3), "\xC3", "\xFF\xFE", "\xE3\x81", "../x", "a/b", "a\\b", "..", "CON",
-            "existing.htm", "dir", "bb bb", std::string(255, 'n'), std::string(256, 'n'),
+            "",
+            " ",
+            "320",
+            "640",
+            "160",
+            "101",
+            "320.6",
+            "-0",
+            "0",
+            "-320",
+            "+320.6",
+            ".5",
+            "5.",
+            "1e3",
+            "99999999999999999999999",
+            std::string(400, '9'),
+            "-32769",
+            "32767",
+            "32768",
+            "-",
+            "+",
+            ".",
+            " 320 ",
+            "３２０",
+            "1,000",
+            "NaN",
+            "inf",
+            "0x10",
+            "abc",
+            "bb",
+            "kyou01",
+            "kyou01.wmv",
+            ".avi",
+            "avi",
+            "movie.asx",
+            "家族",
+            "ｱｲｳ",
+            "ﾊﾞｰｼﾞｮﾝ",
+            "😀",
+            "𠮷",
+            "é",
+            "〜",
+            "①",
+            "\r\n",
+            "\t",
+            std::string("a\0b", 3),
+            "\xC3",
+            "\xFF\xFE",
+            "\xE3\x81",
+            "../x",
+            "a/b",
+            "a\\b",
+            "..",
+            "CON",
+            "existing.htm",
+            "dir",
+            "bb bb",
+            std::string(255, 'n'),
+            std::string(256, 'n'),
         };
         std::string long1;
         for (int i = 0; i < 5000; ++i) {
@@ -111,7 +175,7 @@ const std::vector<std::string>& dictionary()
 const std::vector<std::pair<std::string, int>>& errorNames()
 {
     static const std::vector<std::pair<std::string, int>> names = {
-        {"ENOSPC", ENOSPC}, {"EACCES", EACCES}, {"EIO", EIO},     {"EROFS", EROFS},
+        {"ENOSPC", ENOSPC}, {"EACCES", EACCES}, {"EIO", EIO},       {"EROFS", EROFS},
         {"EDQUOT", EDQUOT}, {"EEXIST", EEXIST}, {"ENOENT", ENOENT}, {"EMFILE", EMFILE},
     };
     return names;
@@ -119,7 +183,7 @@ const std::vector<std::pair<std::string, int>>& errorNames()
 
 const std::vector<std::string>& answerKinds()
 {
-    static const std::vector<std::string> kinds = {"cancel",  "save",    "missing", "folder",
+    static const std::vector<std::string> kinds = {"cancel",   "save",    "missing", "folder",
                                                    "existing", "long255", "long256", "notdir"};
     return kinds;
 }
@@ -138,7 +202,9 @@ public:
         }
         const Action a = answers_.front();
         answers_.pop_front();
-        const auto named = [&](const std::string& path) { return form::withDefaultExtension(path, settings.defaultExt); };
+        const auto named = [&](const std::string& path) {
+            return form::withDefaultExtension(path, settings.defaultExt);
+        };
         if (a.text == "save") {
             std::string name = a.name.empty() ? "x" : a.name.substr(0, 300);
             std::replace(name.begin(), name.end(), '/', '_');
@@ -165,10 +231,7 @@ public:
         }
         return std::nullopt;  // cancel
     }
-    void message(const form::Form*, const std::string&, const std::string& text) override
-    {
-        messages.push_back(text);
-    }
+    void message(const form::Form*, const std::string&, const std::string& text) override { messages.push_back(text); }
     void help(const form::Form&, const std::string&, int, const std::string&) override {}
     std::string programFolder() override { return folder_; }
     void endProgram() override {}
@@ -378,7 +441,9 @@ private:
                 current().start(folder_);
             }
             break;
-        case Action::Kind::Restart: current().start(folder_); break;
+        case Action::Kind::Restart:
+            current().start(folder_);
+            break;
         case Action::Kind::Click:
             if (form::Form* f = visibleScreen(a.screen); f != nullptr && clickable(*f, a.control)) {
                 const std::string caption = f->def().get(a.control).text;
@@ -410,9 +475,14 @@ private:
                 p.keyPress(a.screen);
             }
             break;
-        case Action::Kind::Answer: current().platform->queue(a); break;
-        case Action::Kind::Fail: disk_.failAfter(a.number, a.error); break;
-        case Action::Kind::Nothing: break;
+        case Action::Kind::Answer:
+            current().platform->queue(a);
+            break;
+        case Action::Kind::Fail:
+            disk_.failAfter(a.number, a.error);
+            break;
+        case Action::Kind::Nothing:
+            break;
         }
     }
 
@@ -441,8 +511,8 @@ public:
         if (c == nullptr) {
             return false;
         }
-        const bool pressable = c->kind == form::Kind::Button || c->kind == form::Kind::Option ||
-                               f.def().clickHandler(control) != nullptr;
+        const bool pressable =
+            c->kind == form::Kind::Button || c->kind == form::Kind::Option || f.def().clickHandler(control) != nullptr;
         return pressable && f.state(control).visible && f.state(control).enabled;
     }
 
@@ -492,8 +562,8 @@ private:
             return std::nullopt;
         };
         std::vector<std::optional<std::string>> checks = {
-            same("Form5", "Text2", "Text3"), same("Form8", "Text2", "Text3"),
-            height("Form6", "Text4", "Text6"), height("Form9", "Text4", "Text6"),
+            same("Form5", "Text2", "Text3"),      same("Form8", "Text2", "Text3"),
+            height("Form6", "Text4", "Text6"),    height("Form9", "Text4", "Text6"),
             height("Form12", "Text16", "Text17"), height("Form13", "Text12", "Text14"),
         };
         for (int row = 1; row <= 5; ++row) {
@@ -550,7 +620,8 @@ private:
             if (old != before.end() && old->second == content) {
                 continue;
             }
-            const bool told = contains(messages, path + "を保存しました。") || mentions(messages, "「" + path + "」を削除できませんでした");
+            const bool told = contains(messages, path + "を保存しました。") ||
+                              mentions(messages, "「" + path + "」を削除できませんでした");
             const bool inNewFolder = generated && newFolders.count(fs::path(path).parent_path().string()) != 0;
             const bool newFolder = generated && !content && fs::path(path).parent_path().string() == folder_;
             if (told || inNewFolder || newFolder) {
@@ -597,10 +668,18 @@ std::string unescape(const std::string& text)
         }
         const char c = text[++i];
         switch (c) {
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
-        case '0': out += '\0'; break;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case '0':
+            out += '\0';
+            break;
         case 'x': {
             const auto hex = [](char h) { return std::isxdigit(static_cast<unsigned char>(h)) != 0; };
             if (i + 2 < text.size() && hex(text[i + 1]) && hex(text[i + 2])) {
@@ -611,7 +690,9 @@ std::string unescape(const std::string& text)
             }
             break;
         }
-        default: out += c; break;
+        default:
+            out += c;
+            break;
         }
     }
     return out;
@@ -627,7 +708,8 @@ std::string scriptText(const std::string& raw)
             std::all_of(count.begin(), count.end(), [](char c) { return c >= '0' && c <= '9'; })) {
             const std::string unit = unescape(raw.substr(space + 1));
             std::string out;
-            for (std::size_t n = std::min<std::size_t>(std::stoul(count), maxRepeat); n > 0 && out.size() < 200000; --n) {
+            for (std::size_t n = std::min<std::size_t>(std::stoul(count), maxRepeat); n > 0 && out.size() < 200000;
+                 --n) {
                 out += unit;
             }
             return out;
@@ -678,7 +760,9 @@ Action parseLine(const std::string& line)
         a.control = w.size() > 1 ? w[1] : "";
     } else if (verb == "type" || verb == "append" || verb == "backspace") {
         const auto w = splitWords(rest, 2, tail);
-        a.kind = verb == "type" ? Action::Kind::Type : verb == "append" ? Action::Kind::Append : Action::Kind::Backspace;
+        a.kind = verb == "type"     ? Action::Kind::Type
+                 : verb == "append" ? Action::Kind::Append
+                                    : Action::Kind::Backspace;
         a.screen = w[0];
         a.control = w.size() > 1 ? w[1] : "";
         a.text = scriptText(tail);

@@ -24,8 +24,8 @@
 namespace fuzzing {
 
 struct RunResult {
-    std::size_t actions = 0;                 // actions run, restarts included
-    std::optional<std::string> violation;    // the first broken rule, with the action
+    std::size_t actions = 0;               // actions run, restarts included
+    std::optional<std::string> violation;  // the first broken rule, with the action
     // What the run got to, as "kelvora:Form5", "quick:Form1", "kelvora:saved",
     // "kelvora:cancelled", "kelvora:failed", "quick:generated".
     std::set<std::string> reached;

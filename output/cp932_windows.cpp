@@ -51,7 +51,7 @@ bool decode(std::string_view in, std::size_t at, char32_t& cp, std::size_t& leng
 // single bytes 0x5C and 0x7E, exactly as the Linux build writes them.
 struct Direct {
     char32_t from;
-    char32_t to;        // the code page 932 character, or 0 when `bytes` is given
+    char32_t to;  // the code page 932 character, or 0 when `bytes` is given
     const char* bytes;
 };
 
@@ -96,8 +96,8 @@ bool appendOne(char32_t cp, std::string& out)
     }
     char bytes[8];
     BOOL usedDefault = FALSE;
-    const int n = ::WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide, units, bytes, sizeof bytes, nullptr,
-                                        &usedDefault);
+    const int n =
+        ::WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide, units, bytes, sizeof bytes, nullptr, &usedDefault);
     if (n <= 0 || usedDefault) {
         return false;
     }

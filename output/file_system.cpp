@@ -62,21 +62,31 @@ FsResult FsResult::fromErrno(int error)
 {
     switch (error) {
     case EACCES:
-    case EPERM: return failure("書き込みの許可がありません。");
-    case ENOENT: return failure("フォルダーが見つかりません。");
-    case ENOTDIR: return failure("途中のフォルダー名がファイルです。");
-    case EEXIST: return failure("同じ名前のファイルかフォルダーがすでにあります。");
-    case EISDIR: return failure("同じ名前のフォルダーがあります。");
+    case EPERM:
+        return failure("書き込みの許可がありません。");
+    case ENOENT:
+        return failure("フォルダーが見つかりません。");
+    case ENOTDIR:
+        return failure("途中のフォルダー名がファイルです。");
+    case EEXIST:
+        return failure("同じ名前のファイルかフォルダーがすでにあります。");
+    case EISDIR:
+        return failure("同じ名前のフォルダーがあります。");
     case ENOSPC:
 #ifdef EDQUOT
     case EDQUOT:
 #endif
         return failure("ディスクの空き容量が足りません。");
-    case EROFS: return failure("読み取り専用の場所です。");
-    case ENAMETOOLONG: return failure("名前が長すぎます。");
-    case EFBIG: return failure("ファイルが大きすぎます。");
-    case EIO: return failure("ディスクの読み書きに失敗しました。");
-    default: return failure(std::string("ファイルを書き込めませんでした（") + std::strerror(error) + "）。");
+    case EROFS:
+        return failure("読み取り専用の場所です。");
+    case ENAMETOOLONG:
+        return failure("名前が長すぎます。");
+    case EFBIG:
+        return failure("ファイルが大きすぎます。");
+    case EIO:
+        return failure("ディスクの読み書きに失敗しました。");
+    default:
+        return failure(std::string("ファイルを書き込めませんでした（") + std::strerror(error) + "）。");
     }
 }
 

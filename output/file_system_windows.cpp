@@ -64,25 +64,35 @@ FsResult FsResult::fromWindowsError(unsigned long error)
     switch (error) {
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION: return fromErrno(EACCES);
+    case ERROR_LOCK_VIOLATION:
+        return fromErrno(EACCES);
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH: return fromErrno(ENOENT);
-    case ERROR_DIRECTORY: return fromErrno(ENOTDIR);
+    case ERROR_BAD_NETPATH:
+        return fromErrno(ENOENT);
+    case ERROR_DIRECTORY:
+        return fromErrno(ENOTDIR);
     case ERROR_ALREADY_EXISTS:
-    case ERROR_FILE_EXISTS: return fromErrno(EEXIST);
+    case ERROR_FILE_EXISTS:
+        return fromErrno(EEXIST);
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return fromErrno(ENOSPC);
-    case ERROR_WRITE_PROTECT: return fromErrno(EROFS);
+    case ERROR_HANDLE_DISK_FULL:
+        return fromErrno(ENOSPC);
+    case ERROR_WRITE_PROTECT:
+        return fromErrno(EROFS);
     case ERROR_FILENAME_EXCED_RANGE:
-    case ERROR_BUFFER_OVERFLOW: return fromErrno(ENAMETOOLONG);
-    case ERROR_FILE_TOO_LARGE: return fromErrno(EFBIG);
+    case ERROR_BUFFER_OVERFLOW:
+        return fromErrno(ENAMETOOLONG);
+    case ERROR_FILE_TOO_LARGE:
+        return fromErrno(EFBIG);
     case ERROR_CRC:
     case ERROR_WRITE_FAULT:
     case ERROR_READ_FAULT:
-    case ERROR_IO_DEVICE: return fromErrno(EIO);
-    default: break;
+    case ERROR_IO_DEVICE:
+        return fromErrno(EIO);
+    default:
+        break;
     }
     return failure("ファイルを書き込めませんでした（Windows のエラー " + std::to_string(error) + "）。");
 }
@@ -129,8 +139,7 @@ FsResult FileSystem::replaceFile(const std::string& path, const std::string& byt
         wchar_t suffix[32];
         ::swprintf(suffix, 32, L".%08lx%04x", ::GetTickCount() ^ (::GetCurrentProcessId() << 12), attempt);
         temp = folder + L"\\." + name + suffix;
-        file = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                             nullptr);
+        file = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             const DWORD error = ::GetLastError();
             if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt >= 100) {
@@ -146,8 +155,7 @@ FsResult FileSystem::replaceFile(const std::string& path, const std::string& byt
     if (!::CloseHandle(file) && result) {
         result = lastError();
     }
-    if (result &&
-        !::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (result && !::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         result = lastError();
     }
     if (!result) {

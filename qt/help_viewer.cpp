@@ -39,8 +39,7 @@ void showMissing(QWidget* owner, const QString& name, const QString& path)
 {
     QString text;
     if (path.isEmpty()) {
-        const QStringList searched = foldersForTesting().value_or(
-            helpFolders(QCoreApplication::applicationDirPath()));
+        const QStringList searched = foldersForTesting().value_or(helpFolders(QCoreApplication::applicationDirPath()));
         QStringList shown;
         for (const QString& folder : searched) {
             shown << QDir::toNativeSeparators(QDir::cleanPath(folder));
@@ -48,8 +47,7 @@ void showMissing(QWidget* owner, const QString& name, const QString& path)
         text = QStringLiteral("ヘルプファイル「%1」が見つかりません。\n探した場所：\n%2")
                    .arg(name, shown.join(QLatin1Char('\n')));
     } else {
-        text = QStringLiteral("ヘルプファイル「%1」を読み込めません。")
-                   .arg(QDir::toNativeSeparators(path));
+        text = QStringLiteral("ヘルプファイル「%1」を読み込めません。").arg(QDir::toNativeSeparators(path));
     }
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ヘルプ"), text, QMessageBox::Ok, owner);
     box.setObjectName(QStringLiteral("helpMissing"));
@@ -155,28 +153,27 @@ HelpWindow::HelpWindow(QWidget* owner) : QDialog(owner)
     text_->setPalette(palette);
 
     QAction* back = command(QStringLiteral("◀ 戻る"), QStringLiteral("前に見ていたところに戻ります（Alt+←）"),
-                            keys({QKeySequence(Qt::ALT | Qt::Key_Left), QKeySequence(QKeySequence::Back)}),
-                            [this] {
+                            keys({QKeySequence(Qt::ALT | Qt::Key_Left), QKeySequence(QKeySequence::Back)}), [this] {
                                 dropLinkOutOfView();
                                 text_->backward();
                             });
-    QAction* forward = command(QStringLiteral("進む ▶"), QStringLiteral("戻る前のところに進みます（Alt+→）"),
-                               keys({QKeySequence(Qt::ALT | Qt::Key_Right), QKeySequence(QKeySequence::Forward)}),
-                               [this] {
-                                   dropLinkOutOfView();
-                                   text_->forward();
-                               });
-    QAction* contents = command(QStringLiteral("目次"), QStringLiteral("目次を表示します"), {},
-                                [this] { showContents(contents_); });
-    QAction* findOpen = command(QStringLiteral("検索"), QStringLiteral("このヘルプの中の言葉を探します（Ctrl+F）"),
-                                keys({QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(QKeySequence::Find)}),
-                                [this] { openFind(); });
+    QAction* forward =
+        command(QStringLiteral("進む ▶"), QStringLiteral("戻る前のところに進みます（Alt+→）"),
+                keys({QKeySequence(Qt::ALT | Qt::Key_Right), QKeySequence(QKeySequence::Forward)}), [this] {
+                    dropLinkOutOfView();
+                    text_->forward();
+                });
+    QAction* contents =
+        command(QStringLiteral("目次"), QStringLiteral("目次を表示します"), {}, [this] { showContents(contents_); });
+    QAction* findOpen =
+        command(QStringLiteral("検索"), QStringLiteral("このヘルプの中の言葉を探します（Ctrl+F）"),
+                keys({QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(QKeySequence::Find)}), [this] { openFind(); });
     QAction* findNext = command(QStringLiteral("次へ"), QStringLiteral("次を探します（F3）"),
                                 keys({QKeySequence(Qt::Key_F3)}), [this] { find(false, true); });
     QAction* findPrevious = command(QStringLiteral("前へ"), QStringLiteral("前を探します（Shift+F3）"),
                                     keys({QKeySequence(Qt::SHIFT | Qt::Key_F3)}), [this] { find(true, true); });
-    QAction* findClose = command(QStringLiteral("閉じる"), QStringLiteral("検索を閉じます（Esc）"), {},
-                                 [this] { closeFind(); });
+    QAction* findClose =
+        command(QStringLiteral("閉じる"), QStringLiteral("検索を閉じます（Esc）"), {}, [this] { closeFind(); });
     // Keyboards send "+" as Ctrl+Shift+plus or Ctrl+plus, and "=" for the
     // key that carries it; the numeric keypad sends its own plus and minus.
     larger_ = command(QStringLiteral("文字を大きく"), QStringLiteral("文字を大きくします（Ctrl+＋）"),
@@ -432,15 +429,13 @@ QString findHelpFileIn(const QStringList& folders, const QString& name)
 
 QString findHelpFile(const QString& name)
 {
-    return findHelpFileIn(foldersForTesting().value_or(helpFolders(QCoreApplication::applicationDirPath())),
-                          name);
+    return findHelpFileIn(foldersForTesting().value_or(helpFolders(QCoreApplication::applicationDirPath())), name);
 }
 
 void setHelpFoldersForTesting(std::optional<QStringList> folders)
 {
     foldersForTesting() = std::move(folders);
 }
-
 
 void showHelpFile(QWidget* owner, const QString& name, int /*command: always the contents*/)
 {
@@ -450,11 +445,9 @@ void showHelpFile(QWidget* owner, const QString& name, int /*command: always the
         return;
     }
     // One window per owner: asking again brings it back at the contents.
-    HelpWindow* viewer =
-        owner != nullptr
-            ? dynamic_cast<HelpWindow*>(
-                  owner->findChild<QDialog*>(QStringLiteral("helpViewer"), Qt::FindDirectChildrenOnly))
-            : nullptr;
+    HelpWindow* viewer = owner != nullptr ? dynamic_cast<HelpWindow*>(owner->findChild<QDialog*>(
+                                                QStringLiteral("helpViewer"), Qt::FindDirectChildrenOnly))
+                                          : nullptr;
     if (viewer == nullptr) {
         viewer = new HelpWindow(owner);
     }

@@ -89,8 +89,7 @@ QStringList QtPlatform::nameFilters(const std::string& filter)
     return filters;
 }
 
-std::optional<std::string> QtPlatform::chooseSaveFile(const form::Form& owner,
-                                                      const form::SaveDialogSettings& settings)
+std::optional<std::string> QtPlatform::chooseSaveFile(const form::Form& owner, const form::SaveDialogSettings& settings)
 {
     QFileDialog dialog(windowOf(&owner), QString::fromStdString(settings.title));
     dialog.setObjectName(QStringLiteral("saveDialog"));
@@ -120,8 +119,8 @@ std::optional<std::string> QtPlatform::chooseSaveFile(const form::Form& owner,
 
 void QtPlatform::message(const form::Form* owner, const std::string& title, const std::string& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text),
-                    QMessageBox::Ok, windowOf(owner));
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok,
+                    windowOf(owner));
     box.setObjectName(QStringLiteral("messageBox"));
     box.exec();
 }
@@ -151,8 +150,8 @@ void setUpApplication(QApplication& app)
     app.setFont(font);
 
     static QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         app.installTranslator(&qtTranslator);
     }
     app.setWindowIcon(QIcon(new PictureIconEngine(QStringLiteral(":/pictures/icon.svg"))));

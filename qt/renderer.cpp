@@ -255,8 +255,7 @@ ScreenWindow* Renderer::build(form::Form& f)
             auto* button = new QPushButton(parent);
             const std::string screen = def.name();
             const std::string name = c.name;
-            QObject::connect(button, &QPushButton::clicked, this,
-                             [this, screen, name] { userClicked(screen, name); });
+            QObject::connect(button, &QPushButton::clicked, this, [this, screen, name] { userClicked(screen, name); });
             w = button;
             break;
         }
@@ -264,8 +263,7 @@ ScreenWindow* Renderer::build(form::Form& f)
             auto* option = new OptionButton(parent);
             const std::string screen = def.name();
             const std::string name = c.name;
-            QObject::connect(option, &QRadioButton::clicked, this,
-                             [this, screen, name] { userClicked(screen, name); });
+            QObject::connect(option, &QRadioButton::clicked, this, [this, screen, name] { userClicked(screen, name); });
             // A check set by another way (the accessibility Toggle action).
             QObject::connect(option, &QRadioButton::toggled, this, [this, screen, name](bool checked) {
                 if (syncing_ == 0) {
@@ -337,8 +335,7 @@ ScreenWindow* Renderer::build(form::Form& f)
         if (!style.isEmpty()) {
             w->setStyleSheet(style);
         }
-        if (c.kind == Kind::Label || c.kind == Kind::Picture || c.kind == Kind::Image ||
-            c.kind == Kind::Frame) {
+        if (c.kind == Kind::Label || c.kind == Kind::Picture || c.kind == Kind::Image || c.kind == Kind::Frame) {
             w->installEventFilter(this);
         }
         if (c.kind == Kind::TextBox || !c.spokenName.empty()) {
@@ -442,8 +439,7 @@ void Renderer::syncControl(form::Form& f, const std::string& control)
     if (def.kind == Kind::Line) {
         const int x = std::min(r.left, r.left + r.width);
         const int y = std::min(r.top, r.top + r.height);
-        w->setGeometry(px(x), px(y), std::max(1, px(std::abs(r.width))) + 1,
-                       std::max(1, px(std::abs(r.height))) + 1);
+        w->setGeometry(px(x), px(y), std::max(1, px(std::abs(r.width))) + 1, std::max(1, px(std::abs(r.height))) + 1);
     } else {
         w->setGeometry(px(r.left), px(r.top), px(r.width), px(r.height));
     }

@@ -17,16 +17,21 @@ const form::ScreenDef& quickScreen()
     static const form::ScreenDef screen = [] {
         form::ScreenDef s{"Form1", "diz君", {6465, 4785}};
         s.imageBox("Image2").at(600, 0, 5340, 1260).image("banner", true);
-        s.text("Text1", "").at(2640, 1920, 1455, 495).font(12)
+        s.text("Text1", "")
+            .at(2640, 1920, 1455, 495)
+            .font(12)
             .tooltipText("ビデオファイルの拡張子抜きファイル名を記入")
-            .takesDropped(form::DropName::BaseName).tab(0);
-        paint(s.button("Command1", "一発作成").at(2520, 2760, 1815, 735)
-                  .tooltipText("フォルダーとasxファイル、ｈｔｍファイル二個自動作成").font(12, true).tab(1),
+            .takesDropped(form::DropName::BaseName)
+            .tab(0);
+        paint(s.button("Command1", "一発作成")
+                  .at(2520, 2760, 1815, 735)
+                  .tooltipText("フォルダーとasxファイル、ｈｔｍファイル二個自動作成")
+                  .font(12, true)
+                  .tab(1),
               form::colors::lightGreen);
         paint(s.label("Label8", "").at(0, 3960, 6495, 855), form::colors::band);
         paint(s.button("Command5", "?").at(3840, 4320, 735, 375).tab(3), form::colors::help);
-        paint(s.button("Command2", "終了").at(4560, 4320, 855, 375).tooltipText("終了").tab(2),
-              form::colors::green);
+        paint(s.button("Command2", "終了").at(4560, 4320, 855, 375).tooltipText("終了").tab(2), form::colors::green);
 
         // Template fields, hidden below the window's bottom edge.
         const auto templateField = [&s](const std::string& name, std::string text, int top) {
@@ -67,8 +72,7 @@ void GenerateQuickSet(form::Form& f)
     const std::string& name = t[1];
     const std::string programFolder = f.program().platform().programFolder();
     // Both links lead into the new folder: <program folder>/<name>/<name>.
-    const std::string target =
-        flows::joinPath(flows::joinPath(programFolder, name), name);
+    const std::string target = flows::joinPath(flows::joinPath(programFolder, name), name);
 
     flows::FolderJob job;
     job.programFolder = programFolder;
@@ -85,7 +89,8 @@ void GenerateQuickSet(form::Form& f)
         {name + ".asx", {t[6], t[7] + target + t[8]}},
     };
     job.doneMessages = {"保存しました。", "完成しました。"};
-    flows::GenerateFolder(f, job);
+    // The flow tells the user how it went; the screen has nothing to add.
+    static_cast<void>(flows::GenerateFolder(f, job));
 }
 
 }  // namespace quick

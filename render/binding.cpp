@@ -56,8 +56,7 @@ bool inClientArea(const form::ScreenDef& screen, const ControlDef& control, cons
     const int left = std::min(r.left, r.left + r.width);
     const int top = std::min(r.top, r.top + r.height);
     const form::Size client = screen.client();
-    return left < client.width && top < client.height && left + std::abs(r.width) > 0 &&
-           top + std::abs(r.height) > 0;
+    return left < client.width && top < client.height && left + std::abs(r.width) > 0 && top + std::abs(r.height) > 0;
 }
 
 bool shown(const form::Form& f, const std::string& control)
@@ -77,9 +76,8 @@ bool shown(const form::Form& f, const std::string& control)
 bool userCanEdit(const form::Form& f, const std::string& control)
 {
     const ControlDef& c = f.def().get(control);
-    return c.kind == Kind::TextBox && !c.readOnly && f.isLoaded() && f.isVisible() &&
-           f.state(control).enabled && shown(f, control) && !f.program().isHandlingEvent() &&
-           !f.program().hasEnded();
+    return c.kind == Kind::TextBox && !c.readOnly && f.isLoaded() && f.isVisible() && f.state(control).enabled &&
+           shown(f, control) && !f.program().isHandlingEvent() && !f.program().hasEnded();
 }
 
 std::string accessibleName(const form::Form& f, const std::string& control)
@@ -151,8 +149,7 @@ void textReported(form::Program& program, const std::string& screen, const std::
     program.edit(screen, control, text);
 }
 
-void optionReported(form::Program& program, const std::string& screen, const std::string& control,
-                    bool checked)
+void optionReported(form::Program& program, const std::string& screen, const std::string& control, bool checked)
 {
     form::Form* f = program.find(screen);
     if (f == nullptr || !checked || f->selected(control)) {

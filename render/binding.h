@@ -52,7 +52,6 @@ void textReported(form::Program& program, const std::string& screen, const std::
 // than a click (the accessibility interface, a message). A check selects it
 // as a click does; an uncheck changes nothing, since an option is cleared
 // only by choosing another. The renderer then shows the model's states again.
-void optionReported(form::Program& program, const std::string& screen, const std::string& control,
-                    bool checked);
+void optionReported(form::Program& program, const std::string& screen, const std::string& control, bool checked);
 
 }  // namespace render

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++ pkg-config
+  cmake make g++ pkg-config clang-format
   qt6-base-dev qt6-svg-dev qt6-translations-l10n qt6-qpa-plugins
   libgtest-dev libgmock-dev
   fonts-noto-cjk

@@ -5,6 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+scripts/check-format.sh
 scripts/build.sh
 (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure)
 for extra in scripts/test-sanitizers.sh scripts/test-windows.sh; do

@@ -44,7 +44,10 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    const std::string& path() const { return path_; }
+    const std::string& path() const
+    {
+        return path_;
+    }
     // "a/b" names a file in a subfolder; on Windows with its separators.
     std::string file(const std::string& name) const
     {

@@ -60,8 +60,7 @@ public:
     {
         return standard_->GetTypeInfo(index, lcid, info);
     }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
-                                            DISPID* ids) override
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override
     {
         return standard_->GetIDsOfNames(iid, names, count, lcid, ids);
     }

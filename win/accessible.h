@@ -23,8 +23,8 @@ namespace kelvwin {
 // What the renderer says about one control window at the moment of asking.
 struct AccessibleFacts {
     std::optional<std::wstring> name;  // none: the standard object's (its window text)
-    long role = 0;                      // 0: the standard object's
-    std::optional<bool> checked;        // options only
+    long role = 0;                     // 0: the standard object's
+    std::optional<bool> checked;       // options only
 };
 
 // Fills in the facts of a control window; false once the window no longer

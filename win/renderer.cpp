@@ -279,14 +279,13 @@ ScreenWindow* Renderer::build(form::Form& f)
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     RECT frame{0, 0, px(def.client().width), px(def.client().height)};
     ::AdjustWindowRectEx(&frame, style, FALSE, 0);
-    win->hwnd = ::CreateWindowExW(0, screenClass, widen(def.caption()).c_str(), style, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                                  nullptr, instance_, win);
+    win->hwnd = ::CreateWindowExW(0, screenClass, widen(def.caption()).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, win);
     windows_[def.name()] = std::move(owned);
 
-    win->tooltip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, win->hwnd,
-                                     nullptr, instance_, nullptr);
+    win->tooltip =
+        ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, win->hwnd, nullptr, instance_, nullptr);
     ::SendMessageW(win->tooltip, TTM_SETMAXTIPWIDTH, 0, px(6000));
 
     // Containers first, so that their children find them.
@@ -354,8 +353,8 @@ ScreenWindow* Renderer::build(form::Form& f)
         win->links.push_back(std::make_unique<ControlLink>(ControlLink{this, win, &c}));
         ControlLink* link = win->links.back().get();
         HWND hwnd = ::CreateWindowExW(ex, cls, L"", cs, 0, 0, 0, 0, parent,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(firstControlId + index)),
-                                      instance_, cls == boxClass ? link : nullptr);
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(firstControlId + index)), instance_,
+                                      cls == boxClass ? link : nullptr);
         ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(c.fontPoints, c.bold)), FALSE);
         if (cls != boxClass && c.kind != Kind::Label) {
             ::SetWindowSubclass(hwnd, controlProc, controlSubclass, reinterpret_cast<DWORD_PTR>(link));
@@ -665,8 +664,8 @@ bool Renderer::handleChild(ScreenWindow& w, UINT msg, WPARAM wp, LPARAM lp, LRES
         const std::wstring text = windowText(item->hwndItem);
         ::SetBkMode(dc, TRANSPARENT);
         ::SetTextColor(dc, (item->itemState & ODS_DISABLED) != 0 ? ::GetSysColor(COLOR_GRAYTEXT)
-                           : c->fore                          ? colorOf(*c->fore)
-                                                              : RGB(0, 0, 0));
+                           : c->fore                             ? colorOf(*c->fore)
+                                                                 : RGB(0, 0, 0));
         HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(item->hwndItem, WM_GETFONT, 0, 0)));
         RECT measure = textRect;
         ::DrawTextW(dc, text.c_str(), -1, &measure, DT_CENTER | DT_WORDBREAK | DT_CALCRECT);

@@ -115,8 +115,8 @@ HGLOBAL dropOf(const std::wstring& path)
 // The commands that act on a control window or check one, and those that
 // check a whole screen; they need only the screen to be shown, since out of
 // view fields have windows too.
-const std::set<std::string> controlCommands = {"settext", "type", "bmclick", "setcheck", "drop",
-                                               "expect", "expectchecked", "expectname"};
+const std::set<std::string> controlCommands = {"settext", "type",   "bmclick",       "setcheck",
+                                               "drop",    "expect", "expectchecked", "expectname"};
 const std::set<std::string> screenCommands = {"expectaccessible", "consistent"};
 
 // The visible dialog of this thread with the given child, or null.
@@ -145,8 +145,7 @@ HWND dialogWith(int childId)
 
 class ScriptRunner : public TestHook {
 public:
-    ScriptRunner(Renderer& renderer, HINSTANCE instance, std::vector<std::vector<std::string>> actions,
-                 std::string log)
+    ScriptRunner(Renderer& renderer, HINSTANCE instance, std::vector<std::vector<std::string>> actions, std::string log)
         : renderer_(renderer), actions_(std::move(actions)), log_(std::move(log))
     {
         WNDCLASSW wc{};
@@ -340,8 +339,7 @@ private:
                 fail(where + ": no accessible object");
                 continue;
             }
-            if (read->name != name ||
-                (read->name.empty() && render::shown(*f, c.name) && unnamed.count(c.name) == 0)) {
+            if (read->name != name || (read->name.empty() && render::shown(*f, c.name) && unnamed.count(c.name) == 0)) {
                 fail(where + ": named \"" + shortened(read->name) + "\", not \"" + shortened(name) + "\"");
             }
             if (read->role != role) {

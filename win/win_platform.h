@@ -19,8 +19,7 @@ public:
     std::optional<std::string> chooseSaveFile(const form::Form& owner,
                                               const form::SaveDialogSettings& settings) override;
     void message(const form::Form* owner, const std::string& title, const std::string& text) override;
-    void help(const form::Form& owner, const std::string& file, int command,
-              const std::string& data) override;
+    void help(const form::Form& owner, const std::string& file, int command, const std::string& data) override;
     std::string programFolder() override;
     void endProgram() override;
 

@@ -25,11 +25,11 @@ struct EmbedVariant {
     const char* caption;
     form::Size client;
     const char* title;
-    int sizeFieldsLeft;          // Form9 has a caption between ① and the fields
+    int sizeFieldsLeft;  // Form9 has a caption between ① and the fields
     const char* widthTip;
     const char* heightTip;
     const char* optionTip;
-    const char* folderPrefix;    // "./" or "../", ends Text17 and Text11
+    const char* folderPrefix;  // "./" or "../", ends Text17 and Text11
     const char* bandLabel;
     const char* backTip;
     const char* saveTip;
@@ -87,7 +87,13 @@ void entryBlock(form::ScreenDef& s, int top, const char* mark, const char* markT
 {
     s.label(mark, markText).at(240, top, 375, 375).font(14, true);
     s.label(prompt, promptText).at(720, top, 4815, 375).font(12, true);
-    s.text(field, "").at(720, top + 480, 3255, 375).font(12).tooltipText(tip).promptedBy(prompt).takesDropped(dropped).tab(tab);
+    s.text(field, "")
+        .at(720, top + 480, 3255, 375)
+        .font(12)
+        .tooltipText(tip)
+        .promptedBy(prompt)
+        .takesDropped(dropped)
+        .tab(tab);
     s.label(hint, "（半角英入力）").at(4080, top + 540, 1935, 255);
     s.label(example, exampleText).at(720, top + 960, 3255, 255);
 }
@@ -108,14 +114,21 @@ form::ScreenDef embedPage(const EmbedVariant& v)
     // ① the size: the width typed, the height computed.
     s.label("Label8", "①").at(240, 1320, 375, 375).font(14, true);
     s.text("Text4", "").at(x, 1320, 1095, 375).font(12).tooltipText(v.widthTip).promptedBy("Frame1").named("幅").tab(0);
-    s.text("Text6", "").at(x + 1200, 1320, 1095, 375).font(12).tooltipText(v.heightTip)
-        .promptedBy("Frame1").named("高さ").readOnlyField();
+    s.text("Text6", "")
+        .at(x + 1200, 1320, 1095, 375)
+        .font(12)
+        .tooltipText(v.heightTip)
+        .promptedBy("Frame1")
+        .named("高さ")
+        .readOnlyField();
     s.imageBox("Image2").at(x, 1920, 480, 480).image("video");
     s.frame("Frame1", "基本サイズ").at(x + 2520, 1200, right - x - 2760, 1815);
-    s.label("Label5(0)", "幅サイズを記入すると高さは自動入力されます。").at(120, 300, right - x - 3000, 255)
+    s.label("Label5(0)", "幅サイズを記入すると高さは自動入力されます。")
+        .at(120, 300, right - x - 3000, 255)
         .inside("Frame1");
     s.label("Label7", "160、320、480、640、があります。選択し記入してください。ビデオ製作の際のサイズをお選びください")
-        .at(120, 600, right - x - 3000, 735).inside("Frame1");
+        .at(120, 600, right - x - 3000, 735)
+        .inside("Frame1");
     s.label("Label6", "").at(120, 1380, right - x - 3000, 255).inside("Frame1");
 
     // ② the start behaviour.
@@ -137,7 +150,8 @@ form::ScreenDef embedPage(const EmbedVariant& v)
     // order in which they appear in the page.
     const int t = bottom + 240;
     s.text("Text1", "<html><head><title>enbedsampl</title><meta http-equiv=\"Content-Type\" "
-                    "content=\"text/html; charset=Shift_JIS\">").at(240, t, 8655, 285);
+                    "content=\"text/html; charset=Shift_JIS\">")
+        .at(240, t, 8655, 285);
     s.text("Text2", "</head><body bgcolor=\"#FFFFFF\" text=\"#000000\">").at(240, t + 360, 4455, 285);
     s.text("Text3", "<OBJECT ID=\"Player\" width=\"").at(240, t + 720, 2655, 285);
     s.text("Text5", "\" height=\"").at(3000, t + 720, 1095, 285);
@@ -196,9 +210,8 @@ const form::ScreenDef& simpleEmbedScreen()
             .metafilePath = [](const form::Form& f) { return f.text("Text12"); },
         });
         // ③ the metafile, in the page's own folder.
-        entryBlock(s, 4020, "Label10", "③", "Label3", "asxファイル名記入", "Text12",
-                   "先ほど保存したasxファイル名記入", 3, "Label5(1)", "Label4", "例：hoge.asx",
-                   form::DropName::FileName);
+        entryBlock(s, 4020, "Label10", "③", "Label3", "asxファイル名記入", "Text12", "先ほど保存したasxファイル名記入",
+                   3, "Label5(1)", "Label4", "例：hoge.asx", form::DropName::FileName);
         s.imageBox("Image3").at(7800, 4320, 735, 735).image("metafile");
         return s;
     }();
@@ -232,9 +245,8 @@ const form::ScreenDef& detailedEmbedScreen()
         entryBlock(s, 3960, "Label10", "③", "Label11", "asxファイルを入れるフォルダー名記入", "Text19",
                    "事前に作成してあるフォルダー名記入", 3, "Label5(1)", "Label12", "例：baku",
                    form::DropName::FolderName);
-        entryBlock(s, 5340, "Label13", "④", "Label3", "asxファイル名記入", "Text12",
-                   "先ほど保存したasxファイル記入", 4, "Label5(2)", "Label4", "例：hoge.asx",
-                   form::DropName::FileName);
+        entryBlock(s, 5340, "Label13", "④", "Label3", "asxファイル名記入", "Text12", "先ほど保存したasxファイル記入", 4,
+                   "Label5(2)", "Label4", "例：hoge.asx", form::DropName::FileName);
         s.imageBox("Image3").at(7800, 4200, 735, 735).image("folder");
         s.imageBox("Image4").at(7800, 5580, 735, 735).image("metafile");
         s.text("Text20", "/").at(5040, s.client().height + 1440, 495, 285);

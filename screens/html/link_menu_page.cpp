@@ -88,8 +88,11 @@ const form::ScreenDef& linkMenuPageScreen()
         s.label("Label8", "幅").at(4800, 900, 375, 255);
         s.text("Text16", "").at(5280, 840, 1215, 375).tooltipText("幅を記入").promptedBy("Label8").tab(0);
         s.label("Label9", "高さ").at(6720, 900, 495, 255);
-        s.text("Text17", "").at(7320, 840, 1215, 375)
-            .tooltipText("幅を記入すると高さ自動入力").promptedBy("Label9").readOnlyField();
+        s.text("Text17", "")
+            .at(7320, 840, 1215, 375)
+            .tooltipText("幅を記入すると高さ自動入力")
+            .promptedBy("Label9")
+            .readOnlyField();
 
         // ② the title page shown in the frame
         s.label("Label13", "②").at(4320, 1680, 375, 375).font(12, true);
@@ -97,8 +100,12 @@ const form::ScreenDef& linkMenuPageScreen()
         s.label("Label7", "すでに作成してあるｈｔｍ").at(6720, 1680, 3255, 255);
         s.label("Label4(1)", "htmファイルにリンク").at(4800, 2040, 1815, 255);
         s.label("Label11", "例：abc.htm（半角入力）").at(6720, 2040, 2655, 255);
-        s.text("Text31", "").at(4800, 2400, 3255, 375)
-            .tooltipText("タイトルｈｔｍは事前に作成してください").promptedBy("Label10").takesDropped(form::DropName::FileName).tab(1);
+        s.text("Text31", "")
+            .at(4800, 2400, 3255, 375)
+            .tooltipText("タイトルｈｔｍは事前に作成してください")
+            .promptedBy("Label10")
+            .takesDropped(form::DropName::FileName)
+            .tab(1);
 
         // ③ the five links
         s.label("Label14", "③").at(4320, 3240, 375, 375).font(12, true);
@@ -108,10 +115,17 @@ const form::ScreenDef& linkMenuPageScreen()
         s.label("Label5", "例：abc.htm（半角入力）").at(9000, 3600, 2655, 255).tooltipText(targetHint);
         int tab = 2;
         for (const LinkRow& row : rows) {
-            s.text(row.comment, "").at(4800, row.top, 3855, 375)
-                .tooltipText(linkTextHint).promptedBy("Label2").tab(tab++);
-            s.text(row.target, "").at(9000, row.top, 2775, 375)
-                .tooltipText(targetHint).promptedBy("Label4(0)").takesDropped(form::DropName::FileName).tab(tab++);
+            s.text(row.comment, "")
+                .at(4800, row.top, 3855, 375)
+                .tooltipText(linkTextHint)
+                .promptedBy("Label2")
+                .tab(tab++);
+            s.text(row.target, "")
+                .at(9000, row.top, 2775, 375)
+                .tooltipText(targetHint)
+                .promptedBy("Label4(0)")
+                .takesDropped(form::DropName::FileName)
+                .tab(tab++);
         }
 
         // The preview: a browser with the frame on the left and the menu beside it.
@@ -119,12 +133,22 @@ const form::ScreenDef& linkMenuPageScreen()
         s.picture("Picture2").at(240, frameTop, 1095, 1035).inside("Picture1").image("player", true);
         s.picture("Picture3").at(menuLeft, menuTop, 1935, 1455).inside("Picture1").noBorder();
         // The heading only shows the fixed "メニュー" of the page's menu.
-        s.text("Text18", "").at(0, 0, 1815, 240).inside("Picture3")
-            .backColor(192, 255, 255).noBorder().font(5.25).readOnlyField();
+        s.text("Text18", "")
+            .at(0, 0, 1815, 240)
+            .inside("Picture3")
+            .backColor(192, 255, 255)
+            .noBorder()
+            .font(5.25)
+            .readOnlyField();
         const int previewTab = tab + 5;
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            s.text(rows[i].preview, "").at(0, 240 * (static_cast<int>(i) + 1), 1815, 240).inside("Picture3")
-                .backColor(192, 255, 255).noBorder().font(5.25).previews(rows[i].comment)
+            s.text(rows[i].preview, "")
+                .at(0, 240 * (static_cast<int>(i) + 1), 1815, 240)
+                .inside("Picture3")
+                .backColor(192, 255, 255)
+                .noBorder()
+                .font(5.25)
+                .previews(rows[i].comment)
                 .tab(previewTab + static_cast<int>(i));
         }
         s.option("Option1", "デフォルト").at(120, 4800, 1455, 255).tab(tab + 4);
@@ -146,8 +170,7 @@ const form::ScreenDef& linkMenuPageScreen()
 
         paint(s.label("Label15", "").at(0, 8640, 12075, 1485), form::colors::band);
         paint(s.button("Command4", "?").at(3360, 9240, 735, 375).tab(tab + 3), form::colors::help);
-        paint(s.button("Command3", "戻る").at(4440, 9240, 1215, 375)
-                  .tooltipText("その他のメニューに戻る").tab(tab + 2),
+        paint(s.button("Command3", "戻る").at(4440, 9240, 1215, 375).tooltipText("その他のメニューに戻る").tab(tab + 2),
               form::colors::back);
         paint(s.button("Command1", "保存").at(6000, 9240, 1215, 375).tooltipText("ｈｔｍを保存").tab(tab),
               form::colors::save);
@@ -158,12 +181,14 @@ const form::ScreenDef& linkMenuPageScreen()
         // the window's bottom edge.
         s.text("Text19", "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\">").at(240, 10320, 5055, 285).hidden();
         s.text("Text20", "<HTML><HEAD><TITLE></TITLE></HEAD><BODY bgcolor=\"#a7fef3\">")
-            .at(240, 10680, 5655, 285).hidden();
+            .at(240, 10680, 5655, 285)
+            .hidden();
         s.text("Text21", "<iframe src=\"./").at(240, 11040, 1335, 285).hidden();
         s.text("Text22", "\" name=\"sample\" height=").at(1680, 11040, 2175, 285).hidden();
         s.text("Text23", " width=").at(3960, 11040, 615, 285).hidden();
         s.text("Text24", " scrolling=no align=left marginwidth=0 marginheight=0></iframe>")
-            .at(4680, 11040, 5655, 285).hidden();
+            .at(4680, 11040, 5655, 285)
+            .hidden();
         s.text("Text25", "<TABLE><TBODY><TR><TD></TD><TD>メニュー<BR>").at(240, 11400, 4215, 285).hidden();
         s.text("Text26", "<BR><A href=\"./").at(240, 11760, 1455, 285).hidden();
         s.text("Text27", "\" target=\"sample\">").at(1800, 11760, 1815, 285).hidden();
@@ -190,9 +215,8 @@ const form::ScreenDef& linkMenuPageScreen()
             s.onChange(row.preview, [&row](form::Form& f) { mirrorRow(f, row); });
         }
         s.onClick("Command1", save);
-        s.onClick("Command3", [](form::Form& f) {
-            form::SwitchScreen(f, screens::Steps().unload(1, 9).show(10).unload(11, 13));
-        });
+        s.onClick("Command3",
+                  [](form::Form& f) { form::SwitchScreen(f, screens::Steps().unload(1, 9).show(10).unload(11, 13)); });
         s.onClick("Command2", [](form::Form& f) { form::ExitProgram(f); });
         s.onClick("Command4", [](form::Form& f) { form::ShowHelp(f); });
         return s;

@@ -32,8 +32,8 @@ constexpr std::array<LinkRow, 5> rows{{
 
 struct Alignment {
     const char* option;
-    const char* value;     // written into the page's DIV
-    int blockLeft;         // where the preview block stands inside Picture1
+    const char* value;  // written into the page's DIV
+    int blockLeft;      // where the preview block stands inside Picture1
 };
 
 // The right position lets the block run past the browser picture's edge,
@@ -71,27 +71,40 @@ const form::ScreenDef& multiLinkPageScreen()
 
         int tab = 0;
         for (const LinkRow& row : rows) {
-            s.text(row.comment, "").at(4800, row.top, 3255, 495)
-                .tooltipText("全角日本語を記入").promptedBy("Label2").tab(tab++);
-            s.text(row.metafile, "").at(8520, row.top, 1455, 495)
-                .tooltipText("事前に作成したasxファイルを記入").promptedBy("Label4")
-                .takesDropped(form::DropName::FileName).tab(tab++);
+            s.text(row.comment, "")
+                .at(4800, row.top, 3255, 495)
+                .tooltipText("全角日本語を記入")
+                .promptedBy("Label2")
+                .tab(tab++);
+            s.text(row.metafile, "")
+                .at(8520, row.top, 1455, 495)
+                .tooltipText("事前に作成したasxファイルを記入")
+                .promptedBy("Label4")
+                .takesDropped(form::DropName::FileName)
+                .tab(tab++);
         }
 
         s.label("Label1", "多重文字ポップアップ形式").at(240, 240, 10245, 405).centered().font(14.25, true);
         s.label("Label2", "コメント記入").at(4800, 1080, 3255, 255).font(0, true);
-        s.label("Label3", "例：ここをクリックすると見れます。").at(4800, 1560, 3255, 255)
+        s.label("Label3", "例：ここをクリックすると見れます。")
+            .at(4800, 1560, 3255, 255)
             .tooltipText("全角日本語を記入");
         s.label("Label4", "asxファイルにリンク").at(8520, 1080, 1935, 255).font(0, true);
-        s.label("Label5", "例：abc.asx（半角入力）").at(8520, 1560, 2175, 255)
+        s.label("Label5", "例：abc.asx（半角入力）")
+            .at(8520, 1560, 2175, 255)
             .tooltipText("事前に作成したasxファイルを記入");
 
-        s.picture("Picture1").at(240, 1080, 3735, 3855).image("browser", true)
-            .tooltipText(previewHint).tab(tab++);
+        s.picture("Picture1").at(240, 1080, 3735, 3855).image("browser", true).tooltipText(previewHint).tab(tab++);
         s.picture("Picture2").at(840, previewBlockTop, 1935, 1455).inside("Picture1").noBorder().tab(tab++);
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            s.text(rows[i].preview, "").at(0, static_cast<int>(i) * 240, 1815, 240).inside("Picture2")
-                .backColor(192, 255, 255).noBorder().font(5.25).previews(rows[i].comment).tab(tab++);
+            s.text(rows[i].preview, "")
+                .at(0, static_cast<int>(i) * 240, 1815, 240)
+                .inside("Picture2")
+                .backColor(192, 255, 255)
+                .noBorder()
+                .font(5.25)
+                .previews(rows[i].comment)
+                .tab(tab++);
         }
 
         s.option("Option7", "左端").at(360, 5040, 1095, 255).tooltipText(previewHint).tab(tab++);
@@ -103,14 +116,15 @@ const form::ScreenDef& multiLinkPageScreen()
         constexpr int templateTab = commandTab + 3;
         paint(s.label("Label6", "").at(0, 5640, 10695, 975), form::colors::band);
         paint(s.button("Command4", "?").at(2640, 5880, 735, 375).tab(templateTab + 9), form::colors::help);
-        paint(s.button("Command3", "戻る").at(3720, 5880, 1215, 375)
-                  .tooltipText("その他のメニューに戻る").tab(commandTab + 2),
+        paint(s.button("Command3", "戻る")
+                  .at(3720, 5880, 1215, 375)
+                  .tooltipText("その他のメニューに戻る")
+                  .tab(commandTab + 2),
               form::colors::back);
-        paint(s.button("Command1", "保存").at(5280, 5880, 1215, 375)
-                  .tooltipText("ｈｔｍファイルを保存").tab(commandTab),
-              form::colors::save);
-        paint(s.button("Command2", "終了").at(6840, 5880, 1215, 375)
-                  .tooltipText("終了").tab(commandTab + 1),
+        paint(
+            s.button("Command1", "保存").at(5280, 5880, 1215, 375).tooltipText("ｈｔｍファイルを保存").tab(commandTab),
+            form::colors::save);
+        paint(s.button("Command2", "終了").at(6840, 5880, 1215, 375).tooltipText("終了").tab(commandTab + 1),
               form::colors::grey);
 
         // Template fields, in rows shaped like the page's lines, below the
@@ -123,7 +137,8 @@ const form::ScreenDef& multiLinkPageScreen()
         s.text("Text21", "<A href=\"./").at(960, 8160, 1215, 285).tab(templateTab + 5);
         s.text("Text22", "\">").at(2280, 8160, 495, 285).tab(templateTab + 6);
         s.text("Text23", "</A><BR>").at(2880, 8160, 1095, 285).tab(templateTab + 7);
-        s.text("Text24", "</A></TD></TR></TBODY></DIV></TABLE></BODY></HTML>").at(240, 8760, 5055, 285)
+        s.text("Text24", "</A></TD></TR></TBODY></DIV></TABLE></BODY></HTML>")
+            .at(240, 8760, 5055, 285)
             .tab(templateTab + 8);
         s.dialog("CommonDialog1", "htm", "ハイパーテキスト(*.htm)|*.htm").startingIn(designFolder);
 
@@ -143,9 +158,8 @@ const form::ScreenDef& multiLinkPageScreen()
             s.onChange(row.preview, [&row](form::Form& f) { mirrorRow(f, row); });
         }
         s.onClick("Command1", [](form::Form& f) { flows::SaveDocument(f, multiLinkPageLines(f)); });
-        s.onClick("Command3", [](form::Form& f) {
-            form::SwitchScreen(f, screens::Steps().unload(1, 9).show(10).unload(11, 12));
-        });
+        s.onClick("Command3",
+                  [](form::Form& f) { form::SwitchScreen(f, screens::Steps().unload(1, 9).show(10).unload(11, 12)); });
         s.onClick("Command2", [](form::Form& f) { form::ExitProgram(f); });
         s.onClick("Command4", [](form::Form& f) { form::ShowHelp(f); });
         return s;

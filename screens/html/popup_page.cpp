@@ -22,22 +22,22 @@ struct PopupTwin {
     const char* caption;
     form::Size client;
     const char* title;
-    int previewLeft;   // Picture1; the option row starts under it
+    int previewLeft;  // Picture1; the option row starts under it
     int optionTop;
-    int fieldsLeft;    // the column of the numbered steps on the right
-    int nameTop;       // Text1
-    int commentTop;    // Text2
-    const char* nameMark;     // step mark of the metafile name: label, caption
+    int fieldsLeft;        // the column of the numbered steps on the right
+    int nameTop;           // Text1
+    int commentTop;        // Text2
+    const char* nameMark;  // step mark of the metafile name: label, caption
     const char* nameMarkText;
     const char* commentMark;
     const char* commentMarkText;
     const char* previewTip;
     const char* nameTip;
     const char* commentTip;
-    const char* linkStart;    // Text7: closes the alignment, opens the link
-    int line2Shift;           // room for the detailed page's "/" field in the second row
-    int templateTops[3];      // one row per page line
-    bool firstLineHidden;     // the first row would reach into the client area
+    const char* linkStart;  // Text7: closes the alignment, opens the link
+    int line2Shift;         // room for the detailed page's "/" field in the second row
+    int templateTops[3];    // one row per page line
+    bool firstLineHidden;   // the first row would reach into the client area
     const char* bandName;
     form::Rect band;
     int buttonTop;
@@ -80,9 +80,8 @@ int tabIndex(const PopupTwin& t, const std::string& control)
 
 // A numbered step on the right: its mark, the prompt and the example above
 // the field at `fieldTop`.
-void stepLabels(form::ScreenDef& s, const PopupTwin& t, const char* markName, const char* mark,
-                const char* promptName, const char* prompt, const char* exampleName,
-                const char* example, int fieldTop)
+void stepLabels(form::ScreenDef& s, const PopupTwin& t, const char* markName, const char* mark, const char* promptName,
+                const char* prompt, const char* exampleName, const char* example, int fieldTop)
 {
     s.label(markName, mark).at(t.fieldsLeft - 480, fieldTop - 780, 375, 375).font(14, true);
     s.label(promptName, prompt).at(t.fieldsLeft, fieldTop - 720, 4455, 255);
@@ -96,62 +95,85 @@ form::ScreenDef popupPage(const PopupTwin& t)
     const auto tab = [&t](const std::string& control) { return tabIndex(t, control); };
 
     s.label("Label1", t.title).at(240, 120, width - 480, 495).centered().font(18, true);
-    s.label("Label2", "文字をクリックするとストリーミングがスタートする形式")
-        .at(240, 660, width - 480, 255).centered();
+    s.label("Label2", "文字をクリックするとストリーミングがスタートする形式").at(240, 660, width - 480, 255).centered();
     s.label("Label8", "①").at(t.previewLeft, 1020, 375, 375).font(14, true);
     s.label("Label9", "位置決め").at(t.previewLeft + 480, 1080, 1455, 255);
-    s.picture("Picture1").at(t.previewLeft, 1440, previewWidth, previewHeight)
-        .image("browser", true).tooltipText(t.previewTip).tab(tab("Picture1"));
+    s.picture("Picture1")
+        .at(t.previewLeft, 1440, previewWidth, previewHeight)
+        .image("browser", true)
+        .tooltipText(t.previewTip)
+        .tab(tab("Picture1"));
     s.label("Label7", "位置").at(t.previewLeft, t.optionTop - 300, 1215, 255).tooltipText(t.previewTip);
-    s.option("Option1", "左端").at(t.previewLeft, t.optionTop, 1335, 375)
-        .tooltipText(t.previewTip).tab(tab("Option1"));
-    s.option("Option2", "中心").at(t.previewLeft + 1560, t.optionTop, 1335, 375)
-        .tooltipText(t.previewTip).tab(tab("Option2"));
-    s.option("Option3", "右端").at(t.previewLeft + 3120, t.optionTop, 1335, 375)
-        .tooltipText(t.previewTip).tab(tab("Option3"));
+    s.option("Option1", "左端").at(t.previewLeft, t.optionTop, 1335, 375).tooltipText(t.previewTip).tab(tab("Option1"));
+    s.option("Option2", "中心")
+        .at(t.previewLeft + 1560, t.optionTop, 1335, 375)
+        .tooltipText(t.previewTip)
+        .tab(tab("Option2"));
+    s.option("Option3", "右端")
+        .at(t.previewLeft + 3120, t.optionTop, 1335, 375)
+        .tooltipText(t.previewTip)
+        .tab(tab("Option3"));
 
     stepLabels(s, t, t.nameMark, t.nameMarkText, "Label4", "保存したasxファイルの名前を記入", "Label5",
                "例：hoge.asx（半角入力）", t.nameTop);
-    s.text("Text1", "").at(t.fieldsLeft, t.nameTop, 2055, 375)
-        .tooltipText(t.nameTip).promptedBy("Label4").takesDropped(form::DropName::FileName).tab(tab("Text1"));
+    s.text("Text1", "")
+        .at(t.fieldsLeft, t.nameTop, 2055, 375)
+        .tooltipText(t.nameTip)
+        .promptedBy("Label4")
+        .takesDropped(form::DropName::FileName)
+        .tab(tab("Text1"));
     stepLabels(s, t, t.commentMark, t.commentMarkText, "Label6", ".コメント記入", "Label3",
                "例：　家族の映像です。クリックしてね。", t.commentTop);
-    s.text("Text2", "").at(t.fieldsLeft, t.commentTop, 4455, 375)
-        .tooltipText(t.commentTip).promptedBy("Label6").tab(tab("Text2"));
+    s.text("Text2", "")
+        .at(t.fieldsLeft, t.commentTop, 4455, 375)
+        .tooltipText(t.commentTip)
+        .promptedBy("Label6")
+        .tab(tab("Text2"));
     // Declared after the comment, so that a character the page cannot hold
     // is reported against the comment the user typed, not its preview.
-    paint(s.text("Text3", "").at(840, previewTextTop, previewTextWidth, 255).inside("Picture1")
-              .noBorder().font(5.25).previews("Text2").tab(tab("Text3")),
+    paint(s.text("Text3", "")
+              .at(840, previewTextTop, previewTextWidth, 255)
+              .inside("Picture1")
+              .noBorder()
+              .font(5.25)
+              .previews("Text2")
+              .tab(tab("Text3")),
           form::colors::lightGreen);
 
     // The page's fragments, in rows that mirror its lines, out of view. The
     // user never sees them, so keystrokes must not reach them either.
     const auto& [line1, line2, line3] = t.templateTops;
     auto& first = s.text("Text4", "<HTML><HEAD><TITLE></TITLE></HEAD><BODY>")
-                      .at(240, line1, 4455, 285).readOnlyField().tab(tab("Text4"));
+                      .at(240, line1, 4455, 285)
+                      .readOnlyField()
+                      .tab(tab("Text4"));
     if (t.firstLineHidden) {
         first.hidden();
     }
     s.text("Text5", "<P align=\"").at(240, line2, 1095, 285).readOnlyField().tab(tab("Text5"));
     s.text("Text6", "").at(1380, line2, 855, 285).readOnlyField().tab(tab("Text6"));
     s.text("Text7", t.linkStart).at(2280, line2, 1815, 285).readOnlyField().tab(tab("Text7"));
-    s.text("Text8", "\" target=\"_self\">").at(4140 + t.line2Shift, line2, 1575, 285)
-        .readOnlyField().tab(tab("Text8"));
-    s.text("Text9", "</A></B></P>").at(5760 + t.line2Shift, line2, 1335, 285)
-        .readOnlyField().tab(tab("Text9"));
+    s.text("Text8", "\" target=\"_self\">").at(4140 + t.line2Shift, line2, 1575, 285).readOnlyField().tab(tab("Text8"));
+    s.text("Text9", "</A></B></P>").at(5760 + t.line2Shift, line2, 1335, 285).readOnlyField().tab(tab("Text9"));
     s.text("Text10", "</BODY></HTML>").at(240, line3, 1815, 285).readOnlyField().tab(tab("Text10"));
 
     // The four buttons, "?" to "終了", centred on the band.
     const int buttonsLeft = (width - 5415) / 2 / 15 * 15;
     paint(s.label(t.bandName, "").at(t.band.left, t.band.top, t.band.width, t.band.height), form::colors::band);
     paint(s.button("Command4", "?").at(buttonsLeft, t.buttonTop, 735, 375).tab(tab("Command4")), form::colors::help);
-    paint(s.button("Command3", "戻る").at(buttonsLeft + 1080, t.buttonTop, 1215, 375).tooltipText(t.backTip)
+    paint(s.button("Command3", "戻る")
+              .at(buttonsLeft + 1080, t.buttonTop, 1215, 375)
+              .tooltipText(t.backTip)
               .tab(tab("Command3")),
           form::colors::back);
-    paint(s.button("Command1", "保存").at(buttonsLeft + 2640, t.buttonTop, 1215, 375).tooltipText(t.saveTip)
+    paint(s.button("Command1", "保存")
+              .at(buttonsLeft + 2640, t.buttonTop, 1215, 375)
+              .tooltipText(t.saveTip)
               .tab(tab("Command1")),
           form::colors::save);
-    paint(s.button("Command2", "終了").at(buttonsLeft + 4200, t.buttonTop, 1215, 375).tooltipText(t.exitTip)
+    paint(s.button("Command2", "終了")
+              .at(buttonsLeft + 4200, t.buttonTop, 1215, 375)
+              .tooltipText(t.exitTip)
               .tab(tab("Command2")),
           form::colors::grey);
     s.dialog("CommonDialog1", "htm", "ハイパーテキスト(*.htm)|*.htm").startingIn(designFolder);
@@ -183,8 +205,8 @@ output::Document popupLines(const form::Form& f, const std::string& linkTarget)
 {
     return {
         f.text("Text4"),
-        f.text("Text5") + f.text("Text6") + f.text("Text7") + linkTarget + f.text("Text8") +
-            f.text("Text2") + f.text("Text9"),
+        f.text("Text5") + f.text("Text6") + f.text("Text7") + linkTarget + f.text("Text8") + f.text("Text2") +
+            f.text("Text9"),
         f.text("Text10"),
     };
 }
@@ -233,9 +255,8 @@ const form::ScreenDef& simplePopupPage()
             .exitTip = "終了します",
             // Hides both simple pages, so that their entries survive a visit to the menu.
             .back = screens::Steps().unload(1, 3).show(4).hide(5, 6).unload(7, 13),
-            .tabOrder = {"Text1", "Text2", "Picture1", "Command1", "Text3", "Text5", "Text6",
-                         "Text7", "Text8", "Text9", "Text10", "Option1", "Option2", "Option3",
-                         "Command2", "Command3", "Command4"},
+            .tabOrder = {"Text1", "Text2", "Picture1", "Command1", "Text3", "Text5", "Text6", "Text7", "Text8", "Text9",
+                         "Text10", "Option1", "Option2", "Option3", "Command2", "Command3", "Command4"},
             .lines = simplePopupLines,
         };
         form::ScreenDef s = popupPage(twin);
@@ -277,18 +298,21 @@ const form::ScreenDef& detailedPopupPage()
             .exitTip = "終了",
             // Hides both detailed pages, so that their entries survive a visit to the menu.
             .back = screens::Steps().unload(1, 2).hide(3).unload(4, 6).show(7).hide(8, 9).unload(10, 13),
-            .tabOrder = {"Text11", "Text1", "Text2", "Option1", "Option2", "Option3", "Command1",
-                         "Picture1", "Text3", "Text4", "Text5", "Text6", "Text7", "Text12", "Text8",
-                         "Text9", "Text10", "Command3", "Command4", "Command2"},
+            .tabOrder = {"Text11",   "Text1", "Text2",  "Option1",  "Option2",  "Option3", "Command1",
+                         "Picture1", "Text3", "Text4",  "Text5",    "Text6",    "Text7",   "Text12",
+                         "Text8",    "Text9", "Text10", "Command3", "Command4", "Command2"},
             .lines = detailedPopupLines,
         };
         form::ScreenDef s = popupPage(twin);
         // The folder that holds the metafile, one level up from the page.
         stepLabels(s, twin, "Label10", "②", "Label13", "asxファイルを入れるフォルダー記入", "Label14",
                    "例：omiyage（半角入力）", 1800);
-        s.text("Text11", "").at(twin.fieldsLeft, 1800, 1935, 375)
-            .tooltipText("事前に作成したフォルダー名を記入").promptedBy("Label13")
-            .takesDropped(form::DropName::FolderName).tab(tabIndex(twin, "Text11"));
+        s.text("Text11", "")
+            .at(twin.fieldsLeft, 1800, 1935, 375)
+            .tooltipText("事前に作成したフォルダー名を記入")
+            .promptedBy("Label13")
+            .takesDropped(form::DropName::FolderName)
+            .tab(tabIndex(twin, "Text11"));
         s.imageBox("Image1").at(7200, 1860, 240, 240).image("folder");
         s.imageBox("Image2").at(7320, 3180, 480, 480).image("document");
         s.text("Text12", "/").at(4140, 7440, 615, 285).readOnlyField().tab(tabIndex(twin, "Text12"));

@@ -16,8 +16,7 @@ namespace {
 // one folder for each kind of file under it. Coordinates are inside Frame1.
 void siteDiagram(form::ScreenDef& s)
 {
-    s.frame("Frame1", "説明").at(240, 720, 4935, 4800)
-        .tooltipText("ご自分でフォルダーを作成してください。");
+    s.frame("Frame1", "説明").at(240, 720, 4935, 4800).tooltipText("ご自分でフォルダーを作成してください。");
     s.imageBox("Image1").at(240, 360, 480, 480).inside("Frame1").image("server");
     s.label("Label6", "サーバー").at(840, 360, 1455, 255).inside("Frame1").font(9, true);
     s.label("Label7", "www.example.jp").at(840, 630, 3855, 255).inside("Frame1");
@@ -25,7 +24,8 @@ void siteDiagram(form::ScreenDef& s)
     s.line("Line1", 240, 960, 4680, 960).inside("Frame1");
     s.line("Line5", 480, 960, 480, 3960).inside("Frame1");
     s.label("Label11", "各ファイルを入れるフォルダー（ご自分で作成したフォルダー）")
-        .at(720, 1140, 3975, 495).inside("Frame1");
+        .at(720, 1140, 3975, 495)
+        .inside("Frame1");
     s.line("Line2", 480, 2160, 840, 2160).inside("Frame1");
     s.label("Label8", "ビデオを入れるフォルダー").at(960, 2040, 3735, 255).inside("Frame1");
     s.line("Line3", 480, 3060, 840, 3060).inside("Frame1");
@@ -48,8 +48,13 @@ const form::ScreenDef& detailedMetafileScreen()
         s.label("Label13", "①").at(5400, 840, 375, 375).font(14, true);
         s.label("Label5(0)", "フォルダー名記入").at(5880, 840, 2295, 375).font(12, true);
         s.label("Label16", "ビデオファイルを置くフォルダー名").at(5880, 1260, 4215, 255);
-        s.text("Text1", "").at(5880, 1560, 2535, 375).font(12)
-            .tooltipText("フォルダー名を半角英で記入").promptedBy("Label5(0)").takesDropped(form::DropName::FolderName).tab(0);
+        s.text("Text1", "")
+            .at(5880, 1560, 2535, 375)
+            .font(12)
+            .tooltipText("フォルダー名を半角英で記入")
+            .promptedBy("Label5(0)")
+            .takesDropped(form::DropName::FolderName)
+            .tab(0);
         s.label("Label5(1)", "（半角英入力）").at(8520, 1620, 1695, 255);
         s.label("Label12", "例：wmv").at(5880, 2010, 1455, 255);
         s.label("Label15", "例：wmv/wmv2").at(7440, 2010, 2175, 255);
@@ -58,8 +63,13 @@ const form::ScreenDef& detailedMetafileScreen()
         s.label("Label14", "②").at(5400, 2640, 375, 375).font(14, true);
         s.label("Label2", "ビデオ名記入").at(5880, 2640, 2295, 375).font(12, true);
         s.label("Label3", "avi、mpg、wmvの拡張子のついたファイルを記入").at(5880, 3060, 4380, 255);
-        s.text("Text2", "").at(5880, 3360, 2535, 375).font(12)
-            .tooltipText("ビデオ名を記入").promptedBy("Label2").takesDropped(form::DropName::FileName).tab(1);
+        s.text("Text2", "")
+            .at(5880, 3360, 2535, 375)
+            .font(12)
+            .tooltipText("ビデオ名を記入")
+            .promptedBy("Label2")
+            .takesDropped(form::DropName::FileName)
+            .tab(1);
         s.label("Label5(2)", "（半角英入力）").at(8520, 3420, 1695, 255);
         s.label("Label4", "例：kyou01.wmv").at(5880, 3810, 2535, 255);
         s.imageBox("Image2").at(5400, 4320, 480, 480).image("video");
@@ -89,9 +99,7 @@ const form::ScreenDef& detailedMetafileScreen()
         s.onClick("Command2", [](form::Form& f) {
             form::SwitchScreen(f, screens::Steps().unload(1, 2).hide(3).unload(4, 6).show(7).hide(8, 9).unload(10, 13));
         });
-        s.onClick("Command1", [](form::Form& f) {
-            form::SwitchScreen(f, screens::Steps().show(1).unload(2, 13));
-        });
+        s.onClick("Command1", [](form::Form& f) { form::SwitchScreen(f, screens::Steps().show(1).unload(2, 13)); });
         s.onClick("Command4", [](form::Form& f) { form::ShowHelp(f); });
         return s;
     }();

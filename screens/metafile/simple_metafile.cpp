@@ -17,8 +17,13 @@ const form::ScreenDef& simpleMetafileScreen()
         s.label("Label1", "簡単メタファイル").at(240, 240, 8625, 495).centered().font(18, true);
         s.label("Label2", "ビデオ名記入").at(1080, 1200, 2415, 375).font(12, true);
         s.imageBox("Image1").at(480, 1080, 480, 480).image("video");
-        s.text("Text1", "").at(1080, 1680, 3255, 375).font(12)
-            .tooltipText("ビデオ名を記入拡張子を忘れずに。").promptedBy("Label2").takesDropped(form::DropName::FileName).tab(0);
+        s.text("Text1", "")
+            .at(1080, 1680, 3255, 375)
+            .font(12)
+            .tooltipText("ビデオ名を記入拡張子を忘れずに。")
+            .promptedBy("Label2")
+            .takesDropped(form::DropName::FileName)
+            .tab(0);
         s.label("Label5", "（半角英入力）").at(4440, 1740, 1935, 255);
         s.label("Label4", "例：kyou01.wmv").at(1080, 2160, 3255, 255);
         s.label("Label3", "avi、mpg、wmvの拡張子のついたファイルを記入").at(1080, 2520, 6615, 255);
@@ -44,12 +49,9 @@ const form::ScreenDef& simpleMetafileScreen()
         s.onClick("Command1", [](form::Form& f) {
             flows::SaveDocument(f, simpleMetafileLines(f), flows::metafileFilterAfterSave);
         });
-        s.onClick("Command2", [](form::Form& f) {
-            form::SwitchScreen(f, screens::Steps().unload(1, 3).show(4).unload(5, 13));
-        });
-        s.onClick("Command3", [](form::Form& f) {
-            form::SwitchScreen(f, screens::Steps().show(1).unload(2, 13));
-        });
+        s.onClick("Command2",
+                  [](form::Form& f) { form::SwitchScreen(f, screens::Steps().unload(1, 3).show(4).unload(5, 13)); });
+        s.onClick("Command3", [](form::Form& f) { form::SwitchScreen(f, screens::Steps().show(1).unload(2, 13)); });
         s.onClick("Command4", [](form::Form& f) { form::ShowHelp(f); });
         return s;
     }();

@@ -45,19 +45,28 @@ const form::ScreenDef& oneShotGeneratorScreen()
         form::ScreenDef s{"Form13", "diz　君", {6510, 4845}};
         s.imageBox("Image2").at(600, 0, 5340, 1260).image("banner", true);
         s.label("Label7", "例：bb.wmvは”ｂｂ”と記入。").at(1320, 1440, 3855, 375).centered();
-        s.text("Text1", "").at(2640, 1920, 1455, 495).font(12)
-            .tooltipText("ビデオファイルの拡張子抜きファイル名を記入").promptedBy("Label7").takesDropped(form::DropName::BaseName).tab(0);
-        paint(s.button("Command1", "一発作成").at(2520, 2760, 1815, 735)
-                  .tooltipText("フォルダーとasxファイル、ｈｔｍファイル二個自動作成").font(12, true).tab(1),
+        s.text("Text1", "")
+            .at(2640, 1920, 1455, 495)
+            .font(12)
+            .tooltipText("ビデオファイルの拡張子抜きファイル名を記入")
+            .promptedBy("Label7")
+            .takesDropped(form::DropName::BaseName)
+            .tab(0);
+        paint(s.button("Command1", "一発作成")
+                  .at(2520, 2760, 1815, 735)
+                  .tooltipText("フォルダーとasxファイル、ｈｔｍファイル二個自動作成")
+                  .font(12, true)
+                  .tab(1),
               form::colors::lightGreen);
         paint(s.label("Label8", "").at(0, 3960, 6495, 855), form::colors::band);
         paint(s.button("Command5", "?").at(3000, 4320, 735, 375).tab(5), form::colors::help);
         paint(s.button("Command3", "戻る").at(3720, 4320, 855, 375).tooltipText("topメニューに戻る").tab(3),
               form::colors::back);
-        paint(s.button("Command2", "終了").at(4560, 4320, 855, 375).tooltipText("終了").tab(4),
-              form::colors::green);
-        paint(s.button("Command4", "設定").at(5400, 4320, 735, 375)
-                  .tooltipText("通常設定不要　ビデオ拡張子がavi、mpg、の時　使用。").tab(2),
+        paint(s.button("Command2", "終了").at(4560, 4320, 855, 375).tooltipText("終了").tab(4), form::colors::green);
+        paint(s.button("Command4", "設定")
+                  .at(5400, 4320, 735, 375)
+                  .tooltipText("通常設定不要　ビデオ拡張子がavi、mpg、の時　使用。")
+                  .tab(2),
               form::colors::pink);
 
         // Mirrors of the settings screen, never in view.
@@ -81,8 +90,7 @@ const form::ScreenDef& oneShotGeneratorScreen()
         templateField(s, "Text5", "\"></Entry></ASX>", 120, 5760);
         templateField(s, "Text6", "<HTML><HEAD><TITLE></TITLE></HEAD><BODY>", 120, 6120);
         templateField(s, "Text7", "<P align=\"center\"><B><A href=\"./", 120, 6480);
-        templateField(s, "Text8",
-                      ".asx\" target=\"_self\">ここをクリックしてください。</A></B></P>\r\n'</BODY></HTML>",
+        templateField(s, "Text8", ".asx\" target=\"_self\">ここをクリックしてください。</A></B></P>\r\n'</BODY></HTML>",
                       120, 6840);
         templateField(s, "Text9",
                       "<html><head><title>enbedsampl</title><meta http-equiv=\"Content-Type\" "
@@ -119,15 +127,12 @@ const form::ScreenDef& oneShotGeneratorScreen()
         s.onChange("Text14", [](form::Form& f) { f.set("Text14", HeightFromWidth(f.text("Text12"))); });
 
         s.onClick("Command1", GenerateOneShot);
-        s.onClick("Command3", [](form::Form& f) {
-            form::SwitchScreen(f, screens::Steps().show(1).unload(2, 13));
-        });
+        s.onClick("Command3", [](form::Form& f) { form::SwitchScreen(f, screens::Steps().show(1).unload(2, 13)); });
         s.onClick("Command2", [](form::Form& f) { form::ExitProgram(f); });
         s.onClick("Command5", [](form::Form& f) { form::ShowHelp(f); });
         // Form14 is loaded already (the load step read it); show it above.
-        s.onClick("Command4", [](form::Form& f) {
-            form::SwitchScreen(f, screens::Steps().unload(2, 12).show(13).show(14));
-        });
+        s.onClick("Command4",
+                  [](form::Form& f) { form::SwitchScreen(f, screens::Steps().unload(2, 12).show(13).show(14)); });
         return s;
     }();
     return screen;
@@ -146,10 +151,12 @@ void GenerateOneShot(form::Form& f)
     job.programFolder = f.program().platform().programFolder();
     job.name = name;
     if (!parseNumber(t[12])) {
-        job.refusal = "設定の幅「" + t[12] + "」が数値ではありません。"
+        job.refusal = "設定の幅「" + t[12] +
+                      "」が数値ではありません。"
                       "「設定」で幅に数値を入れてから作成してください。";
     } else if (!parseNumber(t[14])) {
-        job.refusal = "設定の幅「" + t[12] + "」から高さを決められません。"
+        job.refusal = "設定の幅「" + t[12] +
+                      "」から高さを決められません。"
                       "「設定」で幅を直してから作成してください。";
     }
     job.inputs = {
@@ -170,7 +177,8 @@ void GenerateOneShot(form::Form& f)
          }},
     };
     job.doneMessages = {"保存しました。"};
-    flows::GenerateFolder(f, job);
+    // The flow tells the user how it went; the screen has nothing to add.
+    static_cast<void>(flows::GenerateFolder(f, job));
 }
 
 }  // namespace screens

@@ -31,8 +31,7 @@ const form::ScreenDef& oneShotSettingsScreen()
         s.placedBySystem();
         s.label("Label6", "①").at(240, 240, 615, 495).font(18, true);
         s.label("Label1", "asxの設定　拡張子").at(1920, 360, 2055, 255);
-        s.label("Label2", "拡張子の前に必ず点を入れてください。avi、ｍｐｇの時")
-            .at(1200, 960, 2895, 1095);
+        s.label("Label2", "拡張子の前に必ず点を入れてください。avi、ｍｐｇの時").at(1200, 960, 2895, 1095);
         s.text("Text4", ".wmv").at(2160, 2160, 855, 375).font(12, true).promptedBy("Label1").tab(0);
         s.label("Label8", "②").at(4320, 240, 615, 495).font(18, true);
         s.label("Label4", "幅").at(4200, 960, 375, 255);
@@ -43,7 +42,8 @@ const form::ScreenDef& oneShotSettingsScreen()
         s.label("Label5", "高さ").at(6000, 1800, 495, 255);
         s.frame("Frame1", "大きさ").at(6720, 600, 1935, 1695);
         s.label("Label7", "160、320、480、640　他いろいろサイズがあります。幅に数値を入れると自動で高さが決まります。")
-            .at(60, 240, 1815, 1425).inside("Frame1");
+            .at(60, 240, 1815, 1425)
+            .inside("Frame1");
         s.label("Label3", "オート起動").at(4080, 3120, 975, 255);
         s.option("Option1", "オン").at(5160, 3000, 975, 375).tab(2);
         s.option("Option2", "オフ").at(5160, 3480, 975, 375).tab(3);
@@ -68,9 +68,8 @@ const form::ScreenDef& oneShotSettingsScreen()
         s.onClick("Option1", [](form::Form& f) { f.set("Text17", "true"); });
         s.onClick("Option2", [](form::Form& f) { f.set("Text17", "false"); });
 
-        s.onClick("Command1", [](form::Form& f) {
-            form::SwitchScreen(f, screens::Steps().unload(2, 12).show(13).hide(14));
-        });
+        s.onClick("Command1",
+                  [](form::Form& f) { form::SwitchScreen(f, screens::Steps().unload(2, 12).show(13).hide(14)); });
         s.onClick("Command2", [](form::Form& f) { form::ShowHelp(f); });
         return s;
     }();

@@ -20,16 +20,11 @@ struct MenuButton {
 };
 
 const MenuButton menuButtons[] = {
-    {"Form4", "Command1", "Form5", "UUUHVHUUUUUUU-"},
-    {"Form4", "Command2", "Form6", "UUUHHVUUUUUUU-"},
-    {"Form4", "Command3", "Form10", "UUUUUUUUUVUUU-"},
-    {"Form4", "Command4", "Form1", "VHHUUUUUUUUUU-"},
-    {"Form7", "Command1", "Form8", "UUHU-UUVHUUUU-"},
-    {"Form7", "Command2", "Form9", "UUHU-U-HVUUUU-"},
-    {"Form7", "Command4", "Form1", "VUUUUUUUUUUUU-"},
-    {"Form10", "Command1", "Form11", "UUUUUUUUUUVU--"},
-    {"Form10", "Command2", "Form12", "UUUUUUUUUUUV--"},
-    {"Form10", "Command4", "Form1", "VUUUUUUUUUUU--"},
+    {"Form4", "Command1", "Form5", "UUUHVHUUUUUUU-"},   {"Form4", "Command2", "Form6", "UUUHHVUUUUUUU-"},
+    {"Form4", "Command3", "Form10", "UUUUUUUUUVUUU-"},  {"Form4", "Command4", "Form1", "VHHUUUUUUUUUU-"},
+    {"Form7", "Command1", "Form8", "UUHU-UUVHUUUU-"},   {"Form7", "Command2", "Form9", "UUHU-U-HVUUUU-"},
+    {"Form7", "Command4", "Form1", "VUUUUUUUUUUUU-"},   {"Form10", "Command1", "Form11", "UUUUUUUUUUVU--"},
+    {"Form10", "Command2", "Form12", "UUUUUUUUUUUV--"}, {"Form10", "Command4", "Form1", "VUUUUUUUUUUU--"},
 };
 
 std::string formName(int n)

@@ -79,11 +79,9 @@ const form::ScreenDef& otherScreen()
 struct FormModel : ::testing::Test {
     FormModel() { trace.clear(); }
     form::ScriptedPlatform platform;
-    form::Program program{{"Title",
-                           {{"Mirror", mirrorScreen}, {"Loader", loaderScreen}, {"Other", otherScreen}},
-                           "Mirror",
-                           "help.file"},
-                          platform};
+    form::Program program{
+        {"Title", {{"Mirror", mirrorScreen}, {"Loader", loaderScreen}, {"Other", otherScreen}}, "Mirror", "help.file"},
+        platform};
 };
 
 TEST_F(FormModel, ChangeHandlersNestAndStopOnUnchangedText)

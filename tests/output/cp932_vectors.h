@@ -38,7 +38,9 @@ inline constexpr Unencodable unencodable[] = {
     {"100€", "€"},
     {"ok😀", "😀"},
     {"ɐ", "ɐ"},
-    {"\xEF\xBB\xBF" "bom", "\xEF\xBB\xBF"},
+    {"\xEF\xBB\xBF"
+     "bom",
+     "\xEF\xBB\xBF"},
     {"\xEF\xBF\xBD", "\xEF\xBF\xBD"},
     // Not UTF-8: cut-off sequences, bytes that lead nothing.
     {"c\xE3\x81", "\xEF\xBF\xBD"},

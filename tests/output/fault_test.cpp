@@ -197,8 +197,8 @@ void saveEverywhere(const Place& place, const std::function<std::vector<std::str
 {
     const bool exists = fs::exists(place.folder);
     const auto before = exists ? contents(place.folder) : std::map<std::string, std::string>{};
-    const std::vector<std::string> targets = exists ? std::vector<std::string>{"existing.asx", "new.asx"}
-                                                    : std::vector<std::string>{"new.asx"};
+    const std::vector<std::string> targets =
+        exists ? std::vector<std::string>{"existing.asx", "new.asx"} : std::vector<std::string>{"new.asx"};
     for (const std::string& name : targets) {
         SCOPED_TRACE(name);
         const std::string path = place.folder + "/" + name;

@@ -67,11 +67,7 @@ TEST(WriteDocument, EveryLineEndsWithCrLfTheLastToo)
         output::Document lines;
         std::string bytes;
     } cases[] = {
-        {{"a", "b"}, "a\r\nb\r\n"},
-        {{"a", ""}, "a\r\n\r\n"},
-        {{""}, "\r\n"},
-        {{}, ""},
-        {{"ｱ家"}, "\xb1\x89\xc6\r\n"},
+        {{"a", "b"}, "a\r\nb\r\n"}, {{"a", ""}, "a\r\n\r\n"}, {{""}, "\r\n"}, {{}, ""}, {{"ｱ家"}, "\xb1\x89\xc6\r\n"},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(output::WriteDocument(dir.file("doc.txt"), c.lines));

@@ -88,7 +88,7 @@ TEST(AccessibilityGui, TextsSetThroughTheInterfaceAreWhatThePagesGet)
         const char* screen;
         const char* control;
         const char* text;
-        const char* expected;  // in the saved bytes, as UTF-8 (ASCII here)
+        const char* expected;        // in the saved bytes, as UTF-8 (ASCII here)
         const char* shownBeside[2];  // another field and what it then shows
     };
     const Case cases[] = {
@@ -267,16 +267,11 @@ TEST(AccessibilityGui, DroppedFilesGiveNamesOnlyToFieldsThatAskForThem)
         const char* expected;  // nullptr: the field keeps its text
     };
     const Case cases[] = {
-        {false, "Form2", "Text1", false, "家族旅行.wmv"},
-        {false, "Form3", "Text2", false, "家族旅行.wmv"},
-        {false, "Form3", "Text1", true, "omiyage"},
-        {false, "Form3", "Text1", false, nullptr},
-        {false, "Form2", "Text1", true, nullptr},
-        {false, "Form13", "Text1", false, "家族旅行"},
-        {true, "Form1", "Text1", false, "家族旅行"},
-        {false, "Form9", "Text19", true, "omiyage"},
-        {false, "Form5", "Text2", false, nullptr},
-        {false, "Form6", "Text4", false, nullptr},
+        {false, "Form2", "Text1", false, "家族旅行.wmv"}, {false, "Form3", "Text2", false, "家族旅行.wmv"},
+        {false, "Form3", "Text1", true, "omiyage"},       {false, "Form3", "Text1", false, nullptr},
+        {false, "Form2", "Text1", true, nullptr},         {false, "Form13", "Text1", false, "家族旅行"},
+        {true, "Form1", "Text1", false, "家族旅行"},      {false, "Form9", "Text19", true, "omiyage"},
+        {false, "Form5", "Text2", false, nullptr},        {false, "Form6", "Text4", false, nullptr},
         {false, "Form6", "Text6", false, nullptr},
     };
     for (const Case& c : cases) {

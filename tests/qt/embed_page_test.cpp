@@ -73,15 +73,16 @@ TEST(EmbedPageGui, SimplePageHeightFollowsAsTypedAndTheRealDialogSaves)
     ASSERT_TRUE(answers.done());
     EXPECT_EQ(answers.seen[0].filterNames, QStringList{QStringLiteral("ハイパーテキスト(*.htm)")});
     EXPECT_EQ(answers.seen[1].text, QString::fromStdString(dir.file("page.htm")) + QStringLiteral("を保存しました。"));
-    EXPECT_EQ(readBytes(dir.file("page.htm")),
-              crlf({"<html><head><title>enbedsampl</title><meta http-equiv=\"Content-Type\" "
-                    "content=\"text/html; charset=Shift_JIS\">",
-                    "</head><body bgcolor=\"#FFFFFF\" text=\"#000000\">",
-                    "<OBJECT ID=\"Player\" width=\"640\" height=\"544\"CLASSID=\"CLSID:6BF52A52-394A-11d3-B153-00C04F79FAA6\">",
-                    "<PARAM name=\"autoStart\" value=\"true\">",
-                    "<PARAM name=\"URL\" value=\"./movie.asx\">",
-                    "<embed src=\"./movie.asx\" autostart=\"false\" width=640 height=544></embed></OBJECT>",
-                    "</body></html>"}));
+    EXPECT_EQ(
+        readBytes(dir.file("page.htm")),
+        crlf(
+            {"<html><head><title>enbedsampl</title><meta http-equiv=\"Content-Type\" "
+             "content=\"text/html; charset=Shift_JIS\">",
+             "</head><body bgcolor=\"#FFFFFF\" text=\"#000000\">",
+             "<OBJECT ID=\"Player\" width=\"640\" height=\"544\"CLASSID=\"CLSID:6BF52A52-394A-11d3-B153-00C04F79FAA6\">",
+             "<PARAM name=\"autoStart\" value=\"true\">", "<PARAM name=\"URL\" value=\"./movie.asx\">",
+             "<embed src=\"./movie.asx\" autostart=\"false\" width=640 height=544></embed></OBJECT>",
+             "</body></html>"}));
 }
 
 TEST(EmbedPageGui, DetailedPageRefusesAWidthThatIsNoNumberThenSavesInItsFolders)
@@ -118,13 +119,14 @@ TEST(EmbedPageGui, DetailedPageRefusesAWidthThatIsNoNumberThenSavesInItsFolders)
     g.click("Form9", "Command1");
     ASSERT_TRUE(answers.done());
     EXPECT_EQ(answers.seen[0].filterNames, QStringList{QStringLiteral("ハイパーテキスト(*.htm)")});
-    EXPECT_EQ(readBytes(dir.file("page.htm")),
-              crlf({"<html><head><title>enbedsampl</title><meta http-equiv=\"Content-Type\" "
-                    "content=\"text/html; charset=Shift_JIS\">",
-                    "</head><body bgcolor=\"#FFFFFF\" text=\"#000000\">",
-                    "<OBJECT ID=\"Player\" width=\"480\" height=\"424\"CLASSID=\"CLSID:6BF52A52-394A-11d3-B153-00C04F79FAA6\">",
-                    "<PARAM name=\"autoStart\" value=\"false\">",
-                    "<PARAM name=\"URL\" value=\"../baku/movie.asx\">",
-                    "<embed src=\"../baku/movie.asx\" autostart=\"false\" width=480 height=424></embed></OBJECT>",
-                    "</body></html>"}));
+    EXPECT_EQ(
+        readBytes(dir.file("page.htm")),
+        crlf(
+            {"<html><head><title>enbedsampl</title><meta http-equiv=\"Content-Type\" "
+             "content=\"text/html; charset=Shift_JIS\">",
+             "</head><body bgcolor=\"#FFFFFF\" text=\"#000000\">",
+             "<OBJECT ID=\"Player\" width=\"480\" height=\"424\"CLASSID=\"CLSID:6BF52A52-394A-11d3-B153-00C04F79FAA6\">",
+             "<PARAM name=\"autoStart\" value=\"false\">", "<PARAM name=\"URL\" value=\"../baku/movie.asx\">",
+             "<embed src=\"../baku/movie.asx\" autostart=\"false\" width=480 height=424></embed></OBJECT>",
+             "</body></html>"}));
 }

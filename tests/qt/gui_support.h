@@ -85,9 +85,9 @@ inline void retype(QLineEdit* edit, const QString& text)
 class ModalAnswers {
 public:
     struct Seen {
-        QString kind;     // "file" or "message"
+        QString kind;  // "file" or "message"
         QString title;
-        QString text;     // message text, or the chosen path
+        QString text;             // message text, or the chosen path
         QStringList filterNames;  // what the file dialog's type list shows
         QString directory;
         QString fileName;
@@ -105,7 +105,8 @@ public:
     {
         answers_.push_back([this, path](QWidget* w) {
             auto* dialog = qobject_cast<QFileDialog*>(w);
-            if (dialog == nullptr) return false;
+            if (dialog == nullptr)
+                return false;
             seen.push_back(describe(dialog));
             seen.back().text = path;
             dialog->selectFile(path);
@@ -119,7 +120,8 @@ public:
     {
         answers_.push_back([this](QWidget* w) {
             auto* dialog = qobject_cast<QFileDialog*>(w);
-            if (dialog == nullptr) return false;
+            if (dialog == nullptr)
+                return false;
             seen.push_back(describe(dialog));
             dialog->reject();
             return true;
@@ -132,7 +134,8 @@ public:
     {
         answers_.push_back([this](QWidget* w) {
             auto* box = qobject_cast<QMessageBox*>(w);
-            if (box == nullptr) return false;
+            if (box == nullptr)
+                return false;
             seen.push_back({QStringLiteral("message"), box->windowTitle(), box->text(), {}, {}, {}});
             buttons.push_back(box->buttons().size());
             icons.push_back(box->icon());
@@ -153,7 +156,8 @@ private:
     {
         Seen s{QStringLiteral("file"), dialog->windowTitle(), {}, {}, dialog->directory().absolutePath(), {}};
         if (auto* combo = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
-            for (int i = 0; i < combo->count(); ++i) s.filterNames << combo->itemText(i);
+            for (int i = 0; i < combo->count(); ++i)
+                s.filterNames << combo->itemText(i);
         }
         if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
             s.fileName = edit->text();

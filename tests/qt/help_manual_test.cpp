@@ -144,7 +144,8 @@ std::map<QString, std::string> messageParts()
                 literals = m.literals;
             }
             for (const std::regex* r : {&call, &into}) {
-                for (auto it = std::sregex_iterator(m.code.begin(), m.code.end(), *r); it != std::sregex_iterator(); ++it) {
+                for (auto it = std::sregex_iterator(m.code.begin(), m.code.end(), *r); it != std::sregex_iterator();
+                     ++it) {
                     literalsOf(m, it->position() + it->length(), literals);
                 }
             }
@@ -156,7 +157,8 @@ std::map<QString, std::string> messageParts()
             for (const std::string& literal : literals) {
                 for (QString part : QString::fromStdString(literal).split(cut)) {
                     part.remove(ends);
-                    if (part.size() >= 2 && std::any_of(part.cbegin(), part.cend(), [](QChar c) { return c.unicode() >= 0x3040; })) {
+                    if (part.size() >= 2 &&
+                        std::any_of(part.cbegin(), part.cend(), [](QChar c) { return c.unicode() >= 0x3040; })) {
                         parts.emplace(part, fs::relative(path, sourceRoot).generic_string());
                     }
                 }
@@ -180,8 +182,8 @@ TEST(HelpManual, LinksLeadToAnchorsAndTheContentsListEverySection)
             << link.toStdString() << " leads nowhere";
     }
     const qsizetype start = help().indexOf(QStringLiteral("<a name=\"contents\"></a>"));
-    const QSet<QString> listed =
-        captures(help().mid(start, help().indexOf(QStringLiteral("</ol>"), start) - start), QStringLiteral("href=\"#([^\"]+)\""));
+    const QSet<QString> listed = captures(help().mid(start, help().indexOf(QStringLiteral("</ol>"), start) - start),
+                                          QStringLiteral("href=\"#([^\"]+)\""));
     QSet<QString> sections = captures(help(), QStringLiteral("<h2><a name=\"([^\"]+)\"></a>"));
     sections.remove(QStringLiteral("contents"));
     EXPECT_EQ(listed, sections);
@@ -190,18 +192,24 @@ TEST(HelpManual, LinksLeadToAnchorsAndTheContentsListEverySection)
 TEST(HelpManual, TheScreensSectionsLeadToWhatConcernsTheirFiles)
 {
     const std::pair<const char*, std::vector<const char*>> cases[] = {
-        {"simple-meta", {"check-player", "check-names"}}, {"detail-meta", {"check-player", "check-names"}},
-        {"simple-popup", {"check-charset"}},              {"detail-popup", {"check-charset"}},
-        {"simple-embed", {"check-embed"}},                {"detail-embed", {"check-embed"}},
-        {"multi-link", {"check-rows", "check-charset"}},  {"frame-menu", {"check-rows"}},
-        {"oneshot", {"check-quote", "check-embed"}},      {"quick", {"check-local"}},
+        {"simple-meta", {"check-player", "check-names"}},
+        {"detail-meta", {"check-player", "check-names"}},
+        {"simple-popup", {"check-charset"}},
+        {"detail-popup", {"check-charset"}},
+        {"simple-embed", {"check-embed"}},
+        {"detail-embed", {"check-embed"}},
+        {"multi-link", {"check-rows", "check-charset"}},
+        {"frame-menu", {"check-rows"}},
+        {"oneshot", {"check-quote", "check-embed"}},
+        {"quick", {"check-local"}},
     };
     for (const auto& [section, targets] : cases) {
         const qsizetype start = help().indexOf(QStringLiteral("<a name=\"%1\"></a>").arg(QLatin1String(section)));
         ASSERT_GE(start, 0) << section;
         const QString text = help().mid(start, help().indexOf(QStringLiteral("<h2>"), start) - start);
         for (const char* target : targets) {
-            EXPECT_TRUE(text.contains(QStringLiteral("href=\"#%1\"").arg(QLatin1String(target)))) << section << " → " << target;
+            EXPECT_TRUE(text.contains(QStringLiteral("href=\"#%1\"").arg(QLatin1String(target))))
+                << section << " → " << target;
         }
     }
 }
@@ -219,7 +227,8 @@ TEST(HelpManual, TheEncodingIsUtf8DeclaredFirstAndTheTextSizesAreRelative)
             .match(text);
     ASSERT_TRUE(declared.hasMatch());
     EXPECT_LT(text.left(declared.capturedEnd()).toUtf8().size(), 1024);
-    EXPECT_EQ(text.left(text.indexOf(QStringLiteral("</head>"))).count(QStringLiteral("charset"), Qt::CaseInsensitive), 1);
+    EXPECT_EQ(text.left(text.indexOf(QStringLiteral("</head>"))).count(QStringLiteral("charset"), Qt::CaseInsensitive),
+              1);
     // Sizes in points or pixels would not follow the help window's text size.
     EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("font-size\\s*:\\s*[0-9.]+\\s*(pt|px)"))));
 }
@@ -261,16 +270,16 @@ TEST(HelpManual, EveryMessageOfBothProgramsIsExplained)
     const std::map<QString, std::string> parts = messageParts();
     // Each kind of place a message is worded in is read.
     for (const char* known : {
-             "キャンセルされました",                                              // flows, a message call
-             "書き込みの許可がありません。",                                      // output, a reason
+             "キャンセルされました",                                                // flows, a message call
+             "書き込みの許可がありません。",                                        // output, a reason
              "高さが数値になっていません。幅を半角の数値で記入し直してください。",  // a screen's message call
              "幅に数値が入っていないため保存しませんでした。"
-             "幅に半角の数字（例：320）を記入してから、もう一度保存してください。",  // a constant, two literals
+             "幅に半角の数字（例：320）を記入してから、もう一度保存してください。",     // a constant, two literals
              "が数値ではありません。「設定」で幅に数値を入れてから作成してください。",  // a refusal
-             "完成しました。",                                                    // done messages
-             "名前を別の文字で記入してください。",                                // a named input's advice
-             "探した場所：",                                                      // the help window's own
-             "を開けません。",                                                    // the Windows help
+             "完成しました。",                                                          // done messages
+             "名前を別の文字で記入してください。",                                      // a named input's advice
+             "探した場所：",                                                            // the help window's own
+             "を開けません。",                                                          // the Windows help
          }) {
         EXPECT_TRUE(parts.count(QString::fromUtf8(known))) << "not read from the sources: " << known;
     }

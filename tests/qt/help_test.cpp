@@ -142,7 +142,7 @@ TEST(HelpSearch, FindsTheHelpInEachLayoutInOrder)
     struct Case {
         const char* what;
         std::vector<std::string> helpFiles;  // inside the unpacked folder
-        std::string expected;                 // "" for none
+        std::string expected;                // "" for none
     };
     const Case cases[] = {
         {"archive or install prefix", {"share/kelvora/KELVORA.hlp"}, "share/kelvora/KELVORA.hlp"},

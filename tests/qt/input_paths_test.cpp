@@ -72,19 +72,18 @@ enum class Path {
 };
 
 constexpr std::array<const char*, static_cast<int>(Path::Count)> pathNames{
-    "keys",          "input method",  "paste",          "undo",          "redo",
-    "drop file",     "drop folder",   "drop text",      "a11y set text", "a11y insert",
-    "a11y delete",   "a11y replace",  "setText",        "mouse click",   "space",
-    "arrow key",     "a11y press",    "a11y toggle",    "surface click", "close window",
-    "window key",
+    "keys",      "input method",  "paste",       "undo",        "redo",          "drop file",    "drop folder",
+    "drop text", "a11y set text", "a11y insert", "a11y delete", "a11y replace",  "setText",      "mouse click",
+    "space",     "arrow key",     "a11y press",  "a11y toggle", "surface click", "close window", "window key",
 };
 
 // Pieces of what users type: names, numbers good and bad, the characters
 // input methods produce instead of their code page 932 twins, one that the
 // code page cannot hold, separators and markup.
 const char* const pieces[] = {
-    "家族旅行", ".wmv", ".asx", ".htm", "kyou01", "bb", "320", "32", "640", "101", "-7", "0.5", " ",
-    "ｶﾞｿﾞｳ", "〜", "‖", "−", "—", "😀", "/", "\\", "abc", "ここをクリック", "<b>", "\"", "..", "omiyage",
+    "家族旅行", ".wmv", ".asx", ".htm", "kyou01",         "bb",  "320", "32", "640",
+    "101",      "-7",   "0.5",  " ",    "ｶﾞｿﾞｳ",          "〜",  "‖",   "−",  "—",
+    "😀",        "/",    "\\",   "abc",  "ここをクリック", "<b>", "\"",  "..", "omiyage",
 };
 
 QString qs(const std::string& s)
@@ -638,8 +637,8 @@ TEST_P(InputPathsGui, WidgetsShowTheModelAndSavesWriteWhatTheyShow)
     Walk walk(seed, seed % 4 == 3, stepsPerSeed());
     walk.run();
     std::cout << "[walk] seed " << seed << (seed % 4 == 3 ? " kelvquick" : " kelvora") << ": " << stepsPerSeed()
-              << " steps, " << walk.replays << " presses replayed, "
-              << walk.filesWritten << " files and folders written;";
+              << " steps, " << walk.replays << " presses replayed, " << walk.filesWritten
+              << " files and folders written;";
     for (std::size_t i = 0; i < pathNames.size(); ++i) {
         std::cout << " " << pathNames[i] << " " << walk.taken[i] << ",";
     }

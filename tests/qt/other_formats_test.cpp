@@ -91,12 +91,9 @@ TEST(OtherFormatsGui, MultiLinkPageMirrorsAlignsAndSaves)
     EXPECT_EQ(answers.seen[0].filterNames, QStringList{QStringLiteral("ハイパーテキスト(*.htm)")});
     const std::string empty = "<BR><A href=\"./.asx\"></A><BR>";
     EXPECT_EQ(readBytes(dir.file("links.htm")),
-              crlf({"<HTML><HEAD><TITLE></TITLE></HEAD>",
-                    "<BODY><DIV align=\"right\"><TABLE><TBODY><TR><TD><BR>",
-                    "<BR><A href=\"./abc.asx\">" + sjis("ここをクリックすると見れます。") + "</A><BR>",
-                    empty,
-                    "<BR><A href=\"./c.asx\">" + sjis("三話") + "</A><BR>",
-                    empty, empty,
+              crlf({"<HTML><HEAD><TITLE></TITLE></HEAD>", "<BODY><DIV align=\"right\"><TABLE><TBODY><TR><TD><BR>",
+                    "<BR><A href=\"./abc.asx\">" + sjis("ここをクリックすると見れます。") + "</A><BR>", empty,
+                    "<BR><A href=\"./c.asx\">" + sjis("三話") + "</A><BR>", empty, empty,
                     "</A></TD></TR></TBODY></DIV></TABLE></BODY></HTML>"}));
 }
 
@@ -160,8 +157,7 @@ TEST(OtherFormatsGui, LinkMenuPageFollowsTheWidthRefusesABadOneAndSaves)
                     "<HTML><HEAD><TITLE></TITLE></HEAD><BODY bgcolor=\"#a7fef3\">",
                     "<iframe src=\"./title.htm\" name=\"sample\" height=304.45 width=320.6 "
                     "scrolling=no align=left marginwidth=0 marginheight=0></iframe>",
-                    "<TABLE><TBODY><TR><TD></TD><TD>" + sjis("メニュー") + "<BR>",
-                    empty, empty, empty, empty,
+                    "<TABLE><TBODY><TR><TD></TD><TD>" + sjis("メニュー") + "<BR>", empty, empty, empty, empty,
                     "<BR><A href=\"./e.htm\" target=\"sample\">" + sjis("最終話") + "</A></TD>",
                     "</TR></TBODY></TABLE></BODY></HTML>"}));
 }

@@ -21,9 +21,8 @@ using testing_support::TempFolder;
 namespace {
 
 const QString comment = QStringLiteral("家族の映像です。クリックしてね。");
-const std::string commentCp932 =
-    "\x89\xC6\x91\xB0\x82\xCC\x89\x66\x91\x9C\x82\xC5\x82\xB7\x81\x42"
-    "\x83\x4E\x83\x8A\x83\x62\x83\x4E\x82\xB5\x82\xC4\x82\xCB\x81\x42";
+const std::string commentCp932 = "\x89\xC6\x91\xB0\x82\xCC\x89\x66\x91\x9C\x82\xC5\x82\xB7\x81\x42"
+                                 "\x83\x4E\x83\x8A\x83\x62\x83\x4E\x82\xB5\x82\xC4\x82\xCB\x81\x42";
 
 QLineEdit* field(GuiProgram& g, const std::string& screen, const std::string& name)
 {
@@ -46,7 +45,7 @@ struct GuiTwin {
     const char* screen;
     const char* menu;
     QString caption;
-    QSize client;  // twips
+    QSize client;        // twips
     const char* folder;  // typed into Text11, or nullptr where there is none
     std::string link;
 };
@@ -95,25 +94,22 @@ void fillPreviewAndSave(const GuiTwin& t)
     ASSERT_TRUE(answers.done());
     EXPECT_EQ(answers.seen[0].title, QStringLiteral("名前をつけて保存"));
     EXPECT_EQ(answers.seen[0].filterNames, QStringList{QStringLiteral("ハイパーテキスト(*.htm)")});
-    EXPECT_EQ(answers.seen[1].text,
-              QString::fromStdString(dir.file("page.htm")) + QStringLiteral("を保存しました。"));
-    EXPECT_EQ(readBytes(dir.file("page.htm")),
-              crlf({"<HTML><HEAD><TITLE></TITLE></HEAD><BODY>",
-                    "<P align=\"right\"><B><A href=\"" + t.link + "\" target=\"_self\">" + commentCp932 +
-                        "</A></B></P>",
-                    "</BODY></HTML>"}));
+    EXPECT_EQ(answers.seen[1].text, QString::fromStdString(dir.file("page.htm")) + QStringLiteral("を保存しました。"));
+    EXPECT_EQ(readBytes(dir.file("page.htm")), crlf({"<HTML><HEAD><TITLE></TITLE></HEAD><BODY>",
+                                                     "<P align=\"right\"><B><A href=\"" + t.link +
+                                                         "\" target=\"_self\">" + commentCp932 + "</A></B></P>",
+                                                     "</BODY></HTML>"}));
 }
 
 }  // namespace
 
 TEST(PopupPageGui, SimplePageTypedPreviewedAndSavedThroughTheRealDialog)
 {
-    fillPreviewAndSave({"Form5", "Form4", QStringLiteral("簡単ポップアップ形式"), {9360, 6705}, nullptr,
-                        "./hoge.asx"});
+    fillPreviewAndSave({"Form5", "Form4", QStringLiteral("簡単ポップアップ形式"), {9360, 6705}, nullptr, "./hoge.asx"});
 }
 
 TEST(PopupPageGui, DetailedPageTypedPreviewedAndSavedThroughTheRealDialog)
 {
-    fillPreviewAndSave({"Form8", "Form7", QStringLiteral("詳細ポップアップ形式作成"), {9915, 6630}, "omiyage",
-                        "../omiyage/hoge.asx"});
+    fillPreviewAndSave(
+        {"Form8", "Form7", QStringLiteral("詳細ポップアップ形式作成"), {9915, 6630}, "omiyage", "../omiyage/hoge.asx"});
 }

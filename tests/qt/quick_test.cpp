@@ -52,8 +52,7 @@ TEST(QuickGui, OneWindowWritesPageAndMetafile)
     const std::string target = folder + "/" + name;
     EXPECT_EQ(readBytes(target + ".asx"),
               crlf({"<ASX Version =\"3.0\"><Entry>", "<Ref href =\"" + target + ".wmv\"></Entry></ASX>"}));
-    EXPECT_NE(readBytes(target + ".htm").find("<A href=\"" + target + ".asx\" target=\"_self\">"),
-              std::string::npos);
+    EXPECT_NE(readBytes(target + ".htm").find("<A href=\"" + target + ".asx\" target=\"_self\">"), std::string::npos);
 
     // A second press finds the folder and says so, touching nothing.
     ModalAnswers again;

@@ -80,7 +80,8 @@ TEST(SpineGui, SavesTheMetafileThroughTheRealDialogAndSwitchesTheFilter)
     EXPECT_EQ(answers.seen[0].title, QStringLiteral("名前をつけて保存"));
     EXPECT_EQ(answers.seen[0].filterNames, QStringList{QStringLiteral("メタファイル(*.asx)")});
     EXPECT_EQ(answers.seen[1].title, QStringLiteral("Mirevant"));
-    EXPECT_EQ(answers.seen[1].text, QString::fromStdString(dir.file("kyou01.asx")) + QStringLiteral("を保存しました。"));
+    EXPECT_EQ(answers.seen[1].text,
+              QString::fromStdString(dir.file("kyou01.asx")) + QStringLiteral("を保存しました。"));
     EXPECT_EQ(answers.buttons[0], 1);
     EXPECT_EQ(answers.icons[0], QMessageBox::NoIcon);
 

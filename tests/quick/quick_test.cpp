@@ -30,9 +30,9 @@ const std::string clickHere =
 
 std::string page(const std::string& target)
 {
-    return crlf({"<HTML><HEAD><TITLE></TITLE></HEAD><BODY>",
-                 "<P align=\"center\"><B><A href=\"" + target + ".asx\" target=\"_self\">" + clickHere +
-                     "</A></B></P></BODY></HTML>"});
+    return crlf({"<HTML><HEAD><TITLE></TITLE></HEAD><BODY>", "<P align=\"center\"><B><A href=\"" + target +
+                                                                 ".asx\" target=\"_self\">" + clickHere +
+                                                                 "</A></B></P></BODY></HTML>"});
 }
 
 std::string metafile(const std::string& target)
@@ -129,8 +129,7 @@ TEST_F(Quick, RefusedBeforeAnythingIsCreated)
         platform.messages.clear();
         generate(c.name);
         ASSERT_EQ(platform.messages.size(), 1u);
-        EXPECT_NE(platform.messages[0].text.find(c.messagePart), std::string::npos)
-            << platform.messages[0].text;
+        EXPECT_NE(platform.messages[0].text.find(c.messagePart), std::string::npos) << platform.messages[0].text;
         EXPECT_EQ(filesIn(disk.path()), 0u);
     }
 }
@@ -171,8 +170,8 @@ TEST_F(Quick, FailuresTakeBackWhatTheRunCreated)
         output::FileSystemOverride use(fs);
         platform.messages.clear();
         program.click("Form1", "Command1");
-        EXPECT_EQ(platform.messageTexts(),
-                  (Messages{"フォルダー「" + disk.file("bb") + "」を作成できませんでした。\n書き込みの許可がありません。"}));
+        EXPECT_EQ(platform.messageTexts(), (Messages{"フォルダー「" + disk.file("bb") +
+                                                     "」を作成できませんでした。\n書き込みの許可がありません。"}));
     }
     for (int failing = 1; failing <= 2; ++failing) {
         SCOPED_TRACE(failing);
@@ -182,9 +181,9 @@ TEST_F(Quick, FailuresTakeBackWhatTheRunCreated)
         output::FileSystemOverride use(fs);
         platform.messages.clear();
         program.click("Form1", "Command1");
-        EXPECT_EQ(platform.messageTexts(),
-                  (Messages{"「" + fs.replaced.back() + "」を保存できませんでした。\nディスクの読み書きに失敗しました。"
-                            "\n作成途中のフォルダーとファイルは削除しました。"}));
+        EXPECT_EQ(platform.messageTexts(), (Messages{"「" + fs.replaced.back() +
+                                                     "」を保存できませんでした。\nディスクの読み書きに失敗しました。"
+                                                     "\n作成途中のフォルダーとファイルは削除しました。"}));
         EXPECT_EQ(filesIn(disk.path()), 1u);  // only "plain"
     }
 

@@ -18,10 +18,16 @@ TEST(Binding, ClientAreaHoldsControlsThatReachIntoItWhicheverWayTheyPoint)
         bool inView;
     };
     const Case cases[] = {
-        {{0, 0, 100, 100}, true},       {{999, 999, 100, 100}, true},  {{1000, 0, 100, 100}, false},
-        {{0, 1000, 100, 100}, false},   {{-100, 0, 100, 100}, false},  {{-99, 0, 100, 100}, true},
+        {{0, 0, 100, 100}, true},
+        {{999, 999, 100, 100}, true},
+        {{1000, 0, 100, 100}, false},
+        {{0, 1000, 100, 100}, false},
+        {{-100, 0, 100, 100}, false},
+        {{-99, 0, 100, 100}, true},
         // A line drawn right to left from outside ends inside.
-        {{1100, 10, -200, 0}, true},    {{1300, 10, -200, 0}, false},  {{10, -50, 0, 100}, true},
+        {{1100, 10, -200, 0}, true},
+        {{1300, 10, -200, 0}, false},
+        {{10, -50, 0, 100}, true},
     };
     const form::ControlDef& c = s.label("Label1", "");
     for (const Case& k : cases) {

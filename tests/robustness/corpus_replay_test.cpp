@@ -47,8 +47,9 @@ TEST_P(Corpus, RunsWithoutBreakingARule)
 INSTANTIATE_TEST_SUITE_P(Inputs, Corpus, ::testing::ValuesIn(corpusFiles()),
                          [](const ::testing::TestParamInfo<std::string>& info) {
                              std::string name = info.param;
-                             std::replace_if(name.begin(), name.end(),
-                                             [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+                             std::replace_if(
+                                 name.begin(), name.end(),
+                                 [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
                              return name;
                          });
 
@@ -59,8 +60,8 @@ TEST(CorpusCoverage, ReachesEveryScreenAndEveryOutcome)
         const fuzzing::RunResult r = replay(name);
         reached.insert(r.reached.begin(), r.reached.end());
     }
-    std::vector<std::string> wanted = {"quick:Form1", "quick:generated", "quick:failed", "kelvora:frmSplash",
-                                       "kelvora:generated", "kelvora:saved", "kelvora:cancelled", "kelvora:failed"};
+    std::vector<std::string> wanted = {"quick:Form1",       "quick:generated", "quick:failed",      "kelvora:frmSplash",
+                                       "kelvora:generated", "kelvora:saved",   "kelvora:cancelled", "kelvora:failed"};
     for (int n = 1; n <= 14; ++n) {
         wanted.push_back("kelvora:Form" + std::to_string(n));
     }

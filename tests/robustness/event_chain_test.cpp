@@ -16,8 +16,25 @@ namespace {
 const std::vector<std::string>& values()
 {
     static const std::vector<std::string> v = {
-        "", " ", "0", "-0", "320", "101", "-320", "+320.6", ".5", "5.", "32768", "1e3",
-        std::string(400, '9'), "abc", "３２０", "あ😀", "\xC3\xFF", "\r\n\t", std::string("a\0b", 3),
+        "",
+        " ",
+        "0",
+        "-0",
+        "320",
+        "101",
+        "-320",
+        "+320.6",
+        ".5",
+        "5.",
+        "32768",
+        "1e3",
+        std::string(400, '9'),
+        "abc",
+        "３２０",
+        "あ😀",
+        "\xC3\xFF",
+        "\r\n\t",
+        std::string("a\0b", 3),
         std::string(5000, 'x'),
     };
     return v;

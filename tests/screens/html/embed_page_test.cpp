@@ -33,12 +33,9 @@ const Twin detailedPage{"Form9", "ハイパーテキスト(*.htm)|*htm", "../bak
 // metafile reference.
 std::string pageBytes(const std::string& w, const std::string& h, const std::string& start, const std::string& ref)
 {
-    return crlf({head, body,
-                 "<OBJECT ID=\"Player\" width=\"" + w + "\" height=\"" + h + classId,
-                 "<PARAM name=\"autoStart\" value=\"" + start + "\">",
-                 "<PARAM name=\"URL\" value=\"" + ref + "\">",
-                 "<embed src=\"" + ref + "\" autostart=\"false\" width=" + w + " height=" + h +
-                     "></embed></OBJECT>",
+    return crlf({head, body, "<OBJECT ID=\"Player\" width=\"" + w + "\" height=\"" + h + classId,
+                 "<PARAM name=\"autoStart\" value=\"" + start + "\">", "<PARAM name=\"URL\" value=\"" + ref + "\">",
+                 "<embed src=\"" + ref + "\" autostart=\"false\" width=" + w + " height=" + h + "></embed></OBJECT>",
                  "</body></html>"});
 }
 
@@ -96,17 +93,10 @@ TEST_P(EmbedPage, HeightFollowsTheWidthAndTheRoundedNumbersAreSaved)
         const char* savedH;
     };
     const Case cases[] = {
-        {"160", "184", "160", "184"},
-        {"480", "424", "480", "424"},
-        {"640", "544", "640", "544"},
-        {"101", "139.75", "101", "140"},
-        {"102", "140.5", "102", "140"},    // half to the even neighbour
-        {"106", "143.5", "106", "144"},
-        {"320.6", "304.45", "321", "304"},
-        {"0", "64", "0", "64"},
-        {"-100", "-11", "-100", "-11"},
-        {" 320 ", "304", "320", "304"},
-        {"32767", "24639.25", "32767", "24639"},
+        {"160", "184", "160", "184"},    {"480", "424", "480", "424"},      {"640", "544", "640", "544"},
+        {"101", "139.75", "101", "140"}, {"102", "140.5", "102", "140"},  // half to the even neighbour
+        {"106", "143.5", "106", "144"},  {"320.6", "304.45", "321", "304"}, {"0", "64", "0", "64"},
+        {"-100", "-11", "-100", "-11"},  {" 320 ", "304", "320", "304"},    {"32767", "24639.25", "32767", "24639"},
     };
     fillMetafile();
     int n = 0;
@@ -225,14 +215,15 @@ TEST_F(EmbedExamples, SimplePageStartingAtOnce)
     program.start("Form6");
     program.edit("Form6", "Text12", "movie.asx");
     program.click("Form6", "Option2");
-    EXPECT_EQ(saveFrom("Form6"),
-              "<html><head><title>enbedsampl</title><meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">\r\n"
-              "</head><body bgcolor=\"#FFFFFF\" text=\"#000000\">\r\n"
-              "<OBJECT ID=\"Player\" width=\"320\" height=\"304\"CLASSID=\"CLSID:6BF52A52-394A-11d3-B153-00C04F79FAA6\">\r\n"
-              "<PARAM name=\"autoStart\" value=\"true\">\r\n"
-              "<PARAM name=\"URL\" value=\"./movie.asx\">\r\n"
-              "<embed src=\"./movie.asx\" autostart=\"false\" width=320 height=304></embed></OBJECT>\r\n"
-              "</body></html>\r\n");
+    EXPECT_EQ(
+        saveFrom("Form6"),
+        "<html><head><title>enbedsampl</title><meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">\r\n"
+        "</head><body bgcolor=\"#FFFFFF\" text=\"#000000\">\r\n"
+        "<OBJECT ID=\"Player\" width=\"320\" height=\"304\"CLASSID=\"CLSID:6BF52A52-394A-11d3-B153-00C04F79FAA6\">\r\n"
+        "<PARAM name=\"autoStart\" value=\"true\">\r\n"
+        "<PARAM name=\"URL\" value=\"./movie.asx\">\r\n"
+        "<embed src=\"./movie.asx\" autostart=\"false\" width=320 height=304></embed></OBJECT>\r\n"
+        "</body></html>\r\n");
 }
 
 TEST_F(EmbedExamples, DetailedPageInItsFolders)
@@ -241,14 +232,15 @@ TEST_F(EmbedExamples, DetailedPageInItsFolders)
     program.edit("Form9", "Text4", "480");
     program.edit("Form9", "Text19", "baku");
     program.edit("Form9", "Text12", "movie.asx");
-    EXPECT_EQ(saveFrom("Form9"),
-              "<html><head><title>enbedsampl</title><meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">\r\n"
-              "</head><body bgcolor=\"#FFFFFF\" text=\"#000000\">\r\n"
-              "<OBJECT ID=\"Player\" width=\"480\" height=\"424\"CLASSID=\"CLSID:6BF52A52-394A-11d3-B153-00C04F79FAA6\">\r\n"
-              "<PARAM name=\"autoStart\" value=\"false\">\r\n"
-              "<PARAM name=\"URL\" value=\"../baku/movie.asx\">\r\n"
-              "<embed src=\"../baku/movie.asx\" autostart=\"false\" width=480 height=424></embed></OBJECT>\r\n"
-              "</body></html>\r\n");
+    EXPECT_EQ(
+        saveFrom("Form9"),
+        "<html><head><title>enbedsampl</title><meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">\r\n"
+        "</head><body bgcolor=\"#FFFFFF\" text=\"#000000\">\r\n"
+        "<OBJECT ID=\"Player\" width=\"480\" height=\"424\"CLASSID=\"CLSID:6BF52A52-394A-11d3-B153-00C04F79FAA6\">\r\n"
+        "<PARAM name=\"autoStart\" value=\"false\">\r\n"
+        "<PARAM name=\"URL\" value=\"../baku/movie.asx\">\r\n"
+        "<embed src=\"../baku/movie.asx\" autostart=\"false\" width=480 height=424></embed></OBJECT>\r\n"
+        "</body></html>\r\n");
 }
 
 TEST_F(EmbedExamples, DetailedPageFolderIsWrittenAsTyped)
@@ -256,7 +248,9 @@ TEST_F(EmbedExamples, DetailedPageFolderIsWrittenAsTyped)
     program.start("Form9");
     program.edit("Form9", "Text12", "m.asx");
     const std::pair<const char*, const char*> cases[] = {
-        {"", "..//m.asx"}, {"wmv/meta", "../wmv/meta/m.asx"}, {"baku/", "../baku//m.asx"},
+        {"", "..//m.asx"},
+        {"wmv/meta", "../wmv/meta/m.asx"},
+        {"baku/", "../baku//m.asx"},
         {"動画", "../\x93\xae\x89\xe6/m.asx"},
     };
     for (const auto& [folderName, ref] : cases) {

@@ -38,7 +38,10 @@ std::vector<std::string> defaultLines()
         "<HTML><HEAD><TITLE></TITLE></HEAD><BODY bgcolor=\"#a7fef3\">",
         frameLine("304", "320"),
         "<TABLE><TBODY><TR><TD></TD><TD>メニュー<BR>",
-        emptyLink, emptyLink, emptyLink, emptyLink,
+        emptyLink,
+        emptyLink,
+        emptyLink,
+        emptyLink,
         "<BR><A href=\"./.htm\" target=\"sample\"></A></TD>",
         "</TR></TBODY></TABLE></BODY></HTML>",
     };
@@ -98,8 +101,7 @@ TEST_F(LinkMenuPage, WritesTheFrameAndFirstLinkExample)
                     "<BR><A href=\"./a.htm\" target=\"sample\">"
                     "\x82\xB1\x82\xB1\x82\xF0\x83\x4E\x83\x8A\x83\x62\x83\x4E\x82\xB7"
                     "\x82\xE9\x82\xC6\x8C\xA9\x82\xEA\x82\xDC\x82\xB7\x81\x42</A><BR>",
-                    emptyLink, emptyLink, emptyLink,
-                    "<BR><A href=\"./.htm\" target=\"sample\"></A></TD>",
+                    emptyLink, emptyLink, emptyLink, "<BR><A href=\"./.htm\" target=\"sample\"></A></TD>",
                     "</TR></TBODY></TABLE></BODY></HTML>"}));
     ASSERT_EQ(platform.dialogs.size(), 1u);
     EXPECT_EQ(platform.dialogs[0].settings.filter, "ハイパーテキスト(*.htm)|*.htm");
@@ -115,7 +117,11 @@ TEST_F(LinkMenuPage, SavedStraightAfterOpeningHasTenLinesAndFiveLinks)
 TEST_F(LinkMenuPage, EachRowChangesOnlyItsOwnLineAndTheLastEndsTheCell)
 {
     const std::array<std::pair<const char*, const char*>, 5> rows{{
-        {"Text1", "Text11"}, {"Text2", "Text12"}, {"Text3", "Text13"}, {"Text4", "Text14"}, {"Text5", "Text15"},
+        {"Text1", "Text11"},
+        {"Text2", "Text12"},
+        {"Text3", "Text13"},
+        {"Text4", "Text14"},
+        {"Text5", "Text15"},
     }};
     for (std::size_t i = 0; i < rows.size(); ++i) {
         SCOPED_TRACE(rows[i].first);
@@ -127,8 +133,8 @@ TEST_F(LinkMenuPage, EachRowChangesOnlyItsOwnLineAndTheLastEndsTheCell)
         type(rows[i].second, "v" + n + ".htm");
 
         std::vector<std::string> expected = defaultLines();
-        expected[i + 4] = "<BR><A href=\"./v" + n + ".htm\" target=\"sample\">第" + n + "話" +
-                          (i == 4 ? "</A></TD>" : "</A><BR>");
+        expected[i + 4] =
+            "<BR><A href=\"./v" + n + ".htm\" target=\"sample\">第" + n + "話" + (i == 4 ? "</A></TD>" : "</A><BR>");
         EXPECT_EQ(save("row" + n + ".htm"), bytesOf(expected));
     }
 }
@@ -194,7 +200,11 @@ TEST_F(LinkMenuPage, TypingIntoTheHeightIsUndoneWithoutLooping)
 TEST_F(LinkMenuPage, MenuPreviewShowsLinkTextsAndUndoesTypingIntoIt)
 {
     const std::array<std::pair<const char*, const char*>, 5> rows{{
-        {"Text1", "Text6"}, {"Text2", "Text7"}, {"Text3", "Text8"}, {"Text4", "Text9"}, {"Text5", "Text10"},
+        {"Text1", "Text6"},
+        {"Text2", "Text7"},
+        {"Text3", "Text8"},
+        {"Text4", "Text9"},
+        {"Text5", "Text10"},
     }};
     for (const auto& [comment, preview] : rows) {
         SCOPED_TRACE(comment);

@@ -29,7 +29,11 @@ std::vector<std::string> defaultLines()
     return {
         "<HTML><HEAD><TITLE></TITLE></HEAD>",
         "<BODY><DIV align=\"center\"><TABLE><TBODY><TR><TD><BR>",
-        emptyLink, emptyLink, emptyLink, emptyLink, emptyLink,
+        emptyLink,
+        emptyLink,
+        emptyLink,
+        emptyLink,
+        emptyLink,
         closing,
     };
 }
@@ -56,14 +60,13 @@ TEST_F(MultiLinkPage, WritesTheFirstLinkExampleWithTheHtmlDialog)
     const std::string bytes = save("page", "page.htm");  // the dialog adds the extension
 
     const std::string link = "<BR><A href=\"./.asx\"></A><BR>";
-    EXPECT_EQ(bytes, crlf({"<HTML><HEAD><TITLE></TITLE></HEAD>",
-                           "<BODY><DIV align=\"center\"><TABLE><TBODY><TR><TD><BR>",
-                           "<BR><A href=\"./abc.asx\">"
-                           "\x82\xB1\x82\xB1\x82\xF0\x83\x4E\x83\x8A\x83\x62\x83\x4E\x82\xB7"
-                           "\x82\xE9\x82\xC6\x8C\xA9\x82\xEA\x82\xDC\x82\xB7\x81\x42"
-                           "</A><BR>",
-                           link, link, link, link,
-                           "</A></TD></TR></TBODY></DIV></TABLE></BODY></HTML>"}));
+    EXPECT_EQ(bytes,
+              crlf({"<HTML><HEAD><TITLE></TITLE></HEAD>", "<BODY><DIV align=\"center\"><TABLE><TBODY><TR><TD><BR>",
+                    "<BR><A href=\"./abc.asx\">"
+                    "\x82\xB1\x82\xB1\x82\xF0\x83\x4E\x83\x8A\x83\x62\x83\x4E\x82\xB7"
+                    "\x82\xE9\x82\xC6\x8C\xA9\x82\xEA\x82\xDC\x82\xB7\x81\x42"
+                    "</A><BR>",
+                    link, link, link, link, "</A></TD></TR></TBODY></DIV></TABLE></BODY></HTML>"}));
     ASSERT_EQ(platform.dialogs.size(), 1u);
     const form::SaveDialogSettings& dialog = platform.dialogs[0].settings;
     EXPECT_EQ(dialog.filter, "ハイパーテキスト(*.htm)|*.htm");
@@ -80,7 +83,11 @@ TEST_F(MultiLinkPage, SavedStraightAfterOpeningHasFiveEmptyLinks)
 TEST_F(MultiLinkPage, EachRowChangesOnlyItsOwnLine)
 {
     const std::array<std::pair<const char*, const char*>, 5> rows{{
-        {"Text1", "Text11"}, {"Text2", "Text12"}, {"Text3", "Text13"}, {"Text4", "Text14"}, {"Text5", "Text15"},
+        {"Text1", "Text11"},
+        {"Text2", "Text12"},
+        {"Text3", "Text13"},
+        {"Text4", "Text14"},
+        {"Text5", "Text15"},
     }};
     for (std::size_t i = 0; i < rows.size(); ++i) {
         SCOPED_TRACE(rows[i].first);
@@ -105,8 +112,8 @@ TEST_F(MultiLinkPage, AlignmentMovesThePreviewBlockAndWritesTheDiv)
         int left;
     };
     // Right after centre: the block must come back from a clipped position.
-    for (const Case& c : {Case{"Option7", "left", 120}, Case{"Option8", "right", 2060},
-                          Case{"Option6", "center", 960}}) {
+    for (const Case& c :
+         {Case{"Option7", "left", 120}, Case{"Option8", "right", 2060}, Case{"Option6", "center", 960}}) {
         SCOPED_TRACE(c.option);
         program.click("Form11", c.option);
         EXPECT_EQ(page().rect("Picture2"), (form::Rect{c.left, 1200, 1935, 1455}));
@@ -122,7 +129,11 @@ TEST_F(MultiLinkPage, AlignmentMovesThePreviewBlockAndWritesTheDiv)
 TEST_F(MultiLinkPage, PreviewRowsShowTheCommentsAndUndoTypingIntoThem)
 {
     const std::array<std::pair<const char*, const char*>, 5> rows{{
-        {"Text1", "Text6"}, {"Text2", "Text7"}, {"Text3", "Text8"}, {"Text4", "Text9"}, {"Text5", "Text10"},
+        {"Text1", "Text6"},
+        {"Text2", "Text7"},
+        {"Text3", "Text8"},
+        {"Text4", "Text9"},
+        {"Text5", "Text10"},
     }};
     for (const auto& [comment, preview] : rows) {
         SCOPED_TRACE(comment);
@@ -179,8 +190,8 @@ TEST(MultiLinkPageLayout, ControlsStandWhereTheScreenPlacesThem)
     for (const auto& [name, rect] : placed) {
         EXPECT_EQ(def.get(name).rect, rect) << name;
     }
-    for (const char* name : {"Text16", "Text17", "Text18", "Text19", "Text20", "Text21", "Text22", "Text23",
-                             "Text24"}) {
+    for (const char* name :
+         {"Text16", "Text17", "Text18", "Text19", "Text20", "Text21", "Text22", "Text23", "Text24"}) {
         EXPECT_GE(def.get(name).rect.top, def.client().height) << name << " would be in view";
     }
     EXPECT_EQ(def.get("Text10").container, "Picture2");

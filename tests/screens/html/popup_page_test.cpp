@@ -27,9 +27,8 @@ struct Twin {
 const Twin twins[] = {{"Form5", "Form4", false}, {"Form8", "Form7", true}};
 
 const std::string comment = "家族の映像です。クリックしてね。";
-const std::string commentCp932 =
-    "\x89\xC6\x91\xB0\x82\xCC\x89\x66\x91\x9C\x82\xC5\x82\xB7\x81\x42"
-    "\x83\x4E\x83\x8A\x83\x62\x83\x4E\x82\xB5\x82\xC4\x82\xCB\x81\x42";
+const std::string commentCp932 = "\x89\xC6\x91\xB0\x82\xCC\x89\x66\x91\x9C\x82\xC5\x82\xB7\x81\x42"
+                                 "\x83\x4E\x83\x8A\x83\x62\x83\x4E\x82\xB5\x82\xC4\x82\xCB\x81\x42";
 const std::string firstLine = "<HTML><HEAD><TITLE></TITLE></HEAD><BODY>";
 const std::string lastLine = "</BODY></HTML>";
 
@@ -69,32 +68,65 @@ TEST(PopupPage, WritesTheThreeLinesOfThePage)
     TempFolder folder;
     struct Case {
         const char* what;
-        std::vector<const char*> options;  // clicked in this order
+        std::vector<const char*> options;                               // clicked in this order
         std::optional<std::string> metafileFolder, metafile, linkText;  // nullopt: left as loaded
         std::optional<std::string> simpleLine2, detailedLine2;          // nullopt: not for that twin
     };
     const Case cases[] = {
-        {"straight after opening", {}, std::nullopt, std::nullopt, std::nullopt,
+        {"straight after opening",
+         {},
+         std::nullopt,
+         std::nullopt,
+         std::nullopt,
          R"(<P align="center"><B><A href="./.asx" target="_self"></A></B></P>)",
          R"(<P align="center"><B><A href="..//.asx" target="_self"></A></B></P>)"},
-        {"the worked example", {}, "omiyage", "hoge.asx", comment,
+        {"the worked example",
+         {},
+         "omiyage",
+         "hoge.asx",
+         comment,
          R"(<P align="center"><B><A href="./hoge.asx" target="_self">)" + commentCp932 + "</A></B></P>",
          R"(<P align="center"><B><A href="../omiyage/hoge.asx" target="_self">)" + commentCp932 + "</A></B></P>"},
-        {"left edge", {"Option1"}, "v", "kyou01.asx", "Click",
+        {"left edge",
+         {"Option1"},
+         "v",
+         "kyou01.asx",
+         "Click",
          R"(<P align="left"><B><A href="./kyou01.asx" target="_self">Click</A></B></P>)",
          R"(<P align="left"><B><A href="../v/kyou01.asx" target="_self">Click</A></B></P>)"},
-        {"right edge", {"Option3"}, "v", "kyou01.asx", "Click",
+        {"right edge",
+         {"Option3"},
+         "v",
+         "kyou01.asx",
+         "Click",
          R"(<P align="right"><B><A href="./kyou01.asx" target="_self">Click</A></B></P>)",
          R"(<P align="right"><B><A href="../v/kyou01.asx" target="_self">Click</A></B></P>)"},
-        {"back to the centre", {"Option3", "Option1", "Option2"}, "v", "a.asx", "x",
+        {"back to the centre",
+         {"Option3", "Option1", "Option2"},
+         "v",
+         "a.asx",
+         "x",
          R"(<P align="center"><B><A href="./a.asx" target="_self">x</A></B></P>)",
          R"(<P align="center"><B><A href="../v/a.asx" target="_self">x</A></B></P>)"},
-        {"a name without the extension is written as typed", {}, std::nullopt, "kyou01", std::nullopt,
+        {"a name without the extension is written as typed",
+         {},
+         std::nullopt,
+         "kyou01",
+         std::nullopt,
          R"(<P align="center"><B><A href="./kyou01" target="_self"></A></B></P>)",
          R"(<P align="center"><B><A href="..//kyou01" target="_self"></A></B></P>)"},
-        {"a folder with its own slash", {}, "omiyage/", "hoge.asx", std::nullopt, std::nullopt,
+        {"a folder with its own slash",
+         {},
+         "omiyage/",
+         "hoge.asx",
+         std::nullopt,
+         std::nullopt,
          R"(<P align="center"><B><A href="../omiyage//hoge.asx" target="_self"></A></B></P>)"},
-        {"markup is not escaped", {}, "a b", "<x>&.asx", "\"q\"",
+        {"markup is not escaped",
+         {},
+         "a b",
+         "<x>&.asx",
+         "\"q\"",
          R"(<P align="center"><B><A href="./<x>&.asx" target="_self">"q"</A></B></P>)",
          R"(<P align="center"><B><A href="../a b/<x>&.asx" target="_self">"q"</A></B></P>)"},
     };
@@ -197,11 +229,11 @@ TEST(PopupPage, ThePreviewShowsTheCommentAndUndoesEditsOfItsOwn)
         u.type("Text2", comment);
         u.type("Text3", "x");
         const std::string target = t.hasFolder ? "..//hoge.asx" : "./hoge.asx";
-        EXPECT_EQ(u.save(folder.file(std::string(t.screen) + ".htm")),
-                  crlf({firstLine,
-                        "<P align=\"center\"><B><A href=\"" + target + "\" target=\"_self\">" + commentCp932 +
-                            "</A></B></P>",
-                        lastLine}));
+        EXPECT_EQ(
+            u.save(folder.file(std::string(t.screen) + ".htm")),
+            crlf({firstLine,
+                  "<P align=\"center\"><B><A href=\"" + target + "\" target=\"_self\">" + commentCp932 + "</A></B></P>",
+                  lastLine}));
     }
 }
 
@@ -223,10 +255,11 @@ TEST(PopupPage, SavesThroughItsOwnDialogAndKeepsTheFields)
         // the same page twice, because saving changes no field.
         const std::string a = folder.file(std::string(t.screen) + "-a");
         const std::string first = u.save(a);
-        EXPECT_EQ(readBytes(a + ".htm"), crlf({firstLine,
-                                               t.hasFolder ? R"(<P align="center"><B><A href="..//hoge.asx" target="_self"></A></B></P>)"
-                                                           : R"(<P align="center"><B><A href="./hoge.asx" target="_self"></A></B></P>)",
-                                               lastLine}));
+        EXPECT_EQ(readBytes(a + ".htm"),
+                  crlf({firstLine,
+                        t.hasFolder ? R"(<P align="center"><B><A href="..//hoge.asx" target="_self"></A></B></P>)"
+                                    : R"(<P align="center"><B><A href="./hoge.asx" target="_self"></A></B></P>)",
+                        lastLine}));
         EXPECT_EQ(u.save(folder.file(std::string(t.screen) + "-b.htm")), readBytes(a + ".htm"));
         EXPECT_EQ(u.page().text("Text1"), "hoge.asx");
 
@@ -334,8 +367,8 @@ TEST(PopupPage, TheDetailedPageSurvivesAVisitToTheEmbedPage)
 
 TEST(PopupPageLayout, NoTemplateFieldIsInViewAndFocusStartsAtTheFirstStep)
 {
-    const std::pair<const form::ScreenDef& (*)(), const char*> screens[] = {
-        {screens::simplePopupPage, "Text1"}, {screens::detailedPopupPage, "Text11"}};
+    const std::pair<const form::ScreenDef& (*)(), const char*> screens[] = {{screens::simplePopupPage, "Text1"},
+                                                                            {screens::detailedPopupPage, "Text11"}};
     for (const auto& [declare, firstField] : screens) {
         const form::ScreenDef& s = declare();
         SCOPED_TRACE(s.name());

@@ -79,7 +79,7 @@ TEST_F(DetailedMetafile, OffersTheSecondFilterOnlyAfterANameWasChosen)
     type("Text1", "wmv");
     platform.answerCancel();
     program.click("Form3", "Command3");
-    save("first");   // the dialog appends ".asx"
+    save("first");  // the dialog appends ".asx"
     save("second.asx");
 
     ASSERT_EQ(platform.dialogs.size(), 3u);

@@ -98,9 +98,8 @@ TEST_F(SimpleMetafile, ACharacterShiftJisCannotHoldStopsTheSaveBeforeTheDialog)
     EXPECT_TRUE(platform.dialogs.empty());
     EXPECT_EQ(testing_support::filesIn(dir.path()), 0u);
     ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].text,
-              "「ビデオ名記入」の文字「😀」はShift_JISで保存できません。"
-              "この文字を別の文字に直してから保存してください。");
+    EXPECT_EQ(platform.messages[0].text, "「ビデオ名記入」の文字「😀」はShift_JISで保存できません。"
+                                         "この文字を別の文字に直してから保存してください。");
     EXPECT_EQ(screen().text("Text1"), "movie😀.wmv");
 }
 

@@ -35,8 +35,7 @@ std::string metafile(const std::string& name, const std::string& ext)
 std::string linkPage(const std::string& name)
 {
     return crlf({"<HTML><HEAD><TITLE></TITLE></HEAD><BODY>",
-                 "<P align=\"center\"><B><A href=\"./" + name + ".asx\" target=\"_self\">" + clickHere +
-                     "</A></B></P>",
+                 "<P align=\"center\"><B><A href=\"./" + name + ".asx\" target=\"_self\">" + clickHere + "</A></B></P>",
                  "'</BODY></HTML>"});
 }
 
@@ -310,8 +309,7 @@ TEST_F(OneShot, RefusedBeforeAnythingIsCreated)
         c.before(*program);
         generate(c.name);
         ASSERT_EQ(platform->messages.size(), 1u);
-        EXPECT_NE(platform->messages[0].text.find(c.messagePart), std::string::npos)
-            << platform->messages[0].text;
+        EXPECT_NE(platform->messages[0].text.find(c.messagePart), std::string::npos) << platform->messages[0].text;
         EXPECT_EQ(filesIn(disk.path()), 0u);
     }
 }
@@ -340,8 +338,8 @@ TEST_F(OneShot, FolderThatCannotBeCreated)
     fs.refuseFolders = true;
     output::FileSystemOverride use(fs);
     generate("bb");
-    EXPECT_EQ(platform->messageTexts(),
-              (Messages{"フォルダー「" + disk.file("bb") + "」を作成できませんでした。\n書き込みの許可がありません。"}));
+    EXPECT_EQ(platform->messageTexts(), (Messages{"フォルダー「" + disk.file("bb") +
+                                                  "」を作成できませんでした。\n書き込みの許可がありません。"}));
     EXPECT_TRUE(fs.replaced.empty());
 }
 
@@ -356,9 +354,9 @@ TEST_F(OneShot, WriteFailureTakesBackWhatTheRunCreated)
         generate("bb");
         ASSERT_EQ(fs.replaced.size(), static_cast<std::size_t>(failing));
         const std::string failed = fs.replaced.back();
-        EXPECT_EQ(platform->messageTexts(),
-                  (Messages{"「" + failed + "」を保存できませんでした。\nディスクの空き容量が足りません。"
-                            "\n作成途中のフォルダーとファイルは削除しました。"}));
+        EXPECT_EQ(platform->messageTexts(), (Messages{"「" + failed +
+                                                      "」を保存できませんでした。\nディスクの空き容量が足りません。"
+                                                      "\n作成途中のフォルダーとファイルは削除しました。"}));
         EXPECT_EQ(filesIn(disk.path()), 0u);
     }
 }
