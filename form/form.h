@@ -132,11 +132,6 @@ public:
     using Catalog = form::Catalog;
 
     Program(ProgramDescription description, Platform& platform);
-    // TEMPORARY-COMPAT: removed once the Windows programs hand over their description.
-    Program(std::string title, Catalog catalog, Platform& platform)
-        : Program(ProgramDescription{std::move(title), std::move(catalog), "", "KELVORA.hlp"}, platform)
-    {
-    }
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;

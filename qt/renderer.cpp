@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "render/binding.h"
+#include "render/layout.h"
 
 namespace kelvqt {
 
@@ -202,16 +203,7 @@ ScreenWindow* Renderer::build(form::Form& f)
     auto* win = new ScreenWindow(*this, def);
     const qreal ratio = win->devicePixelRatioF();
 
-    // Containers first, so that their children find them.
-    std::vector<const ControlDef*> order;
-    for (const ControlDef& c : def.controls()) {
-        order.push_back(&c);
-    }
-    std::stable_sort(order.begin(), order.end(), [](const ControlDef* a, const ControlDef* b) {
-        return a->container.empty() && !b->container.empty();
-    });
-
-    for (const ControlDef* cp : order) {
+    for (const ControlDef* cp : render::creationOrder(def)) {
         const ControlDef& c = *cp;
         QWidget* parent = win;
         if (!c.container.empty()) {
@@ -358,19 +350,17 @@ ScreenWindow* Renderer::build(form::Form& f)
     }
 
     // Keyboard order as declared; focus starts at the first.
-    std::vector<const ControlDef*> tabbed;
-    for (const ControlDef& c : def.controls()) {
-        if (c.tabIndex >= 0 && win->control(c.name) != nullptr) {
-            tabbed.push_back(&c);
+    std::vector<QWidget*> tabbed;
+    for (const ControlDef* c : render::tabOrder(def)) {
+        if (QWidget* w = win->control(c->name)) {
+            tabbed.push_back(w);
         }
     }
-    std::stable_sort(tabbed.begin(), tabbed.end(),
-                     [](const ControlDef* a, const ControlDef* b) { return a->tabIndex < b->tabIndex; });
     for (std::size_t i = 1; i < tabbed.size(); ++i) {
-        QWidget::setTabOrder(win->control(tabbed[i - 1]->name), win->control(tabbed[i]->name));
+        QWidget::setTabOrder(tabbed[i - 1], tabbed[i]);
     }
     if (!tabbed.empty()) {
-        win->control(tabbed.front()->name)->setFocus();
+        tabbed.front()->setFocus();
     }
 
     windows_[def.name()] = win;
@@ -466,14 +456,13 @@ void Renderer::screenShown(form::Form& f)
     }
     if (!win->placed) {
         win->placed = true;
-        const form::ScreenDef& def = f.def();
-        if (def.position()) {
-            win->move(px(def.position()->first), px(def.position()->second));
-        } else if (!def.isSystemPlaced()) {
-            if (QScreen* screen = QGuiApplication::primaryScreen()) {
-                const QRect area = screen->availableGeometry();
-                win->move(area.center() - QPoint(win->width() / 2, win->height() / 2));
-            }
+        render::Area work;
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            work = {area.left(), area.top(), area.width(), area.height()};
+        }
+        if (const auto at = render::firstPlacement(f.def(), win->width(), win->height(), work, px)) {
+            win->move(at->x, at->y);
         }
     }
     win->show();

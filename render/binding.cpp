@@ -118,7 +118,8 @@ std::string accessibleName(const form::Form& f, const std::string& control)
 std::optional<std::string> droppedText(form::DropName what, const std::string& path, bool isFolder)
 {
     const std::string name = lastComponent(path);
-    if (name.empty() || name == "/" || name == "\\") {
+    // A root ("/", "C:\\") is no folder a page can name.
+    if (name.empty() || name == "/" || name == "\\" || name.back() == ':') {
         return std::nullopt;
     }
     switch (what) {

@@ -134,6 +134,7 @@ const form::ScreenDef& linkMenuPageScreen()
         s.picture("Picture3").at(menuLeft, menuTop, 1935, 1455).inside("Picture1").noBorder();
         // The heading only shows the fixed "メニュー" of the page's menu.
         s.text("Text18", "")
+            .named("メニューの見出しのプレビュー")
             .at(0, 0, 1815, 240)
             .inside("Picture3")
             .backColor(192, 255, 255)

@@ -56,6 +56,7 @@ TEST(Binding, DroppedPathsGiveNamesOnlyToFieldsThatTakeThem)
         {DropName::FolderName, "D:\\site\\wmv", true, "wmv"},
         {DropName::FolderName, "/srv/site/a.wmv", false, nullptr},
         {DropName::FolderName, "/", true, nullptr},
+        {DropName::FolderName, "C:\\", true, nullptr},
         {DropName::None, "/home/u/bb.wmv", false, nullptr},
     };
     for (const Case& c : cases) {

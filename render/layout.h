@@ -1,0 +1,48 @@
+// How every renderer lays a declared screen out, whatever its toolkit: the
+// order controls are created in, the keyboard order, and where the window
+// first appears.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "form/screen_def.h"
+
+namespace render {
+
+// Containers before the controls they hold, however deep they nest, each
+// level in declaration order, so that a control's container exists when the
+// control is created.
+std::vector<const form::ControlDef*> creationOrder(const form::ScreenDef& screen);
+
+// The controls in the tab order, lowest index first; controls outside it
+// (index -1) are left out. Equal indexes keep their declaration order.
+std::vector<const form::ControlDef*> tabOrder(const form::ScreenDef& screen);
+
+struct Point {
+    int x = 0, y = 0;
+    bool operator==(const Point&) const = default;
+};
+
+struct Area {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
+// Where a window of the given outer size first appears, in the same units as
+// `work` (the screen's work area): the screen's declared place (converted by
+// `fromTwips`), centred in the work area, or nothing when the window system
+// places it.
+template <typename FromTwips>
+std::optional<Point> firstPlacement(const form::ScreenDef& screen, int width, int height, const Area& work,
+                                    FromTwips fromTwips)
+{
+    if (screen.position()) {
+        return Point{fromTwips(screen.position()->first), fromTwips(screen.position()->second)};
+    }
+    if (screen.isSystemPlaced()) {
+        return std::nullopt;
+    }
+    return Point{work.left + (work.width - width) / 2, work.top + (work.height - height) / 2};
+}
+
+}  // namespace render
