@@ -47,16 +47,6 @@ form::ScreenDef menuWindow(const char* screen, const char* caption, const char* 
     return s;
 }
 
-// Runs the list of a choice only when this build has the screen it leads to.
-// Without it the list would close the menu and leave no window in its place,
-// which ends the program.
-void openScreen(form::Form& menu, const char* target, const form::Steps& steps)
-{
-    if (menu.program().hasScreen(target)) {
-        SwitchScreen(menu, steps);
-    }
-}
-
 }  // namespace
 
 const form::ScreenDef& htmlMenu()
@@ -70,14 +60,13 @@ const form::ScreenDef& htmlMenu()
         // The page screens are hidden, not unloaded, so that both keep what
         // the user typed while the user switches between them.
         s.onClick("Command1", [](form::Form& f) {
-            openScreen(f, "Form5", screens::Steps().unload(1, 3).hide(4).show(5).hide(6).unload(7, 13));
+            SwitchScreen(f, screens::Steps().unload(1, 3).hide(4).show(5).hide(6).unload(7, 13));
         });
         s.onClick("Command2", [](form::Form& f) {
-            openScreen(f, "Form6", screens::Steps().unload(1, 3).hide(4, 5).show(6).unload(7, 13));
+            SwitchScreen(f, screens::Steps().unload(1, 3).hide(4, 5).show(6).unload(7, 13));
         });
-        s.onClick("Command3", [](form::Form& f) {
-            openScreen(f, "Form10", screens::Steps().unload(1, 9).show(10).unload(11, 13));
-        });
+        s.onClick("Command3",
+                  [](form::Form& f) { SwitchScreen(f, screens::Steps().unload(1, 9).show(10).unload(11, 13)); });
         s.onClick("Command4",
                   [](form::Form& f) { SwitchScreen(f, screens::Steps().show(1).hide(2, 3).unload(4, 13)); });
         s.onClick("Command5", [](form::Form& f) { ExitProgram(f); });
@@ -94,13 +83,12 @@ const form::ScreenDef& detailedHtmlMenu()
                                         {"Command2", "エンベッド形式　（TV形式）", form::colors::next}},
                                        "Command4", "topに戻る", "Command5");
         s.onClick("Command1", [](form::Form& f) {
-            openScreen(f, "Form8",
-                       screens::Steps().unload(1, 2).hide(3).unload(4).unload(6, 7).show(8).hide(9).unload(10, 13));
+            SwitchScreen(f,
+                         screens::Steps().unload(1, 2).hide(3).unload(4).unload(6, 7).show(8).hide(9).unload(10, 13));
         });
         // This menu stays open beside the embed page.
         s.onClick("Command2", [](form::Form& f) {
-            openScreen(f, "Form9",
-                       screens::Steps().unload(1, 2).hide(3).unload(4).unload(6).hide(8).show(9).unload(10, 13));
+            SwitchScreen(f, screens::Steps().unload(1, 2).hide(3).unload(4).unload(6).hide(8).show(9).unload(10, 13));
         });
         s.onClick("Command4", [](form::Form& f) { SwitchScreen(f, screens::Steps().show(1).unload(2, 13)); });
         s.onClick("Command5", [](form::Form& f) { ExitProgram(f); });
@@ -117,8 +105,8 @@ const form::ScreenDef& otherFormatsMenu()
                                         {"Command2", "エンベッド上級htm", form::colors::next}},
                                        "Command4", "topに戻る", "Command3");
         s.onClick("Command1",
-                  [](form::Form& f) { openScreen(f, "Form11", screens::Steps().unload(1, 10).show(11).unload(12)); });
-        s.onClick("Command2", [](form::Form& f) { openScreen(f, "Form12", screens::Steps().unload(1, 11).show(12)); });
+                  [](form::Form& f) { SwitchScreen(f, screens::Steps().unload(1, 10).show(11).unload(12)); });
+        s.onClick("Command2", [](form::Form& f) { SwitchScreen(f, screens::Steps().unload(1, 11).show(12)); });
         s.onClick("Command4", [](form::Form& f) { SwitchScreen(f, screens::Steps().show(1).unload(2, 12)); });
         s.onClick("Command3", [](form::Form& f) { ExitProgram(f); });
         return s;

@@ -89,9 +89,28 @@ QStringList QtPlatform::nameFilters(const std::string& filter)
     return filters;
 }
 
-std::optional<std::string> QtPlatform::chooseSaveFile(const form::Form& owner, const form::SaveDialogSettings& settings)
+SaveRequest QtPlatform::saveRequest(const form::SaveDialogSettings& settings)
 {
-    QFileDialog dialog(windowOf(&owner), QString::fromStdString(settings.title));
+    SaveRequest request;
+    request.title = QString::fromStdString(settings.title);
+    request.nameFilters = nameFilters(settings.filter);
+    request.defaultSuffix = QString::fromStdString(settings.defaultExt);
+    if (!settings.fileName.empty()) {
+        const QFileInfo last(QString::fromStdString(settings.fileName));
+        request.directory = last.absolutePath();
+        request.fileName = last.fileName();
+    } else if (settings.initDir == "c:\\" || settings.initDir.empty()) {
+        // The drive root of the design stands for the user's home here.
+        request.directory = QDir::homePath();
+    } else {
+        request.directory = QString::fromStdString(settings.initDir);
+    }
+    return request;
+}
+
+std::optional<QString> QtPlatform::realSaveDialog(QWidget* owner, const SaveRequest& request)
+{
+    QFileDialog dialog(owner, request.title);
     dialog.setObjectName(QStringLiteral("saveDialog"));
     // Qt's own dialog behaves the same on every desktop: filters shown as
     // stored, the default extension, the replace prompt.
@@ -99,30 +118,34 @@ std::optional<std::string> QtPlatform::chooseSaveFile(const form::Form& owner, c
     dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(nameFilters(settings.filter));
-    dialog.setDefaultSuffix(QString::fromStdString(settings.defaultExt));
-    if (!settings.fileName.empty()) {
-        const QFileInfo last(QString::fromStdString(settings.fileName));
-        dialog.setDirectory(last.absolutePath());
-        dialog.selectFile(last.fileName());
-    } else if (settings.initDir == "c:\\" || settings.initDir.empty()) {
-        // The drive root of the design stands for the user's home here.
-        dialog.setDirectory(QDir::homePath());
-    } else {
-        dialog.setDirectory(QString::fromStdString(settings.initDir));
+    dialog.setNameFilters(request.nameFilters);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.setDirectory(request.directory);
+    if (!request.fileName.isEmpty()) {
+        dialog.selectFile(request.fileName);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return dialog.selectedFiles().constFirst().toStdString();
+    return dialog.selectedFiles().constFirst();
+}
+
+void QtPlatform::realMessageBox(QWidget* owner, const QString& title, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, owner);
+    box.setObjectName(QStringLiteral("messageBox"));
+    box.exec();
+}
+
+std::optional<std::string> QtPlatform::chooseSaveFile(const form::Form& owner, const form::SaveDialogSettings& settings)
+{
+    const std::optional<QString> chosen = saveDialog_(windowOf(&owner), saveRequest(settings));
+    return chosen ? std::optional<std::string>(chosen->toStdString()) : std::nullopt;
 }
 
 void QtPlatform::message(const form::Form* owner, const std::string& title, const std::string& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok,
-                    windowOf(owner));
-    box.setObjectName(QStringLiteral("messageBox"));
-    box.exec();
+    messageBox_(windowOf(owner), QString::fromStdString(title), QString::fromStdString(text));
 }
 
 void QtPlatform::help(const form::Form& owner, const std::string& file, int command, const std::string&)

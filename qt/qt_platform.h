@@ -4,7 +4,10 @@
 
 #include <QApplication>
 
+#include <QStringList>
+
 #include <functional>
+#include <optional>
 
 #include "form/platform.h"
 
@@ -12,8 +15,30 @@ namespace kelvqt {
 
 class Renderer;
 
+// What the save dialog is shown with, in the dialog's own terms.
+struct SaveRequest {
+    QString title;
+    QStringList nameFilters;  // "description (pattern)", shown as the description alone
+    QString directory;
+    QString fileName;  // the name chosen last time, or empty
+    QString defaultSuffix;
+};
+
 class QtPlatform : public form::Platform {
 public:
+    // The modal windows the platform opens. By default Qt's own save dialog
+    // and message box; tests hand in their own answers instead.
+    using SaveDialog = std::function<std::optional<QString>(QWidget* owner, const SaveRequest& request)>;
+    using MessageBox = std::function<void(QWidget* owner, const QString& title, const QString& text)>;
+    explicit QtPlatform(SaveDialog saveDialog = realSaveDialog, MessageBox messageBox = realMessageBox)
+        : saveDialog_(std::move(saveDialog)), messageBox_(std::move(messageBox))
+    {
+    }
+    static std::optional<QString> realSaveDialog(QWidget* owner, const SaveRequest& request);
+    static void realMessageBox(QWidget* owner, const QString& title, const QString& text);
+    // The request for a dialog with the given settings.
+    static SaveRequest saveRequest(const form::SaveDialogSettings& settings);
+
     void setRenderer(Renderer* renderer) { renderer_ = renderer; }
     // What program end does; by default it leaves the event loop.
     std::function<void()> onEnd = [] { QCoreApplication::exit(0); };
@@ -31,6 +56,8 @@ public:
 
 private:
     QWidget* windowOf(const form::Form* f) const;
+    SaveDialog saveDialog_;
+    MessageBox messageBox_;
     Renderer* renderer_ = nullptr;
 };
 

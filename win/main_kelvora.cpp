@@ -7,5 +7,5 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
-    return kelvwin::runProgram(instance, app::applicationTitle, app::kelvoraCatalog(), "frmSplash");
+    return kelvwin::runProgram(instance, app::kelvoraProgram());
 }

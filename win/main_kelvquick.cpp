@@ -7,5 +7,5 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
-    return kelvwin::runProgram(instance, quick::applicationTitle, quick::quickCatalog(), "Form1");
+    return kelvwin::runProgram(instance, quick::quickProgram());
 }

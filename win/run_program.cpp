@@ -3,13 +3,11 @@
 #include <objbase.h>
 
 #include "win/renderer.h"
-#include "win/test_hook.h"
 #include "win/win_platform.h"
 
 namespace kelvwin {
 
-int runProgram(HINSTANCE instance, const std::string& title, form::Program::Catalog catalog,
-               const std::string& firstScreen)
+int runProgram(HINSTANCE instance, form::ProgramDescription description, const Attachment& attach)
 {
     // The accessible objects of the controls are COM objects handed to
     // other programs from this thread.
@@ -25,12 +23,12 @@ int runProgram(HINSTANCE instance, const std::string& title, form::Program::Cata
     } comScope{SUCCEEDED(com)};
 
     WinPlatform platform;
-    form::Program program(title, std::move(catalog), platform);
+    form::Program program(std::move(description), platform);
     Renderer renderer(program, instance);
     platform.setRenderer(&renderer);
-    const auto hook = TestHook::fromEnvironment(renderer, instance);
+    const std::shared_ptr<void> attached = attach ? attach(renderer, instance) : nullptr;
 
-    program.start(firstScreen);
+    program.start();
     if (program.hasEnded()) {
         return 0;
     }

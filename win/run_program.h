@@ -4,13 +4,20 @@
 
 #include <windows.h>
 
-#include <string>
+#include <functional>
+#include <memory>
 
 #include "form/form.h"
 
 namespace kelvwin {
 
-int runProgram(HINSTANCE instance, const std::string& title, form::Program::Catalog catalog,
-               const std::string& firstScreen);
+class Renderer;
+
+// Something a test build attaches to the running program before its first
+// screen shows, kept until the program ends. The shipped programs attach
+// nothing.
+using Attachment = std::function<std::shared_ptr<void>(Renderer&, HINSTANCE)>;
+
+int runProgram(HINSTANCE instance, form::ProgramDescription description, const Attachment& attach = {});
 
 }  // namespace kelvwin

@@ -21,8 +21,8 @@
 #include "quick/quick_generator.h"
 #include "support.h"
 
+using gui::DialogAnswers;
 using gui::GuiProgram;
-using gui::ModalAnswers;
 using testing_support::readBytes;
 using testing_support::TempFolder;
 
@@ -54,7 +54,7 @@ void toggleByAccessibility(GuiProgram& g, const std::string& screen, const std::
 // Saves the screen through its "保存" button into dir and returns the bytes.
 std::string save(GuiProgram& g, const std::string& screen, const TempFolder& dir)
 {
-    ModalAnswers answers;
+    DialogAnswers answers;
     answers.save(QString::fromStdString(dir.file("out"))).ok();
     g.click(screen, "Command1");
     EXPECT_TRUE(answers.done());
@@ -152,7 +152,7 @@ TEST(AccessibilityGui, OptionsChosenThroughTheirActionsAreWhatTheFilesGet)
         const std::string name = "a11ytest" + std::to_string(::getpid());
         const std::string folder = g.platform.programFolder() + "/" + name;
         setByAccessibility(g, "Form13", "Text1", QString::fromStdString(name));
-        ModalAnswers answers;
+        DialogAnswers answers;
         answers.ok();
         g.click("Form13", "Command1");
         const std::string embed = readBytes(folder + "/" + name + "01.htm");

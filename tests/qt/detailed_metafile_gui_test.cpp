@@ -10,8 +10,8 @@
 #include "qt/gui_support.h"
 #include "support.h"
 
+using gui::DialogAnswers;
 using gui::GuiProgram;
-using gui::ModalAnswers;
 using testing_support::crlf;
 using testing_support::readBytes;
 using testing_support::TempFolder;
@@ -47,7 +47,7 @@ TEST(DetailedMetafileGui, SavesTheReferenceIntoTheVideoFolderThroughTheRealDialo
     video->setCursorPosition(0);
     gui::typeText(video, QStringLiteral("kyou01"));
 
-    ModalAnswers answers;
+    DialogAnswers answers;
     answers.save(QString::fromStdString(dir.file("kyou01"))).ok();
     g.click("Form3", "Command3");
     ASSERT_TRUE(answers.done());
@@ -55,7 +55,7 @@ TEST(DetailedMetafileGui, SavesTheReferenceIntoTheVideoFolderThroughTheRealDialo
     EXPECT_EQ(readBytes(dir.file("kyou01.asx")),
               crlf({"<ASX Version =\"3.0\"><Entry>", "<Ref href =\"../wmv/wmv2/kyou01.wmv\">", "</Entry></ASX>"}));
 
-    ModalAnswers again;
+    DialogAnswers again;
     again.cancel().ok();
     g.click("Form3", "Command3");
     ASSERT_TRUE(again.done());

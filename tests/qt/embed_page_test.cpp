@@ -12,8 +12,8 @@
 #include "qt/gui_support.h"
 #include "support.h"
 
+using gui::DialogAnswers;
 using gui::GuiProgram;
-using gui::ModalAnswers;
 using testing_support::crlf;
 using testing_support::filesIn;
 using testing_support::readBytes;
@@ -67,7 +67,7 @@ TEST(EmbedPageGui, SimplePageHeightFollowsAsTypedAndTheRealDialogSaves)
     EXPECT_FALSE(g.widget<QRadioButton>("Form6", "Option1")->isChecked());
     typeBeforeExtension(field(g, "Form6", "Text12"), QStringLiteral("movie"));
 
-    ModalAnswers answers;
+    DialogAnswers answers;
     answers.save(QString::fromStdString(dir.file("page"))).ok();
     g.click("Form6", "Command1");
     ASSERT_TRUE(answers.done());
@@ -100,7 +100,7 @@ TEST(EmbedPageGui, DetailedPageRefusesAWidthThatIsNoNumberThenSavesInItsFolders)
     gui::retype(width, QStringLiteral("4O0"));  // a letter O for a zero
     EXPECT_EQ(height->text(), QString());
 
-    ModalAnswers refused;
+    DialogAnswers refused;
     refused.ok();
     g.click("Form9", "Command1");
     ASSERT_TRUE(refused.done());
@@ -114,7 +114,7 @@ TEST(EmbedPageGui, DetailedPageRefusesAWidthThatIsNoNumberThenSavesInItsFolders)
     gui::typeText(field(g, "Form9", "Text19"), QStringLiteral("baku"));
     typeBeforeExtension(field(g, "Form9", "Text12"), QStringLiteral("movie"));
 
-    ModalAnswers answers;
+    DialogAnswers answers;
     answers.save(QString::fromStdString(dir.file("page"))).ok();
     g.click("Form9", "Command1");
     ASSERT_TRUE(answers.done());

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -18,20 +19,23 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "form/form.h"
 #include "qt/qt_platform.h"
 #include "qt/renderer.h"
 
 namespace gui {
 
+class DialogAnswers;
+
+// Where the save dialog and message boxes of a GuiProgram go: the answers a
+// test set up (the newest DialogAnswers), or Qt's real dialogs.
+enum class Dialogs { Answered, Real };
+
 class GuiProgram {
 public:
-    explicit GuiProgram(form::ProgramDescription description)
-        : program(std::move(description), platform), renderer(program)
-    {
-        platform.setRenderer(&renderer);
-        platform.onEnd = [this] { ended = true; };
-    }
+    explicit GuiProgram(form::ProgramDescription description, Dialogs dialogs = Dialogs::Answered);
 
     QWidget* window(const std::string& screen) { return renderer.window(screen); }
 
@@ -80,35 +84,135 @@ inline void retype(QLineEdit* edit, const QString& text)
     typeText(edit, text);
 }
 
-// Answers the modal windows that open, in order. Each answer runs once the
-// next modal window is up.
-class ModalAnswers {
+// What the save dialog and the message boxes are asked, answered in order
+// through the platform's seam: no window opens. The newest living
+// DialogAnswers takes the requests; one that comes with no answer left
+// fails the test.
+class DialogAnswers {
 public:
     struct Seen {
         QString kind;  // "file" or "message"
         QString title;
         QString text;             // message text, or the chosen path
-        QStringList filterNames;  // what the file dialog's type list shows
+        QStringList filterNames;  // what the dialog's type list shows
         QString directory;
         QString fileName;
     };
 
-    ModalAnswers()
+    DialogAnswers() : previous_(current()) { current() = this; }
+    ~DialogAnswers() { current() = previous_; }
+    DialogAnswers(const DialogAnswers&) = delete;
+    DialogAnswers& operator=(const DialogAnswers&) = delete;
+
+    DialogAnswers& save(const QString& path)
     {
-        timer_.setInterval(5);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
-        timer_.start();
+        answers_.push_back(path);
+        return *this;
+    }
+    DialogAnswers& cancel()
+    {
+        answers_.push_back(std::nullopt);
+        return *this;
+    }
+    DialogAnswers& ok()
+    {
+        answers_.push_back(QStringLiteral("<ok>"));
+        return *this;
     }
 
-    // Types the path into the file dialog and accepts it.
-    ModalAnswers& save(const QString& path)
+    bool done() const { return answers_.empty(); }
+    std::vector<Seen> seen;
+
+    static std::optional<QString> askSave(QWidget*, const kelvqt::SaveRequest& request)
     {
-        answers_.push_back([this, path](QWidget* w) {
+        DialogAnswers* a = current();
+        QStringList shown;
+        for (const QString& filter : request.nameFilters) {
+            shown << filter.left(filter.lastIndexOf(QStringLiteral(" (")));
+        }
+        const std::optional<QString> answer = a != nullptr ? a->next("file") : std::nullopt;
+        if (a != nullptr) {
+            a->seen.push_back({QStringLiteral("file"), request.title, answer.value_or(QString()), shown,
+                               request.directory, request.fileName});
+        }
+        if (!answer) {
+            return std::nullopt;
+        }
+        // As the real dialog does, a name without an extension gets the default one.
+        return QFileInfo(*answer).suffix().isEmpty() && !request.defaultSuffix.isEmpty()
+                   ? *answer + QLatin1Char('.') + request.defaultSuffix
+                   : *answer;
+    }
+
+    static void tell(QWidget*, const QString& title, const QString& text)
+    {
+        if (DialogAnswers* a = current()) {
+            a->next("message");
+            a->seen.push_back({QStringLiteral("message"), title, text, {}, {}, {}});
+        } else {
+            ADD_FAILURE() << "an unexpected message: " << text.toStdString();
+        }
+    }
+
+private:
+    static DialogAnswers*& current()
+    {
+        static DialogAnswers* answers = nullptr;
+        return answers;
+    }
+
+    std::optional<QString> next(const char* kind)
+    {
+        if (answers_.empty()) {
+            ADD_FAILURE() << "an unexpected " << kind;
+            return std::nullopt;
+        }
+        std::optional<QString> answer = answers_.front();
+        answers_.pop_front();
+        const bool isOk = answer && *answer == QStringLiteral("<ok>");
+        if (isOk != (std::string(kind) == "message")) {
+            ADD_FAILURE() << "a " << kind << " came where the test expected another window";
+        }
+        return answer;
+    }
+
+    DialogAnswers* previous_;
+    std::deque<std::optional<QString>> answers_;
+};
+
+inline GuiProgram::GuiProgram(form::ProgramDescription description, Dialogs dialogs)
+    : platform(dialogs == Dialogs::Real ? kelvqt::QtPlatform()
+                                        : kelvqt::QtPlatform(DialogAnswers::askSave, DialogAnswers::tell)),
+      program(std::move(description), platform), renderer(program)
+{
+    platform.setRenderer(&renderer);
+    platform.onEnd = [this] { ended = true; };
+}
+
+// Answers Qt's real modal windows as a user would: each answer runs as soon
+// as the next modal window has shown. For the one test that shows the real
+// save dialog and message box, and for the help viewer's own box.
+class RealDialogAnswers : public QObject {
+public:
+    struct Seen {
+        QString kind;
+        QString title;
+        QString text;
+        QStringList filterNames;
+        QString directory;
+        QString fileName;
+    };
+
+    RealDialogAnswers() { qApp->installEventFilter(this); }
+    ~RealDialogAnswers() override { qApp->removeEventFilter(this); }
+
+    RealDialogAnswers& save(const QString& path)
+    {
+        push([this, path](QWidget* w) {
             auto* dialog = qobject_cast<QFileDialog*>(w);
             if (dialog == nullptr)
                 return false;
             seen.push_back(describe(dialog));
-            seen.back().text = path;
             dialog->selectFile(path);
             static_cast<QDialog*>(dialog)->accept();
             return true;
@@ -116,23 +220,9 @@ public:
         return *this;
     }
 
-    ModalAnswers& cancel()
+    RealDialogAnswers& ok()
     {
-        answers_.push_back([this](QWidget* w) {
-            auto* dialog = qobject_cast<QFileDialog*>(w);
-            if (dialog == nullptr)
-                return false;
-            seen.push_back(describe(dialog));
-            dialog->reject();
-            return true;
-        });
-        return *this;
-    }
-
-    // Reads the message box and presses its button.
-    ModalAnswers& ok()
-    {
-        answers_.push_back([this](QWidget* w) {
+        push([this](QWidget* w) {
             auto* box = qobject_cast<QMessageBox*>(w);
             if (box == nullptr)
                 return false;
@@ -152,33 +242,43 @@ public:
     std::vector<QMessageBox::Icon> icons;
 
 private:
+    // What the dialog shows its user: the type list and the name field.
     static Seen describe(QFileDialog* dialog)
     {
         Seen s{QStringLiteral("file"), dialog->windowTitle(), {}, {}, dialog->directory().absolutePath(), {}};
-        if (auto* combo = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
-            for (int i = 0; i < combo->count(); ++i)
+        // The type list is the list whose entries begin the name filters.
+        const QStringList filters = dialog->nameFilters();
+        for (QComboBox* combo : dialog->findChildren<QComboBox*>()) {
+            bool types = combo->isVisibleTo(dialog) && combo->count() == filters.size();
+            for (int i = 0; types && i < combo->count(); ++i) {
+                types = filters[i].startsWith(combo->itemText(i));
+            }
+            for (int i = 0; types && i < combo->count(); ++i) {
                 s.filterNames << combo->itemText(i);
+            }
         }
-        if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
-            s.fileName = edit->text();
-        }
+        s.fileName =
+            dialog->selectedFiles().isEmpty() ? QString() : QFileInfo(dialog->selectedFiles().constFirst()).fileName();
         return s;
     }
 
-    void poll()
+    void push(std::function<bool(QWidget*)> answer) { answers_.push_back(std::move(answer)); }
+
+    // A modal window has shown: answer it once its own event loop runs.
+    bool eventFilter(QObject* watched, QEvent* event) override
     {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || modal == handled_ || answers_.empty() || !modal->isVisible()) {
-            return;
+        auto* dialog = qobject_cast<QDialog*>(watched);
+        if (event->type() == QEvent::Show && dialog != nullptr && dialog->isModal() && !answers_.empty()) {
+            QPointer<QDialog> shown = dialog;
+            QTimer::singleShot(0, this, [this, shown] {
+                if (shown && shown->isVisible() && !answers_.empty() && answers_.front()(shown)) {
+                    answers_.pop_front();
+                }
+            });
         }
-        if (answers_.front()(modal)) {
-            handled_ = modal;
-            answers_.pop_front();
-        }
+        return false;
     }
 
-    QTimer timer_;
-    QPointer<QWidget> handled_;
     std::deque<std::function<bool(QWidget*)>> answers_;
 };
 

@@ -17,7 +17,7 @@
 #include "support.h"
 
 using gui::GuiProgram;
-using gui::ModalAnswers;
+using gui::RealDialogAnswers;
 using testing_support::TempFolder;
 
 namespace {
@@ -116,7 +116,7 @@ TEST(HelpGui, AMissingHelpFileIsToldAndTheProgramGoesOn)
     g.program.show("Form2");
     {
         HelpFolders nowhere({QString::fromStdString(empty.path())});
-        ModalAnswers answers;
+        RealDialogAnswers answers;
         answers.ok();
         g.click("Form2", "Command4");
         ASSERT_TRUE(answers.done());

@@ -8,12 +8,11 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QDropEvent>
-#include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
@@ -91,17 +90,39 @@ QString qs(const std::string& s)
     return QString::fromStdString(s);
 }
 
+// The answers of the walk's dialogs, through the platform's seam: the save
+// dialog gets the path chosen for this press (or Cancel), a message box OK.
+struct Answers {
+    std::optional<QString> savePath;  // nothing: Cancel
+    std::vector<std::string> messages;
+};
+
 // The program folder is a temporary folder of the test's, so that the
 // generators write where the test looks.
 class FolderPlatform : public kelvqt::QtPlatform {
 public:
+    explicit FolderPlatform(Answers& answers)
+        : kelvqt::QtPlatform(
+              [&answers](QWidget*, const kelvqt::SaveRequest& request) -> std::optional<QString> {
+                  if (!answers.savePath) {
+                      return std::nullopt;
+                  }
+                  // As the real dialog does, a name without an extension gets the default one.
+                  const QString path = *answers.savePath;
+                  return QFileInfo(path).suffix().isEmpty() ? path + QLatin1Char('.') + request.defaultSuffix : path;
+              },
+              [&answers](QWidget*, const QString&, const QString& text) {
+                  answers.messages.push_back(text.toStdString());
+              })
+    {
+    }
     std::string folder;
     std::string programFolder() override { return folder; }
 };
 
 struct Subject {
-    Subject(form::ProgramDescription description, std::string folder)
-        : program(std::move(description), platform), renderer(program)
+    Subject(form::ProgramDescription description, std::string folder, Answers& answers)
+        : platform(answers), program(std::move(description), platform), renderer(program)
     {
         platform.folder = std::move(folder);
         platform.setRenderer(&renderer);
@@ -111,45 +132,6 @@ struct Subject {
     form::Program program;
     kelvqt::Renderer renderer;
     bool ended = false;
-};
-
-// Answers every modal window as it opens: the save dialog with the path
-// chosen for this press (or Cancel), a message box with OK.
-class Answerer {
-public:
-    Answerer()
-    {
-        timer_.setInterval(1);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
-        timer_.start();
-    }
-
-    std::optional<QString> savePath;  // nothing: Cancel
-    std::vector<std::string> messages;
-
-private:
-    void poll()
-    {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || modal == handled_ || !modal->isVisible()) {
-            return;
-        }
-        handled_ = modal;
-        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-            if (savePath) {
-                dialog->selectFile(*savePath);
-                static_cast<QDialog*>(dialog)->accept();
-            } else {
-                dialog->reject();
-            }
-        } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            messages.push_back(box->text().toStdString());
-            box->buttons().constFirst()->click();
-        }
-    }
-
-    QTimer timer_;
-    QPointer<QWidget> handled_;
 };
 
 std::string replaceAll(std::string s, const std::string& from, const std::string& to)
@@ -207,10 +189,10 @@ private:
         subject_.reset();
         QApplication::processEvents();
         if (quick_) {
-            subject_ = std::make_unique<Subject>(quick::quickProgram(), guiFolder_);
+            subject_ = std::make_unique<Subject>(quick::quickProgram(), guiFolder_, answerer_);
             subject_->program.start("Form1");
         } else {
-            subject_ = std::make_unique<Subject>(app::kelvoraProgram(), guiFolder_);
+            subject_ = std::make_unique<Subject>(app::kelvoraProgram(), guiFolder_, answerer_);
             subject_->program.start(chance(4) ? "frmSplash" : "Form1");
         }
         QApplication::processEvents();
@@ -616,7 +598,7 @@ private:
     testing_support::TempFolder folder_;
     std::string guiFolder_;
     std::string modelFolder_;
-    Answerer answerer_;
+    Answers answerer_;
     std::unique_ptr<Subject> subject_;
 };
 

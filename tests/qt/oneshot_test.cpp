@@ -15,8 +15,8 @@
 #include "qt/gui_support.h"
 #include "support.h"
 
+using gui::DialogAnswers;
 using gui::GuiProgram;
-using gui::ModalAnswers;
 using testing_support::crlf;
 using testing_support::readBytes;
 
@@ -79,7 +79,7 @@ TEST(OneShotGui, SettingsBesideTheGeneratorChangeTheWrittenFiles)
     const std::string name = "guitest" + std::to_string(::getpid());
     CreatedFolder folder(g.platform.programFolder() + "/" + name);
     gui::typeText(g.widget<QLineEdit>("Form13", "Text1"), QString::fromStdString(name));
-    ModalAnswers answers;
+    DialogAnswers answers;
     answers.ok();
     g.click("Form13", "Command1");
     ASSERT_TRUE(answers.done());

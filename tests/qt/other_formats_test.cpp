@@ -15,8 +15,8 @@
 #include "screens/html/link_menu_page.h"
 #include "support.h"
 
+using gui::DialogAnswers;
 using gui::GuiProgram;
-using gui::ModalAnswers;
 using testing_support::crlf;
 using testing_support::readBytes;
 using testing_support::TempFolder;
@@ -84,7 +84,7 @@ TEST(OtherFormatsGui, MultiLinkPageMirrorsAlignsAndSaves)
     }
     EXPECT_FALSE(g.widget<QRadioButton>("Form11", "Option6")->isChecked());
 
-    ModalAnswers answers;
+    DialogAnswers answers;
     answers.save(QString::fromStdString(dir.file("links"))).ok();
     g.click("Form11", "Command1");
     ASSERT_TRUE(answers.done());
@@ -122,7 +122,7 @@ TEST(OtherFormatsGui, LinkMenuPageFollowsTheWidthRefusesABadOneAndSaves)
     // No number, no height, and no save: only the message, never the dialog.
     gui::retype(width, QString());
     EXPECT_EQ(height->text(), QString());
-    ModalAnswers refused;
+    DialogAnswers refused;
     refused.ok();
     g.click("Form12", "Command1");
     ASSERT_TRUE(refused.done());
@@ -147,7 +147,7 @@ TEST(OtherFormatsGui, LinkMenuPageFollowsTheWidthRefusesABadOneAndSaves)
     EXPECT_EQ(field(g, "Form12", "Text18")->text(), QStringLiteral("メニュー"));
     EXPECT_EQ(g.widget<QWidget>("Form12", "Picture3")->pos(), QPoint(kelvqt::px(1440), kelvqt::px(1200)));
 
-    ModalAnswers answers;
+    DialogAnswers answers;
     answers.save(QString::fromStdString(dir.file("menu"))).ok();
     g.click("Form12", "Command1");
     ASSERT_TRUE(answers.done());

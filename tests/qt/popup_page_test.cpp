@@ -12,8 +12,8 @@
 #include "qt/gui_support.h"
 #include "support.h"
 
+using gui::DialogAnswers;
 using gui::GuiProgram;
-using gui::ModalAnswers;
 using testing_support::crlf;
 using testing_support::readBytes;
 using testing_support::TempFolder;
@@ -88,7 +88,7 @@ void fillPreviewAndSave(const GuiTwin& t)
     EXPECT_TRUE(g.widget<QRadioButton>(t.screen, "Option3")->isChecked());
     EXPECT_FALSE(g.widget<QRadioButton>(t.screen, "Option2")->isChecked());
 
-    ModalAnswers answers;
+    DialogAnswers answers;
     answers.save(QString::fromStdString(dir.file("page"))).ok();
     g.click(t.screen, "Command1");
     ASSERT_TRUE(answers.done());

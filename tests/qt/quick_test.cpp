@@ -13,8 +13,8 @@
 #include "quick/quick_generator.h"
 #include "support.h"
 
+using gui::DialogAnswers;
 using gui::GuiProgram;
-using gui::ModalAnswers;
 using testing_support::crlf;
 using testing_support::readBytes;
 
@@ -39,7 +39,7 @@ TEST(QuickGui, OneWindowWritesPageAndMetafile)
     } cleanup{folder};
 
     gui::typeText(g.widget<QLineEdit>("Form1", "Text1"), QString::fromStdString(name));
-    ModalAnswers answers;
+    DialogAnswers answers;
     answers.ok().ok();
     g.click("Form1", "Command1");
     ASSERT_TRUE(answers.done());
@@ -55,7 +55,7 @@ TEST(QuickGui, OneWindowWritesPageAndMetafile)
     EXPECT_NE(readBytes(target + ".htm").find("<A href=\"" + target + ".asx\" target=\"_self\">"), std::string::npos);
 
     // A second press finds the folder and says so, touching nothing.
-    ModalAnswers again;
+    DialogAnswers again;
     again.ok();
     g.click("Form1", "Command1");
     ASSERT_TRUE(again.done());

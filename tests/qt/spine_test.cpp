@@ -10,8 +10,9 @@
 #include "qt/gui_support.h"
 #include "support.h"
 
+using gui::DialogAnswers;
 using gui::GuiProgram;
-using gui::ModalAnswers;
+using gui::RealDialogAnswers;
 using testing_support::crlf;
 using testing_support::readBytes;
 using testing_support::TempFolder;
@@ -58,7 +59,7 @@ TEST(SpineGui, KeyPressOnTheSplashEndsTheProgram)
 TEST(SpineGui, SavesTheMetafileThroughTheRealDialogAndSwitchesTheFilter)
 {
     TempFolder dir;
-    GuiProgram g(app::kelvoraProgram());
+    GuiProgram g(app::kelvoraProgram(), gui::Dialogs::Real);
     openSimpleMetafile(g);
     QWidget* form2 = g.window("Form2");
     EXPECT_EQ(form2->windowTitle(), QStringLiteral("簡単メタファイル"));
@@ -71,7 +72,7 @@ TEST(SpineGui, SavesTheMetafileThroughTheRealDialogAndSwitchesTheFilter)
     EXPECT_EQ(g.program.find("Form2")->text("Text1"), "kyou01.wmv");
 
     const QString first = QString::fromStdString(dir.file("kyou01"));
-    ModalAnswers answers;
+    RealDialogAnswers answers;
     answers.save(first).ok();
     g.click("Form2", "Command1");
     ASSERT_TRUE(answers.done());
@@ -86,7 +87,7 @@ TEST(SpineGui, SavesTheMetafileThroughTheRealDialogAndSwitchesTheFilter)
     EXPECT_EQ(answers.icons[0], QMessageBox::NoIcon);
 
     // The second showing offers the two types and the previous name.
-    ModalAnswers again;
+    RealDialogAnswers again;
     again.save(QString::fromStdString(dir.file("other.asx"))).ok();
     g.click("Form2", "Command1");
     ASSERT_TRUE(again.done());
@@ -101,7 +102,7 @@ TEST(SpineGui, CancelTellsTheUserAndWritesNothing)
     TempFolder dir;
     GuiProgram g(app::kelvoraProgram());
     openSimpleMetafile(g);
-    ModalAnswers answers;
+    DialogAnswers answers;
     answers.cancel().ok();
     g.click("Form2", "Command1");
     ASSERT_TRUE(answers.done());

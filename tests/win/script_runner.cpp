@@ -1,4 +1,4 @@
-#include "win/test_hook.h"
+#include "win/script_runner.h"
 
 #include <oleacc.h>
 #include <shlobj.h>
