@@ -6,13 +6,13 @@
 
 #include "app/catalog.h"
 #include "form/screen_ops.h"
-#include "screens/screen_steps.h"
+#include "screens/conventions.h"
 
 namespace app {
 
 namespace {
 
-using form::colors::band;
+using screens::colors::band;
 
 struct Choice {
     const char* button;
@@ -42,8 +42,8 @@ form::ScreenDef menuWindow(const char* screen, const char* caption, const char* 
     }
     // The band is drawn first of the bottom row so that the buttons lie on it.
     paint(s.label("Label2", "").at(0, bandTop, menuWidth, bandHeight), band);
-    paint(s.button(topButton, topCaption).at(480, bandTop + 360, 2175, 375).tab(tab++), form::colors::back);
-    paint(s.button(exitButton, "終了").at(2880, bandTop + 360, 1335, 375).tab(tab++), form::colors::grey);
+    paint(s.button(topButton, topCaption).at(480, bandTop + 360, 2175, 375).tab(tab++), screens::colors::back);
+    paint(s.button(exitButton, "終了").at(2880, bandTop + 360, 1335, 375).tab(tab++), screens::colors::grey);
     return s;
 }
 
@@ -53,9 +53,9 @@ const form::ScreenDef& htmlMenu()
 {
     static const form::ScreenDef screen = [] {
         form::ScreenDef s = menuWindow("Form4", "ｈｔｍ作成選択", "簡単html選択",
-                                       {{"Command1", "ポップアップ形式（文字式）", form::colors::save},
-                                        {"Command2", "エンベッド形式　（TV形式）", form::colors::next},
-                                        {"Command3", "その他", form::colors::pink}},
+                                       {{"Command1", "ポップアップ形式（文字式）", screens::colors::save},
+                                        {"Command2", "エンベッド形式　（TV形式）", screens::colors::next},
+                                        {"Command3", "その他", screens::colors::pink}},
                                        "Command4", "topメニューに戻る", "Command5");
         // The page screens are hidden, not unloaded, so that both keep what
         // the user typed while the user switches between them.
@@ -79,8 +79,8 @@ const form::ScreenDef& detailedHtmlMenu()
 {
     static const form::ScreenDef screen = [] {
         form::ScreenDef s = menuWindow("Form7", "詳細ｈｔｍ作成選択", "詳細html選択",
-                                       {{"Command1", "ポップアップ形式（文字式）", form::colors::save},
-                                        {"Command2", "エンベッド形式　（TV形式）", form::colors::next}},
+                                       {{"Command1", "ポップアップ形式（文字式）", screens::colors::save},
+                                        {"Command2", "エンベッド形式　（TV形式）", screens::colors::next}},
                                        "Command4", "topに戻る", "Command5");
         s.onClick("Command1", [](form::Form& f) {
             SwitchScreen(f,
@@ -101,8 +101,8 @@ const form::ScreenDef& otherFormatsMenu()
 {
     static const form::ScreenDef screen = [] {
         form::ScreenDef s = menuWindow("Form10", "その他の形式メニュー", "その他の形式",
-                                       {{"Command1", "ポップアップ上級htm", form::colors::save},
-                                        {"Command2", "エンベッド上級htm", form::colors::next}},
+                                       {{"Command1", "ポップアップ上級htm", screens::colors::save},
+                                        {"Command2", "エンベッド上級htm", screens::colors::next}},
                                        "Command4", "topに戻る", "Command3");
         s.onClick("Command1",
                   [](form::Form& f) { SwitchScreen(f, screens::Steps().unload(1, 10).show(11).unload(12)); });

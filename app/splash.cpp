@@ -2,7 +2,7 @@
 // area opens the top menu; any key ends the program.
 #include "app/catalog.h"
 #include "form/screen_ops.h"
-#include "screens/screen_steps.h"
+#include "screens/conventions.h"
 
 namespace app {
 

@@ -1,7 +1,7 @@
 // The top menu: the three ways of working, help and exit.
 #include "app/catalog.h"
 #include "form/screen_ops.h"
-#include "screens/screen_steps.h"
+#include "screens/conventions.h"
 
 namespace app {
 
@@ -10,12 +10,12 @@ const form::ScreenDef& topMenu()
     static const form::ScreenDef screen = [] {
         form::ScreenDef s{"Form1", "選択メニュー", {4695, 5310}};
         s.label("Label4", "選択").at(240, 120, 4215, 495).centered().font(18, true);
-        paint(s.button("Command2", "diz　君").at(840, 840, 3015, 615).tab(0), form::colors::lightGreen);
-        paint(s.button("Command3", "簡単メタファイル作成").at(840, 1680, 3015, 615).tab(1), form::colors::save);
-        paint(s.button("Command4", "詳細メタファイル作成").at(840, 2520, 3015, 615).tab(2), form::colors::next);
-        paint(s.label("Label1", "").at(0, 4320, 4695, 990), form::colors::band);
-        paint(s.button("Command5", "?").at(1320, 4560, 735, 375).tab(4), form::colors::help);
-        paint(s.button("Command1", "終了").at(2400, 4560, 855, 375).tab(3), form::colors::green);
+        paint(s.button("Command2", "diz　君").at(840, 840, 3015, 615).tab(0), screens::colors::lightGreen);
+        paint(s.button("Command3", "簡単メタファイル作成").at(840, 1680, 3015, 615).tab(1), screens::colors::save);
+        paint(s.button("Command4", "詳細メタファイル作成").at(840, 2520, 3015, 615).tab(2), screens::colors::next);
+        paint(s.label("Label1", "").at(0, 4320, 4695, 990), screens::colors::band);
+        paint(s.button("Command5", "?").at(1320, 4560, 735, 375).tab(4), screens::colors::help);
+        paint(s.button("Command1", "終了").at(2400, 4560, 855, 375).tab(3), screens::colors::green);
 
         s.onClick("Command2", [](form::Form& f) { SwitchScreen(f, screens::Steps().unload(1, 12).show(13)); });
         s.onClick("Command3", [](form::Form& f) { SwitchScreen(f, screens::Steps().unload(1).show(2).unload(3, 13)); });

@@ -164,19 +164,6 @@ private:
     std::map<std::string, Handler> changes_;
 };
 
-// The colours every screen shares.
-namespace colors {
-inline constexpr Color band{192, 192, 255};
-inline constexpr Color help{255, 255, 0};
-inline constexpr Color back{255, 128, 0};
-inline constexpr Color next{128, 128, 255};
-inline constexpr Color save{128, 255, 128};
-inline constexpr Color lightGreen{192, 255, 192};
-inline constexpr Color green{0, 255, 0};
-inline constexpr Color grey{192, 192, 192};
-inline constexpr Color pink{255, 128, 255};
-}  // namespace colors
-
 ControlDef& paint(ControlDef& c, Color color);
 
 }  // namespace form

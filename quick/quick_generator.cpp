@@ -7,7 +7,7 @@
 #include <array>
 
 #include "form/screen_ops.h"
-#include "screens/screen_steps.h"
+#include "screens/conventions.h"
 #include "flows/folder_generation.h"
 
 namespace quick {
@@ -28,10 +28,10 @@ const form::ScreenDef& quickScreen()
                   .tooltipText("フォルダーとasxファイル、ｈｔｍファイル二個自動作成")
                   .font(12, true)
                   .tab(1),
-              form::colors::lightGreen);
-        paint(s.label("Label8", "").at(0, 3960, 6495, 855), form::colors::band);
-        paint(s.button("Command5", "?").at(3840, 4320, 735, 375).tab(3), form::colors::help);
-        paint(s.button("Command2", "終了").at(4560, 4320, 855, 375).tooltipText("終了").tab(2), form::colors::green);
+              screens::colors::lightGreen);
+        paint(s.label("Label8", "").at(0, 3960, 6495, 855), screens::colors::band);
+        paint(s.button("Command5", "?").at(3840, 4320, 735, 375).tab(3), screens::colors::help);
+        paint(s.button("Command2", "終了").at(4560, 4320, 855, 375).tooltipText("終了").tab(2), screens::colors::green);
 
         // Template fields, hidden below the window's bottom edge.
         const auto templateField = [&s](const std::string& name, std::string text, int top) {

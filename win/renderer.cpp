@@ -9,6 +9,7 @@
 
 #include "output/windows_text.h"
 #include "render/binding.h"
+#include "render/layout.h"
 #include "win/accessible.h"
 
 namespace kelvwin {
@@ -288,17 +289,11 @@ ScreenWindow* Renderer::build(form::Form& f)
                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, win->hwnd, nullptr, instance_, nullptr);
     ::SendMessageW(win->tooltip, TTM_SETMAXTIPWIDTH, 0, px(6000));
 
-    // Containers first, so that their children find them.
-    std::vector<std::size_t> order;
-    for (std::size_t i = 0; i < def.controls().size(); ++i) {
-        order.push_back(i);
-    }
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return def.controls()[a].container.empty() && !def.controls()[b].container.empty();
-    });
-
-    for (std::size_t index : order) {
-        const ControlDef& c = def.controls()[index];
+    // Containers first, so that their children find them. A control's id
+    // is its place in the declaration.
+    for (const ControlDef* created : render::creationOrder(def)) {
+        const ControlDef& c = *created;
+        const std::size_t index = static_cast<std::size_t>(created - def.controls().data());
         HWND parent = win->hwnd;
         if (!c.container.empty()) {
             if (auto it = win->controls.find(c.container); it != win->controls.end()) {
@@ -383,13 +378,11 @@ ScreenWindow* Renderer::build(form::Form& f)
 
     // Keyboard order as declared: the z-order among siblings is the tab order.
     std::vector<const ControlDef*> tabbed;
-    for (const ControlDef& c : def.controls()) {
-        if (c.tabIndex >= 0 && win->controls.count(c.name) != 0) {
-            tabbed.push_back(&c);
+    for (const ControlDef* c : render::tabOrder(def)) {
+        if (win->controls.count(c->name) != 0) {
+            tabbed.push_back(c);
         }
     }
-    std::stable_sort(tabbed.begin(), tabbed.end(),
-                     [](const ControlDef* a, const ControlDef* b) { return a->tabIndex < b->tabIndex; });
     HWND previous = HWND_TOP;
     for (const ControlDef* c : tabbed) {
         HWND hwnd = win->controls[c->name];
@@ -481,20 +474,15 @@ void Renderer::screenShown(form::Form& f)
     }
     if (!win->placed) {
         win->placed = true;
-        const form::ScreenDef& def = f.def();
         RECT frame{};
         ::GetWindowRect(win->hwnd, &frame);
-        const int width = frame.right - frame.left;
-        const int height = frame.bottom - frame.top;
-        if (def.position()) {
-            ::SetWindowPos(win->hwnd, nullptr, px(def.position()->first), px(def.position()->second), 0, 0,
-                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        } else if (!def.isSystemPlaced()) {
-            RECT area{};
-            ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-            ::SetWindowPos(win->hwnd, nullptr, area.left + (area.right - area.left - width) / 2,
-                           area.top + (area.bottom - area.top - height) / 2, 0, 0,
-                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT area{};
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+        const render::Area work{area.left, area.top, area.right - area.left, area.bottom - area.top};
+        const auto at = render::firstPlacement(f.def(), frame.right - frame.left, frame.bottom - frame.top, work,
+                                               [this](int twips) { return px(twips); });
+        if (at) {
+            ::SetWindowPos(win->hwnd, nullptr, at->x, at->y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
     }
     ::ShowWindow(win->hwnd, SW_SHOW);

@@ -71,21 +71,25 @@ void WinPlatform::message(const form::Form* owner, const std::string& title, con
 
 void WinPlatform::help(const form::Form& owner, const std::string& file, int, const std::string&)
 {
-    // The help is a page of HTML under its old name: it opens in the browser
-    // the machine uses for web pages, whatever its extension says.
+    // The help is a page of HTML under its old name. A browser judges a file
+    // by its extension, so it gets a copy named as a web page, in the
+    // user's temporary folder; the page declares its own encoding.
     const std::string path = programFolder() + "\\" + file;
     const std::wstring wide = widen(path);
     if (::GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES) {
         message(&owner, owner.program().title(), "ヘルプファイル「" + path + "」が見つかりません。");
         return;
     }
+    wchar_t folder[MAX_PATH + 1] = {};
+    const DWORD n = ::GetTempPathW(MAX_PATH + 1, folder);
+    const std::wstring page = std::wstring(folder, n) + L"KELVORA-help.htm";
+    const std::wstring& opened = n > 0 && ::CopyFileW(wide.c_str(), page.c_str(), FALSE) ? page : wide;
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_CLASSNAME | SEE_MASK_FLAG_NO_UI;
+    info.fMask = SEE_MASK_FLAG_NO_UI;
     info.hwnd = windowOf(&owner);
     info.lpVerb = L"open";
-    info.lpFile = wide.c_str();
-    info.lpClass = L".htm";
+    info.lpFile = opened.c_str();
     info.nShow = SW_SHOWNORMAL;
     if (!::ShellExecuteExW(&info)) {
         message(&owner, owner.program().title(), "ヘルプファイル「" + path + "」を開けません。");

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "form/screen_ops.h"
-#include "screens/screen_steps.h"
+#include "screens/conventions.h"
 #include "flows/save_document.h"
 #include "screens/html/height_from_width.h"
 
@@ -137,14 +137,14 @@ form::ScreenDef embedPage(const EmbedVariant& v)
     s.option("Option2", "html開いたら自動スタート").at(4440, 3240, 3615, 375).tooltipText(v.optionTip).tab(2);
     s.line("Line2", 240, 3780, right - 240, 3780).foreColor(255, 0, 0);
 
-    paint(s.label(v.bandLabel, "").at(0, buttonTop - 360, right, bottom - buttonTop + 360), form::colors::band);
-    paint(s.button("Command4", "?").at(1320, buttonTop, 735, 375).tab(13), form::colors::help);
+    paint(s.label(v.bandLabel, "").at(0, buttonTop - 360, right, bottom - buttonTop + 360), screens::colors::band);
+    paint(s.button("Command4", "?").at(1320, buttonTop, 735, 375).tab(13), screens::colors::help);
     paint(s.button("Command3", "戻る").at(2400, buttonTop, 1215, 375).tooltipText(v.backTip).tab(12),
-          form::colors::back);
+          screens::colors::back);
     paint(s.button("Command1", "保存").at(3960, buttonTop, 1215, 375).tooltipText(v.saveTip).tab(10),
-          form::colors::save);
+          screens::colors::save);
     paint(s.button("Command2", "終了").at(5520, buttonTop, 1215, 375).tooltipText(v.exitTip).tab(11),
-          form::colors::grey);
+          screens::colors::grey);
 
     // Template fields, in a column below the window's bottom edge, in the
     // order in which they appear in the page.

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "form/screen_ops.h"
-#include "screens/screen_steps.h"
+#include "screens/conventions.h"
 #include "flows/save_document.h"
 #include "screens/html/height_from_width.h"
 
@@ -169,14 +169,14 @@ const form::ScreenDef& linkMenuPageScreen()
         }
         s.line("Line10", 120, 8280, 11955, 8280);
 
-        paint(s.label("Label15", "").at(0, 8640, 12075, 1485), form::colors::band);
-        paint(s.button("Command4", "?").at(3360, 9240, 735, 375).tab(tab + 3), form::colors::help);
+        paint(s.label("Label15", "").at(0, 8640, 12075, 1485), screens::colors::band);
+        paint(s.button("Command4", "?").at(3360, 9240, 735, 375).tab(tab + 3), screens::colors::help);
         paint(s.button("Command3", "戻る").at(4440, 9240, 1215, 375).tooltipText("その他のメニューに戻る").tab(tab + 2),
-              form::colors::back);
+              screens::colors::back);
         paint(s.button("Command1", "保存").at(6000, 9240, 1215, 375).tooltipText("ｈｔｍを保存").tab(tab),
-              form::colors::save);
+              screens::colors::save);
         paint(s.button("Command2", "終了").at(7560, 9240, 1215, 375).tooltipText("終了").tab(tab + 1),
-              form::colors::grey);
+              screens::colors::grey);
 
         // Template fields: hidden, in rows shaped like the page's lines, below
         // the window's bottom edge.

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "form/screen_ops.h"
-#include "screens/screen_steps.h"
+#include "screens/conventions.h"
 #include "flows/save_document.h"
 
 namespace screens {
@@ -114,18 +114,18 @@ const form::ScreenDef& multiLinkPageScreen()
         // Tab order after the options: the buttons, the template fields, help last.
         constexpr int commandTab = 20;
         constexpr int templateTab = commandTab + 3;
-        paint(s.label("Label6", "").at(0, 5640, 10695, 975), form::colors::band);
-        paint(s.button("Command4", "?").at(2640, 5880, 735, 375).tab(templateTab + 9), form::colors::help);
+        paint(s.label("Label6", "").at(0, 5640, 10695, 975), screens::colors::band);
+        paint(s.button("Command4", "?").at(2640, 5880, 735, 375).tab(templateTab + 9), screens::colors::help);
         paint(s.button("Command3", "戻る")
                   .at(3720, 5880, 1215, 375)
                   .tooltipText("その他のメニューに戻る")
                   .tab(commandTab + 2),
-              form::colors::back);
+              screens::colors::back);
         paint(
             s.button("Command1", "保存").at(5280, 5880, 1215, 375).tooltipText("ｈｔｍファイルを保存").tab(commandTab),
-            form::colors::save);
+            screens::colors::save);
         paint(s.button("Command2", "終了").at(6840, 5880, 1215, 375).tooltipText("終了").tab(commandTab + 1),
-              form::colors::grey);
+              screens::colors::grey);
 
         // Template fields, in rows shaped like the page's lines, below the
         // window's bottom edge.

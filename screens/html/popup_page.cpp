@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "form/screen_ops.h"
-#include "screens/screen_steps.h"
+#include "screens/conventions.h"
 #include "flows/save_document.h"
 
 namespace screens {
@@ -138,7 +138,7 @@ form::ScreenDef popupPage(const PopupTwin& t)
               .font(5.25)
               .previews("Text2")
               .tab(tab("Text3")),
-          form::colors::lightGreen);
+          screens::colors::lightGreen);
 
     // The page's fragments, in rows that mirror its lines, out of view. The
     // user never sees them, so keystrokes must not reach them either.
@@ -159,23 +159,23 @@ form::ScreenDef popupPage(const PopupTwin& t)
 
     // The four buttons, "?" to "終了", centred on the band.
     const int buttonsLeft = (width - 5415) / 2 / 15 * 15;
-    paint(s.label(t.bandName, "").at(t.band.left, t.band.top, t.band.width, t.band.height), form::colors::band);
-    paint(s.button("Command4", "?").at(buttonsLeft, t.buttonTop, 735, 375).tab(tab("Command4")), form::colors::help);
+    paint(s.label(t.bandName, "").at(t.band.left, t.band.top, t.band.width, t.band.height), screens::colors::band);
+    paint(s.button("Command4", "?").at(buttonsLeft, t.buttonTop, 735, 375).tab(tab("Command4")), screens::colors::help);
     paint(s.button("Command3", "戻る")
               .at(buttonsLeft + 1080, t.buttonTop, 1215, 375)
               .tooltipText(t.backTip)
               .tab(tab("Command3")),
-          form::colors::back);
+          screens::colors::back);
     paint(s.button("Command1", "保存")
               .at(buttonsLeft + 2640, t.buttonTop, 1215, 375)
               .tooltipText(t.saveTip)
               .tab(tab("Command1")),
-          form::colors::save);
+          screens::colors::save);
     paint(s.button("Command2", "終了")
               .at(buttonsLeft + 4200, t.buttonTop, 1215, 375)
               .tooltipText(t.exitTip)
               .tab(tab("Command2")),
-          form::colors::grey);
+          screens::colors::grey);
     s.dialog("CommonDialog1", "htm", "ハイパーテキスト(*.htm)|*.htm").startingIn(designFolder);
 
     s.onLoad([](form::Form& f) {

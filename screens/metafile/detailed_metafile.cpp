@@ -5,7 +5,7 @@
 #include "screens/metafile/detailed_metafile.h"
 
 #include "form/screen_ops.h"
-#include "screens/screen_steps.h"
+#include "screens/conventions.h"
 #include "flows/save_document.h"
 
 namespace screens {
@@ -74,14 +74,14 @@ const form::ScreenDef& detailedMetafileScreen()
         s.label("Label4", "例：kyou01.wmv").at(5880, 3810, 2535, 255);
         s.imageBox("Image2").at(5400, 4320, 480, 480).image("video");
 
-        paint(s.label("Label17", "").at(0, 5760, 10380, 960), form::colors::band);
-        paint(s.button("Command4", "?").at(2040, 6060, 735, 375).tab(5), form::colors::help);
+        paint(s.label("Label17", "").at(0, 5760, 10380, 960), screens::colors::band);
+        paint(s.button("Command4", "?").at(2040, 6060, 735, 375).tab(5), screens::colors::help);
         paint(s.button("Command1", "topに戻る").at(3000, 6060, 1575, 375).tooltipText("topに戻る").tab(4),
-              form::colors::back);
+              screens::colors::back);
         paint(s.button("Command3", "保存").at(4800, 6060, 1215, 375).tooltipText("asxファイルを保存").tab(2),
-              form::colors::green);
+              screens::colors::green);
         paint(s.button("Command2", "次").at(6240, 6060, 1215, 375).tooltipText("詳細htm作成メニュー行く").tab(3),
-              form::colors::next);
+              screens::colors::next);
 
         // Template fields, in a column below the window's bottom edge.
         s.text("Text3", "/").at(240, 6960, 615, 285);

@@ -3,12 +3,12 @@
 #include "screens/metafile/simple_metafile.h"
 
 #include "form/screen_ops.h"
-#include "screens/screen_steps.h"
+#include "screens/conventions.h"
 #include "flows/save_document.h"
 
 namespace screens {
 
-using form::colors::band;
+using screens::colors::band;
 
 const form::ScreenDef& simpleMetafileScreen()
 {
@@ -28,13 +28,13 @@ const form::ScreenDef& simpleMetafileScreen()
         s.label("Label4", "例：kyou01.wmv").at(1080, 2160, 3255, 255);
         s.label("Label3", "avi、mpg、wmvの拡張子のついたファイルを記入").at(1080, 2520, 6615, 255);
         paint(s.label("Label6", "").at(0, 3720, 9105, 1005), band);
-        paint(s.button("Command4", "?").at(1560, 4080, 735, 375).tab(4), form::colors::help);
+        paint(s.button("Command4", "?").at(1560, 4080, 735, 375).tab(4), screens::colors::help);
         paint(s.button("Command3", "戻る").at(2640, 4080, 1215, 375).tooltipText("topメニューに戻る").tab(3),
-              form::colors::back);
+              screens::colors::back);
         paint(s.button("Command1", "保存").at(4200, 4080, 1215, 375).tooltipText("asxファイルに保存します").tab(1),
-              form::colors::save);
+              screens::colors::save);
         paint(s.button("Command2", "次").at(5760, 4080, 1215, 375).tooltipText("htm作成へ行きます。").tab(2),
-              form::colors::next);
+              screens::colors::next);
 
         // Template fields, in a column below the window's bottom edge.
         s.text("Text2", "<ASX Version =").at(240, 4920, 2055, 285);

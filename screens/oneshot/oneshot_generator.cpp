@@ -18,7 +18,7 @@
 #include <array>
 
 #include "form/screen_ops.h"
-#include "screens/screen_steps.h"
+#include "screens/conventions.h"
 #include "flows/folder_generation.h"
 #include "screens/html/height_from_width.h"
 
@@ -57,17 +57,17 @@ const form::ScreenDef& oneShotGeneratorScreen()
                   .tooltipText("フォルダーとasxファイル、ｈｔｍファイル二個自動作成")
                   .font(12, true)
                   .tab(1),
-              form::colors::lightGreen);
-        paint(s.label("Label8", "").at(0, 3960, 6495, 855), form::colors::band);
-        paint(s.button("Command5", "?").at(3000, 4320, 735, 375).tab(5), form::colors::help);
+              screens::colors::lightGreen);
+        paint(s.label("Label8", "").at(0, 3960, 6495, 855), screens::colors::band);
+        paint(s.button("Command5", "?").at(3000, 4320, 735, 375).tab(5), screens::colors::help);
         paint(s.button("Command3", "戻る").at(3720, 4320, 855, 375).tooltipText("topメニューに戻る").tab(3),
-              form::colors::back);
-        paint(s.button("Command2", "終了").at(4560, 4320, 855, 375).tooltipText("終了").tab(4), form::colors::green);
+              screens::colors::back);
+        paint(s.button("Command2", "終了").at(4560, 4320, 855, 375).tooltipText("終了").tab(4), screens::colors::green);
         paint(s.button("Command4", "設定")
                   .at(5400, 4320, 735, 375)
                   .tooltipText("通常設定不要　ビデオ拡張子がavi、mpg、の時　使用。")
                   .tab(2),
-              form::colors::pink);
+              screens::colors::pink);
 
         // Mirrors of the settings screen, never in view.
         s.text("Text4", ".wmv").at(6720, 360, 855, 375).hidden();

@@ -41,9 +41,6 @@ TEST(OneShotGui, SettingsBesideTheGeneratorChangeTheWrittenFiles)
     EXPECT_TRUE(generator->isVisible());
     EXPECT_EQ(generator->windowTitle(), QStringLiteral("diz　君"));
     EXPECT_EQ(generator->size(), QSize(434, 323));
-    EXPECT_EQ(g.widget<QPushButton>("Form13", "Command1")->geometry(), QRect(168, 184, 121, 49));
-    EXPECT_EQ(g.widget<QPushButton>("Form13", "Command4")->toolTip(),
-              QStringLiteral("通常設定不要　ビデオ拡張子がavi、mpg、の時　使用。"));
     EXPECT_FALSE(g.widget<QLabel>("Form13", "Image2")->pixmap().isNull());
     // The mirrors and templates are never in view.
     EXPECT_FALSE(g.widget<QLineEdit>("Form13", "Text12")->isVisible());
