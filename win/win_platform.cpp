@@ -83,13 +83,15 @@ void WinPlatform::help(const form::Form& owner, const std::string& file, int, co
     wchar_t folder[MAX_PATH + 1] = {};
     const DWORD n = ::GetTempPathW(MAX_PATH + 1, folder);
     const std::wstring page = std::wstring(folder, n) + L"KELVORA-help.htm";
-    const std::wstring& opened = n > 0 && ::CopyFileW(wide.c_str(), page.c_str(), FALSE) ? page : wide;
+    const bool copied = n > 0 && ::CopyFileW(wide.c_str(), page.c_str(), FALSE);
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_FLAG_NO_UI;
+    // Without the copy the file itself opens with the program for web pages.
+    info.fMask = SEE_MASK_FLAG_NO_UI | (copied ? 0 : SEE_MASK_CLASSNAME);
+    info.lpClass = copied ? nullptr : L".htm";
     info.hwnd = windowOf(&owner);
     info.lpVerb = L"open";
-    info.lpFile = opened.c_str();
+    info.lpFile = copied ? page.c_str() : wide.c_str();
     info.nShow = SW_SHOWNORMAL;
     if (!::ShellExecuteExW(&info)) {
         message(&owner, owner.program().title(), "ヘルプファイル「" + path + "」を開けません。");
