@@ -404,10 +404,6 @@ void HelpWindow::setTextSize(qreal points)
 QStringList helpFolders(const QString& programFolder)
 {
     QStringList folders;
-    const QString chosen = qEnvironmentVariable("KELVORA_HELP_DIR");
-    if (!chosen.isEmpty()) {
-        folders << chosen;
-    }
     folders << programFolder << programFolder + QStringLiteral("/../share/kelvora");
 #ifdef KELVORA_DATA_DIR
     folders << QStringLiteral(KELVORA_DATA_DIR);

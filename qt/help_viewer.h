@@ -22,7 +22,6 @@
 namespace kelvqt {
 
 // The folders searched, in order, for a program that lies in programFolder.
-// KELVORA_HELP_DIR, when set and not empty, is searched before all others.
 QStringList helpFolders(const QString& programFolder);
 
 // Where the help file is found in the folders, or an empty string.
