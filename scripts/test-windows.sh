@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows programs and the core's tests into build-windows
 # with mingw-w64, runs the tests under Wine (console only), then a smoke test:
-# kelvora_scripted.exe (kelvora.exe with the script runner of tests/win/) under Wine on a private Xvfb walks splash -> top menu -> simple
+# kelvora_scripted.exe (kelvora.exe with the script runner of tests/win/)
+# under Wine on a private Xvfb walks splash -> top menu -> simple
 # metafile screen, saves through the real common dialog, and the file's bytes
 # are checked. On its way through every screen it sends the controls what
 # other programs and assistive technology may send (WM_SETTEXT, BM_CLICK,
 # BM_SETCHECK, WM_DROPFILES), reads them back through MSAA, checks that every
-# window shows the model, and saves pages whose bytes are checked too.
+# window shows the model, and saves pages whose bytes are checked too. Then
+# kelvquick_scripted.exe makes a folder beside itself, is refused the same
+# name and an empty one, and what it wrote is checked byte for byte.
 # Screenshots of each screen land in build-windows/screenshots/.
 # A part whose tools are missing here is skipped with a message saying so.
 set -euo pipefail
@@ -36,9 +39,9 @@ fi
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/kelvora-wine-XXXXXX")
 smoke=$(mktemp -d "${TMPDIR:-/tmp}/kelvora-smoke-XXXXXX")
 xvfb_pid=
-kelvora_pid=
+program_pid=
 cleanup() {
-  [ -n "$kelvora_pid" ] && kill "$kelvora_pid" 2>/dev/null || true
+  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
   [ -n "$wineserver" ] && WINEPREFIX=$prefix timeout 30 "$wineserver" -k 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$prefix" "$smoke"
@@ -179,60 +182,70 @@ long=$(head -c 40000 /dev/zero | tr '\0' a)
   tour Form13 Command4 Form14 shot
   act click Form13 Command2
 } >"$smoke/script.txt"
-log=$smoke/log.txt
 shots=$build/screenshots
 mkdir -p "$shots"
-KELVORA_TEST_SCRIPT=$(windows_path "$smoke/script.txt") KELVORA_TEST_LOG=$(windows_path "$log") \
-  timeout 600 "$wine" "$build/kelvora_scripted.exe" >"$smoke/wine.out" 2>&1 &
-kelvora_pid=$!
-
 failed=
-for mark in $(sed -n 's/^mark\t//p' "$smoke/script.txt"); do
-  for _ in $(seq 1 600); do
-    grep -q "^mark $mark\$" "$log" 2>/dev/null && break
-    grep -q '^timeout' "$log" 2>/dev/null && break
-    kill -0 "$kelvora_pid" 2>/dev/null || break
-    sleep 0.2
+# Plays a script through a test build under Wine: at each of its marks a
+# screenshot (when ImageMagick's import is here) and the shell's own step
+# (on_mark), then the program goes on; it must end by itself through "終了".
+on_mark() { :; }
+play() {
+  local exe=$1 script=$2 log=$3 out=$4 mark
+  KELVORA_TEST_SCRIPT=$(windows_path "$script") KELVORA_TEST_LOG=$(windows_path "$log") \
+    timeout 600 "$wine" "$exe" >"$out" 2>&1 &
+  program_pid=$!
+  for mark in $(sed -n 's/^mark\t//p' "$script"); do
+    for _ in $(seq 1 600); do
+      grep -q "^mark $mark\$" "$log" 2>/dev/null && break
+      grep -q '^timeout' "$log" 2>/dev/null && break
+      kill -0 "$program_pid" 2>/dev/null || break
+      sleep 0.2
+    done
+    if ! grep -q "^mark $mark\$" "$log" 2>/dev/null; then
+      failed="$(basename "$exe") never reached \"$mark\""
+      break
+    fi
+    if command -v import >/dev/null; then
+      sleep 1
+      import -display "$DISPLAY" -window root "$shots/$mark.png"
+    fi
+    on_mark "$mark"
+    touch "$log-$mark.done"
   done
-  if ! grep -q "^mark $mark\$" "$log" 2>/dev/null; then
-    failed="the program never reached \"$mark\""
-    break
+  if [ -z "$failed" ] && ! timeout 120 tail --pid="$program_pid" -f /dev/null; then
+    failed="$(basename "$exe") did not end on 終了"
   fi
-  if command -v import >/dev/null; then
-    sleep 1
-    import -display "$DISPLAY" -window root "$shots/$mark.png"
+  program_pid=
+  if [ -z "$failed" ] && grep -q '^fail' "$log"; then
+    failed="$(grep -c '^fail' "$log") checks of the windows of $(basename "$exe") failed"
   fi
-  touch "$log-$mark.done"
-done
-if [ -z "$failed" ]; then
-  # The last actions end the program through its "終了" button.
-  if ! timeout 120 tail --pid="$kelvora_pid" -f /dev/null; then
-    failed="the program did not end on 終了"
-  fi
-fi
-kelvora_pid=
+}
+log=$smoke/log.txt
+play "$build/kelvora_scripted.exe" "$smoke/script.txt" "$log" "$smoke/wine.out"
 
 if [ -n "$failed" ] && grep -qiE 'no driver could be loaded|cannot open display|Can.t open display' "$smoke/wine.out"; then
   skip "smoke test: Wine cannot open a display here"
   exit 0
 fi
-# Whether a saved file holds exactly the given lines (UTF-8 here), each ended
-# by CR LF, in code page 932, and the program said it saved it.
+# Whether a file holds exactly the given lines (UTF-8 here), each ended by
+# CR LF, in code page 932.
+holds() {
+  local file=$1
+  shift
+  [ "$(od -An -tx1 "$file" 2>/dev/null)" = "$(printf '%s\r\n' "$@" | iconv -f UTF-8 -t CP932 | od -An -tx1)" ]
+}
+# Whether a saved file holds exactly the given lines and the program said it
+# saved it.
 saved() {
   local file=$1
   shift
   [ -n "$failed" ] && return
-  local expected
-  expected=$(printf '%s\r\n' "$@" | iconv -f UTF-8 -t CP932 | od -An -tx1)
-  if [ "$(od -An -tx1 "$smoke/$file" 2>/dev/null)" != "$expected" ]; then
+  if ! holds "$smoke/$file" "$@"; then
     failed="$file does not hold the expected code page 932 bytes"
   elif ! grep -q "^message .*${file//./\\.}を保存しました。\$" "$log"; then
     failed="no message that $file was saved"
   fi
 }
-if [ -z "$failed" ] && grep -q '^fail' "$log"; then
-  failed="$(grep -c '^fail' "$log") checks of the windows failed"
-fi
 saved out.asx '<ASX Version ="3.0">' '<Entry>' "<Ref href =\"./$video\">" '</Entry></ASX>'
 saved trip.asx '<ASX Version ="3.0">' '<Entry>' "<Ref href =\"./$trip\">" '</Entry></ASX>'
 saved page5.htm '<HTML><HEAD><TITLE></TITLE></HEAD><BODY>' \
@@ -246,10 +259,59 @@ saved page6.htm \
   '<PARAM name="URL" value="./clip.asx">' \
   '<embed src="./clip.asx" autostart="false" width=32 height=88></embed></OBJECT>' \
   '</body></html>'
+
+# kelvquick from a folder of its own, where it makes its folders: a name
+# makes the folder with its page and metafile, whose links are absolute
+# paths through the program's folder; the same name again leaves that
+# folder's files as they are (the shell marks them in between); no name
+# makes nothing.
+quick=$smoke/quick
+mkdir -p "$quick"
+cp "$build/kelvquick_scripted.exe" "$quick/"
+folder=$(windows_path "$quick")
+target="$folder\\bb\\bb"
+{
+  act wait Form1; act mark quick; check Form1
+  act edit Form1 Text1 bb; act click Form1 Command1; act ok; act ok; act mark quick-made
+  act click Form1 Command1; act ok
+  act edit Form1 Text1 ''; act click Form1 Command1; act ok
+  check Form1
+  act click Form1 Command2
+} >"$smoke/quick.txt"
+quick_page=("<HTML><HEAD><TITLE></TITLE></HEAD><BODY>"
+  "<P align=\"center\"><B><A href=\"$target.asx\" target=\"_self\">ここをクリックしてください。</A></B></P></BODY></HTML>")
+quick_metafile=('<ASX Version ="3.0"><Entry>' "<Ref href =\"$target.wmv\"></Entry></ASX>")
+on_mark() {
+  [ "$1" = quick-made ] || return 0
+  if ! holds "$quick/bb/bb.htm" "${quick_page[@]}"; then
+    failed="kelvquick's bb.htm does not hold the expected code page 932 bytes"
+  elif ! holds "$quick/bb/bb.asx" "${quick_metafile[@]}"; then
+    failed="kelvquick's bb.asx does not hold the expected code page 932 bytes"
+  fi
+  printf 'kept\r\n' >"$quick/bb/bb.htm"
+  printf 'kept\r\n' >"$quick/bb/bb.asx"
+}
+if [ -z "$failed" ]; then
+  quick_log=$smoke/quick-log.txt
+  play "$quick/kelvquick_scripted.exe" "$smoke/quick.txt" "$quick_log" "$smoke/quick-wine.out"
+  log=$quick_log
+fi
+if [ -z "$failed" ]; then
+  expected_messages=$(printf 'message Mirequick: %s\n' 保存しました。 完成しました。 \
+    "「$folder\\bb」はすでにあります。中のファイルはそのままにしてあります。別の名前を記入するか、そのフォルダーを移してから作成してください。" \
+    記入しましょう。)
+  if [ "$(grep '^message ' "$quick_log")" != "$expected_messages" ]; then
+    failed="kelvquick did not say what it made, found or missed"
+  elif ! holds "$quick/bb/bb.htm" kept || ! holds "$quick/bb/bb.asx" kept; then
+    failed="kelvquick's second press changed the files it had made"
+  elif [ "$(ls "$quick")" != "$(printf 'bb\nkelvquick_scripted.exe')" ] || [ "$(ls "$quick/bb")" != "$(printf 'bb.asx\nbb.htm')" ]; then
+    failed="kelvquick made other files than bb/bb.htm and bb/bb.asx"
+  fi
+fi
 if [ -n "$failed" ]; then
   echo "test-windows: smoke test FAILED: $failed"
   echo "--- actions:"; cut -c 1-300 "$log" 2>/dev/null || true
-  echo "--- wine:"; tail -n 20 "$smoke/wine.out" || true
+  echo "--- wine:"; tail -n 20 "${log%log.txt}wine.out" || true
   exit 1
 fi
-echo "test-windows: smoke test passed (screenshots in $shots)"
+echo "test-windows: smoke tests of kelvora.exe and kelvquick.exe passed (screenshots in $build/screenshots)"
