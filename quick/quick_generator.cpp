@@ -9,6 +9,7 @@
 #include "form/screen_ops.h"
 #include "screens/conventions.h"
 #include "flows/folder_generation.h"
+#include "screens/oneshot/oneshot_generator.h"
 
 namespace quick {
 
@@ -16,20 +17,7 @@ const form::ScreenDef& quickScreen()
 {
     static const form::ScreenDef screen = [] {
         form::ScreenDef s{"Form1", "diz君", {6465, 4785}};
-        s.imageBox("Image2").at(600, 0, 5340, 1260).image("banner", true);
-        s.text("Text1", "")
-            .at(2640, 1920, 1455, 495)
-            .font(12)
-            .tooltipText("ビデオファイルの拡張子抜きファイル名を記入")
-            .takesDropped(form::DropName::BaseName)
-            .tab(0);
-        paint(s.button("Command1", "一発作成")
-                  .at(2520, 2760, 1815, 735)
-                  .tooltipText("フォルダーとasxファイル、ｈｔｍファイル二個自動作成")
-                  .font(12, true)
-                  .tab(1),
-              screens::colors::lightGreen);
-        paint(s.label("Label8", "").at(0, 3960, 6495, 855), screens::colors::band);
+        screens::oneShotFace(s);
         paint(s.button("Command5", "?").at(3840, 4320, 735, 375).tab(3), screens::colors::help);
         paint(s.button("Command2", "終了").at(4560, 4320, 855, 375).tooltipText("終了").tab(2), screens::colors::green);
 

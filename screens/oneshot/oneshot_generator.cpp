@@ -39,26 +39,31 @@ void templateField(form::ScreenDef& s, const std::string& name, std::string text
 
 }  // namespace
 
+void oneShotFace(form::ScreenDef& s)
+{
+    s.imageBox("Image2").at(600, 0, 5340, 1260).image("banner", true);
+    s.text("Text1", "")
+        .at(2640, 1920, 1455, 495)
+        .font(12)
+        .tooltipText("ビデオファイルの拡張子抜きファイル名を記入")
+        .takesDropped(form::DropName::BaseName)
+        .tab(0);
+    paint(s.button("Command1", "一発作成")
+              .at(2520, 2760, 1815, 735)
+              .tooltipText("フォルダーとasxファイル、ｈｔｍファイル二個自動作成")
+              .font(12, true)
+              .tab(1),
+          colors::lightGreen);
+    paint(s.label("Label8", "").at(0, 3960, 6495, 855), colors::band);
+}
+
 const form::ScreenDef& oneShotGeneratorScreen()
 {
     static const form::ScreenDef screen = [] {
         form::ScreenDef s{"Form13", "diz　君", {6510, 4845}};
-        s.imageBox("Image2").at(600, 0, 5340, 1260).image("banner", true);
+        oneShotFace(s);
         s.label("Label7", "例：bb.wmvは”ｂｂ”と記入。").at(1320, 1440, 3855, 375).centered();
-        s.text("Text1", "")
-            .at(2640, 1920, 1455, 495)
-            .font(12)
-            .tooltipText("ビデオファイルの拡張子抜きファイル名を記入")
-            .promptedBy("Label7")
-            .takesDropped(form::DropName::BaseName)
-            .tab(0);
-        paint(s.button("Command1", "一発作成")
-                  .at(2520, 2760, 1815, 735)
-                  .tooltipText("フォルダーとasxファイル、ｈｔｍファイル二個自動作成")
-                  .font(12, true)
-                  .tab(1),
-              screens::colors::lightGreen);
-        paint(s.label("Label8", "").at(0, 3960, 6495, 855), screens::colors::band);
+        s.control("Text1").promptedBy("Label7");
         paint(s.button("Command5", "?").at(3000, 4320, 735, 375).tab(5), screens::colors::help);
         paint(s.button("Command3", "戻る").at(3720, 4320, 855, 375).tooltipText("topメニューに戻る").tab(3),
               screens::colors::back);

@@ -9,6 +9,10 @@ namespace screens {
 // the embed page.
 const form::ScreenDef& oneShotGeneratorScreen();
 
+// What the generator and kelvquick's screen share: the banner, the name
+// field, the "一発作成" button and the band below them.
+void oneShotFace(form::ScreenDef& s);
+
 // The click of "一発作成".
 void GenerateOneShot(form::Form& f);
 
