@@ -153,9 +153,21 @@ void QtPlatform::help(const form::Form& owner, const std::string& file, int comm
     showHelpFile(windowOf(&owner), QString::fromStdString(file), command);
 }
 
+QString QtPlatform::standInFolder()
+{
+    return QDir::toNativeSeparators(QDir::homePath() + QStringLiteral("/kelvora"));
+}
+
 std::string QtPlatform::programFolder()
 {
-    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString();
+    if (!folder_) {
+        folder_.emplace(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString(),
+                        standInFolder().toStdString(), form::pathSeparator, [this](const std::string& text) {
+                            message(nullptr,
+                                    title_.empty() ? QCoreApplication::applicationName().toStdString() : title_, text);
+                        });
+    }
+    return folder_->folder();
 }
 
 void QtPlatform::endProgram()

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "form/platform.h"
+#include "output/program_folder.h"
 
 namespace kelvqt {
 
@@ -40,6 +41,9 @@ public:
     static SaveRequest saveRequest(const form::SaveDialogSettings& settings);
 
     void setRenderer(Renderer* renderer) { renderer_ = renderer; }
+    // The program's title, in the title bar of the message that tells where
+    // the folders go when the program's own folder cannot be written.
+    void setProgramTitle(std::string title) { title_ = std::move(title); }
     // What program end does; by default it leaves the event loop.
     std::function<void()> onEnd = [] { QCoreApplication::exit(0); };
 
@@ -47,7 +51,12 @@ public:
                                               const form::SaveDialogSettings& settings) override;
     void message(const form::Form* owner, const std::string& title, const std::string& text) override;
     void help(const form::Form& owner, const std::string& file, int command, const std::string& data) override;
+    // The folder that holds the program, or the user's stand-in for it when
+    // the user may not write there (an installed copy).
     std::string programFolder() override;
+    // The per-user folder that stands in for the program's: ~/kelvora, one
+    // for both programs as they share their folder.
+    static QString standInFolder();
     void endProgram() override;
 
     // The dialog's name filters from a stored filter "desc|pattern|...":
@@ -59,6 +68,8 @@ private:
     SaveDialog saveDialog_;
     MessageBox messageBox_;
     Renderer* renderer_ = nullptr;
+    std::string title_;
+    std::optional<output::ProgramFolder> folder_;
 };
 
 // Font, translations and icon shared by both programs.

@@ -13,6 +13,7 @@ int runProgram(int argc, char* argv[], form::ProgramDescription description)
     setUpApplication(application);
 
     QtPlatform platform;
+    platform.setProgramTitle(description.title);
     form::Program program(std::move(description), platform);
     Renderer renderer(program);
     platform.setRenderer(&renderer);

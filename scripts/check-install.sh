@@ -50,3 +50,43 @@ if [ -x "$build/test_qt" ]; then
   "$prefix/bin/test_qt" --gtest_brief=1 --gtest_filter='HelpGui.EveryHelpButton*'
   echo "installed programs find their help: ok"
 fi
+
+# The generators in a copy the user may not write to: as root the folders go
+# beside the program; as a user without write access they go to ~/kelvora,
+# with one message saying so, and the links in them name that folder.
+if [ -x "$build/press_quick" ] && [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
+  name=試験動画
+  cp "$build/press_quick" "$prefix/bin/"
+  as_root=$(cd / && "$prefix/bin/press_quick" "$name")
+  [ -s "$prefix/bin/$name/$name.htm" ] && [ -s "$prefix/bin/$name/$name.asx" ] ||
+    { echo "as root the folder is not beside the program: $as_root"; exit 1; }
+  if grep -q 'には書き込めないため' <<<"$as_root"; then
+    echo "as root the program's folder was taken for read-only"
+    exit 1
+  fi
+  mv "$prefix/bin/$name" "$prefix/written-by-root"
+  home=$(mktemp -d "${TMPDIR:-/tmp}/kelvora-home-XXXXXX")
+  trap 'rm -rf "$prefix" "$home"' EXIT
+  chown nobody "$home"
+  chmod 755 "$prefix"
+  chmod -R a-w "$prefix/bin"
+  out=$(cd / && HOME=$home setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups \
+    "$prefix/bin/press_quick" "$name" "${name}2")
+  chmod -R u+w "$prefix/bin"
+  told="message: Mirequick|プログラムのあるフォルダー「$prefix/bin」には書き込めないため、作成するフォルダーは「$home/kelvora」の中に作ります。"
+  [ "$(grep -cF "$told" <<<"$out")" -eq 1 ] && [ "$(grep -c 'には書き込めないため' <<<"$out")" -eq 1 ] ||
+    { echo "the stand-in was not told exactly once:"; echo "$out"; exit 1; }
+  grep -qxF "folder: $home/kelvora" <<<"$out" || { echo "$out"; exit 1; }
+  for file in "$name.htm" "$name.asx"; do
+    # The same bytes as beside the program, with the stand-in in the links.
+    expected=$(LC_ALL=C sed "s|$prefix/bin/|$home/kelvora/|g" "$prefix/written-by-root/$file" | od -An -tx1)
+    actual=$(od -An -tx1 "$home/kelvora/$name/$file")
+    [ "$expected" = "$actual" ] || { echo "$file in the stand-in differs from the one beside the program"; exit 1; }
+    link=$(printf '%s' "$home/kelvora/$name/$name" | iconv -f UTF-8 -t CP932)
+    LC_ALL=C grep -qaF "$link" "$home/kelvora/$name/$file" || { echo "$file does not link into the stand-in"; exit 1; }
+  done
+  [ -s "$home/kelvora/${name}2/${name}2.htm" ] || { echo "the second folder is missing"; exit 1; }
+  [ -z "$(ls -A "$prefix/bin" | grep -v -e '^kelvora$' -e '^kelvquick$' -e '^press_quick$' -e '^test_qt$')" ] ||
+    { echo "something was left in the installed bin/:"; ls -A "$prefix/bin"; exit 1; }
+  echo "generators in a read-only installed copy use ~/kelvora: ok"
+fi

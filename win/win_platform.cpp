@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <vector>
 
@@ -74,7 +75,7 @@ void WinPlatform::help(const form::Form& owner, const std::string& file, int, co
     // The help is a page of HTML under its old name. A browser judges a file
     // by its extension, so it gets a copy named as a web page, in the
     // user's temporary folder; the page declares its own encoding.
-    const std::string path = programFolder() + "\\" + file;
+    const std::string path = installFolder() + "\\" + file;
     const std::wstring wide = widen(path);
     if (::GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES) {
         message(&owner, owner.program().title(), "ヘルプファイル「" + path + "」が見つかりません。");
@@ -98,7 +99,30 @@ void WinPlatform::help(const form::Form& owner, const std::string& file, int, co
     }
 }
 
+std::string WinPlatform::standInFolder()
+{
+    // FOLDERID_Documents, spelled out here so that no GUID library is needed.
+    static const GUID documents = {0xFDD39AD0, 0x238F, 0x46AF, {0xAD, 0xB4, 0x6C, 0x85, 0x48, 0x03, 0x69, 0xC7}};
+    PWSTR path = nullptr;
+    std::string folder;
+    if (SUCCEEDED(::SHGetKnownFolderPath(documents, KF_FLAG_CREATE, nullptr, &path))) {
+        folder = narrow(path) + "\\kelvora";
+    }
+    ::CoTaskMemFree(path);
+    return folder;
+}
+
 std::string WinPlatform::programFolder()
+{
+    if (!folder_) {
+        folder_.emplace(installFolder(), standInFolder(), '\\', [this](const std::string& text) {
+            message(nullptr, renderer_ != nullptr ? renderer_->program().title() : std::string(), text);
+        });
+    }
+    return folder_->folder();
+}
+
+std::string WinPlatform::installFolder()
 {
     std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
