@@ -11,7 +11,7 @@ packages=(
   at-spi2-core dbus-x11 python3-pyatspi gir1.2-atspi-2.0 xdotool
   clang libclang-rt-14-dev
   libbenchmark-dev
-  g++-mingw-w64-x86-64 wine64
+  g++-mingw-w64-x86-64 wine64 librsvg2-bin icoutils imagemagick
   appstream desktop-file-utils
 )
 

@@ -19,9 +19,16 @@ build=build-windows
 skip() { echo "test-windows: SKIPPED: $*"; }
 
 if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null && ! command -v x86_64-w64-mingw32-g++ >/dev/null; then
-  skip "no mingw-w64 cross compiler (g++-mingw-w64-x86-64)"
+  skip "no mingw-w64 cross compiler (g++-mingw-w64-x86-64): nothing for Windows was built or run"
   exit 0
 fi
+# The pictures and the icon are made from the drawings at build time.
+for tool in rsvg-convert:librsvg2-bin icotool:icoutils; do
+  if ! command -v "${tool%%:*}" >/dev/null; then
+    skip "no ${tool%%:*} (${tool#*:}): nothing for Windows was built or run"
+    exit 0
+  fi
+done
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DKELVORA_BUILD_GUI=OFF -DKELVORA_BUILD_WIN32=ON >/dev/null
 cmake --build "$build" -j2
@@ -65,7 +72,7 @@ fi
 
 # --- Smoke test of the program on a display -------------------------------
 if ! command -v Xvfb >/dev/null; then
-  skip "smoke test: Xvfb missing"
+  skip "smoke tests of kelvora.exe and kelvquick.exe: Xvfb is missing"
   exit 0
 fi
 exec 3>"$smoke/display"
@@ -74,7 +81,7 @@ xvfb_pid=$!
 exec 3>&-
 for _ in $(seq 1 50); do [ -s "$smoke/display" ] && break; sleep 0.2; done
 if [ ! -s "$smoke/display" ]; then
-  skip "smoke test: Xvfb did not start"
+  skip "smoke tests of kelvora.exe and kelvquick.exe: Xvfb did not start"
   exit 0
 fi
 export DISPLAY=":$(head -n 1 "$smoke/display")"
@@ -91,7 +98,7 @@ act() { local IFS=$'\t'; printf '%s\n' "$*"; }
 check() { act expectaccessible "$1"; act consistent "$1"; }
 # Saves through the screen's save button and the real dialog, then closes
 # the message that says so.
-save_as() { act click "$1" "$2"; act save "$(windows_path "$smoke/$3")"; act ok; }
+save_as() { act click "$1" "$2"; act save "$(windows_path "$saves/$3")"; act ok; }
 
 video='家族の映像〜1.mpg'
 trip='家族旅行.wmv'
@@ -101,7 +108,8 @@ clips=$smoke/clips
 mkdir -p "$clips/旅行"
 touch "$clips/夏休み.wmv" "$clips/clip.asx"
 long=$(head -c 40000 /dev/zero | tr '\0' a)
-{
+# The walk through kelvora, saving into the folder $saves.
+kelvora_script() {
   act wait frmSplash; act mark splash; act click frmSplash Frame1
   act wait Form1; act mark menu; act click Form1 Command3
   act wait Form2; act edit Form2 Text1 "$video"; act mark metafile
@@ -181,9 +189,13 @@ long=$(head -c 40000 /dev/zero | tr '\0' a)
   tour Form1 Command2 Form13 shot
   tour Form13 Command4 Form14 shot
   act click Form13 Command2
-} >"$smoke/script.txt"
+}
+saves=$smoke
+kelvora_script >"$smoke/script.txt"
 shots=$build/screenshots
+rm -rf "$shots"
 mkdir -p "$shots"
+command -v import >/dev/null || skip "screenshots: ImageMagick's import is missing, none were taken"
 failed=
 # Plays a script through a test build under Wine: at each of its marks a
 # screenshot (when ImageMagick's import is here) and the shell's own step
@@ -224,7 +236,7 @@ log=$smoke/log.txt
 play "$build/kelvora_scripted.exe" "$smoke/script.txt" "$log" "$smoke/wine.out"
 
 if [ -n "$failed" ] && grep -qiE 'no driver could be loaded|cannot open display|Can.t open display' "$smoke/wine.out"; then
-  skip "smoke test: Wine cannot open a display here"
+  skip "smoke tests of kelvora.exe and kelvquick.exe: Wine cannot open a display here"
   exit 0
 fi
 # Whether a file holds exactly the given lines (UTF-8 here), each ended by
@@ -307,6 +319,23 @@ if [ -z "$failed" ]; then
   elif [ "$(ls "$quick")" != "$(printf 'bb\nkelvquick_scripted.exe')" ] || [ "$(ls "$quick/bb")" != "$(printf 'bb.asx\nbb.htm')" ]; then
     failed="kelvquick made other files than bb/bb.htm and bb/bb.asx"
   fi
+fi
+
+# The walk once more at 144 dots per inch (150 %): its screenshots, and every
+# window checked against the model's place and size at that resolution.
+if [ -z "$failed" ]; then
+  timeout 60 "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 || true
+  if [ -n "$wineserver" ]; then
+    timeout 60 "$wineserver" -k 2>/dev/null || true
+    timeout 60 "$wineserver" -w 2>/dev/null || true
+  fi
+  saves=$smoke/144dpi
+  mkdir -p "$saves"
+  kelvora_script >"$smoke/144dpi-script.txt"
+  shots=$build/screenshots/144dpi
+  mkdir -p "$shots"
+  log=$smoke/144dpi-log.txt
+  play "$build/kelvora_scripted.exe" "$smoke/144dpi-script.txt" "$log" "$smoke/144dpi-wine.out"
 fi
 if [ -n "$failed" ]; then
   echo "test-windows: smoke test FAILED: $failed"

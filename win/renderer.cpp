@@ -188,7 +188,8 @@ std::wstring firstDropped(HDROP drop)
 
 }  // namespace
 
-Renderer::Renderer(form::Program& program, HINSTANCE instance) : program_(program), instance_(instance)
+Renderer::Renderer(form::Program& program, HINSTANCE instance)
+    : program_(program), instance_(instance), pictures_(instance)
 {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&icc);
@@ -809,11 +810,15 @@ LRESULT CALLBACK Renderer::boxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             if (c.kind == Kind::Picture && c.border) {
                 ::DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT);
             }
-            if (!c.picture.empty()) {
-                // The pictures are vector drawings the Windows API cannot
-                // draw: a frame with the picture's name stands in for them.
-                RECT inner = r;
-                ::InflateRect(&inner, -3, -3);
+            RECT inner = r;
+            if (c.kind == Kind::Picture && c.border) {
+                ::InflateRect(&inner, -2, -2);
+            }
+            if (!c.picture.empty() &&
+                !box->renderer->pictures_.draw(dc, c.picture, inner, c.stretch, box->renderer->dpi_)) {
+                // A picture the program does not hold: a frame with its
+                // name stands in for it, so that the gap is seen.
+                ::InflateRect(&inner, -1, -1);
                 HPEN pen = ::CreatePen(PS_DOT, 1, RGB(128, 128, 128));
                 HGDIOBJ oldPen = ::SelectObject(dc, pen);
                 HGDIOBJ oldBrush = ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));

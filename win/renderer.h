@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "form/form.h"
+#include "win/pictures.h"
 
 namespace kelvwin {
 
@@ -71,6 +72,7 @@ private:
     form::Program& program_;
     HINSTANCE instance_;
     int dpi_ = 96;
+    Pictures pictures_;
     std::wstring faceName_;
     std::map<std::pair<int, bool>, HFONT> fonts_;
     std::map<std::string, std::unique_ptr<ScreenWindow>> windows_;
