@@ -155,6 +155,9 @@ kelvora_script() {
   act setcheck Form5 Option3 0; act expectchecked Form5 Option3 1; act expect Form5 Text6 'right'
   act bmclick Form5 Option1; act expect Form5 Text6 'left'
   check Form5
+  # Moved to a monitor of 200 % and back: every window laid out again.
+  act dpi Form5 192; check Form5; act mark Form5-192dpi
+  act dpi Form5 0; check Form5
   save_as Form5 Command1 page5
   tour Form5 Command3 Form4
   tour Form4 Command2 Form6 shot

@@ -73,6 +73,40 @@ std::wstring japaneseFace()
     return found;
 }
 
+// A function of user32 that older Windows lack, or null. The cast goes
+// through a function type of no parameters, as the compiler wants it.
+template <typename F>
+F user32Function(const char* name)
+{
+    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), name)));
+}
+
+// The resolution of the monitor a window is on, where Windows tells it
+// (10 and later), else 0; the programs run on older Windows too.
+UINT windowDpi(HWND hwnd)
+{
+    using Query = UINT(WINAPI*)(HWND);
+    static const auto query = user32Function<Query>("GetDpiForWindow");
+    return query != nullptr && hwnd != nullptr ? query(hwnd) : 0;
+}
+
+// A window's outer size for a client area, with the caption and borders of
+// the given resolution where Windows can say so.
+RECT frameFor(int width, int height, DWORD style, UINT dpi)
+{
+    using Adjust = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const auto adjust = user32Function<Adjust>("AdjustWindowRectExForDpi");
+    RECT frame{0, 0, width, height};
+    if (adjust == nullptr || !adjust(&frame, style, FALSE, 0, dpi)) {
+        ::AdjustWindowRectEx(&frame, style, FALSE, 0);
+    }
+    return frame;
+}
+
+const DWORD screenStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+// The font a frame, picture or image box was given, for its painting.
+const wchar_t* const fontProperty = L"KelvoraFont";
+
 }  // namespace
 
 // The control a window shows, for the window procedures: those of the
@@ -268,6 +302,50 @@ HFONT Renderer::fontFor(double points, bool bold)
     return font;
 }
 
+void Renderer::setDpi(int dpi, HWND moved, const RECT* suggested)
+{
+    if (dpi <= 0 || dpi == dpi_) {
+        return;
+    }
+    // The screens are one program shown one at a time: they all follow the
+    // monitor the user works on. The old fonts go once no control holds one.
+    dpi_ = dpi;
+    std::map<std::pair<int, bool>, HFONT> old;
+    old.swap(fonts_);
+    for (auto& [name, win] : windows_) {
+        for (const ControlDef& c : win->def->controls()) {
+            if (auto it = win->controls.find(c.name); it != win->controls.end()) {
+                ::SendMessageW(it->second, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(c.fontPoints, c.bold)), FALSE);
+            }
+        }
+        ::SendMessageW(win->tooltip, TTM_SETMAXTIPWIDTH, 0, px(6000));
+        const RECT frame =
+            frameFor(px(win->def->client().width), px(win->def->client().height), screenStyle, static_cast<UINT>(dpi));
+        RECT at{};
+        ::GetWindowRect(win->hwnd, &at);
+        if (suggested != nullptr && win->hwnd == moved) {
+            at = *suggested;
+        }
+        ::SetWindowPos(win->hwnd, nullptr, at.left, at.top, frame.right - frame.left, frame.bottom - frame.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        // Where the caption and borders stay as they were (Windows before
+        // the per-monitor ones, Wine), the client area is what must be right.
+        RECT client{};
+        ::GetClientRect(win->hwnd, &client);
+        const int dx = px(win->def->client().width) - client.right;
+        const int dy = px(win->def->client().height) - client.bottom;
+        if (dx != 0 || dy != 0) {
+            ::SetWindowPos(win->hwnd, nullptr, 0, 0, frame.right - frame.left + dx, frame.bottom - frame.top + dy,
+                           SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        syncAll(name);
+        ::InvalidateRect(win->hwnd, nullptr, TRUE);
+    }
+    for (auto& [key, font] : old) {
+        ::DeleteObject(font);
+    }
+}
+
 ScreenWindow* Renderer::build(form::Form& f)
 {
     const form::ScreenDef& def = f.def();
@@ -278,12 +356,16 @@ ScreenWindow* Renderer::build(form::Form& f)
     win->screen = def.name();
     win->def = &def;
 
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    RECT frame{0, 0, px(def.client().width), px(def.client().height)};
-    ::AdjustWindowRectEx(&frame, style, FALSE, 0);
-    win->hwnd = ::CreateWindowExW(0, screenClass, widen(def.caption()).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, win);
+    const RECT frame = frameFor(px(def.client().width), px(def.client().height), screenStyle, static_cast<UINT>(dpi_));
+    win->hwnd =
+        ::CreateWindowExW(0, screenClass, widen(def.caption()).c_str(), screenStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                          frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, win);
     windows_[def.name()] = std::move(owned);
+    // A window that opened on a monitor of another resolution than the last
+    // one's: all is laid out at the new one (the controls below already).
+    if (const UINT dpi = windowDpi(win->hwnd); dpi != 0 && static_cast<int>(dpi) != dpi_) {
+        setDpi(static_cast<int>(dpi), nullptr, nullptr);
+    }
 
     win->tooltip =
         ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
@@ -690,6 +772,10 @@ LRESULT Renderer::handleScreen(ScreenWindow& w, HWND hwnd, UINT msg, WPARAM wp, 
     case WM_KEYDOWN:
         userKeyPress(w.screen);
         return 0;
+    case 0x02E0: {  // WM_DPICHANGED: moved to a monitor of another resolution
+        setDpi(HIWORD(wp), hwnd, reinterpret_cast<const RECT*>(lp));
+        return 0;
+    }
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = ::BeginPaint(hwnd, &ps);
@@ -780,6 +866,14 @@ LRESULT CALLBACK Renderer::boxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_LBUTTONDOWN:
         box->renderer->userClicked(w.screen, c.name);
         return 0;
+    case WM_SETFONT:
+        ::SetPropW(hwnd, fontProperty, reinterpret_cast<HANDLE>(wp));
+        if (LOWORD(lp) != 0) {
+            ::InvalidateRect(hwnd, nullptr, TRUE);
+        }
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(::GetPropW(hwnd, fontProperty));
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT: {
@@ -837,6 +931,7 @@ LRESULT CALLBACK Renderer::boxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     }
     case WM_NCDESTROY:
+        ::RemovePropW(hwnd, fontProperty);
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         break;
     default:

@@ -30,7 +30,7 @@ public:
     // The window of one control, or null (lines and dialogs have none).
     HWND control(const std::string& screen, const std::string& name) const;
 
-    // Twips to pixels at the screen's resolution.
+    // Twips to pixels at the resolution of the monitor the screens are on.
     int px(int twips) const;
 
     // The model the windows show.
@@ -65,6 +65,9 @@ private:
     void syncControl(form::Form& f, const std::string& control);
     void syncAll(const std::string& screen);
     HFONT fontFor(double points, bool bold);
+    // Lays every screen out again at another resolution; the window that
+    // moved there takes the place Windows suggests.
+    void setDpi(int dpi, HWND moved, const RECT* suggested);
     LRESULT handleScreen(ScreenWindow& w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     bool handleChild(ScreenWindow& w, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     void paintLines(ScreenWindow& w, HDC dc, const std::string& container);

@@ -193,7 +193,7 @@ private:
         auto arg = [&](std::size_t i) { return i < a.size() ? a[i] : std::string(); };
         bool ready = true;
         HWND target = nullptr;
-        if (op == "wait" || op == "key") {
+        if (op == "wait" || op == "key" || op == "dpi") {
             target = renderer_.window(arg(1));
             ready = target != nullptr && ::IsWindowVisible(target);
         } else if (op == "click" || op == "edit") {
@@ -252,6 +252,18 @@ private:
             write("message " + textOf(target) + ": " + textOf(::GetDlgItem(target, messageText)));
             ::PostMessageW(target, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                            reinterpret_cast<LPARAM>(::GetDlgItem(target, IDOK)));
+        } else if (op == "dpi") {
+            // As Windows tells a window moved to a monitor of another
+            // resolution (0: the system's), suggesting its place there.
+            int dpi = std::atoi(arg(2).c_str());
+            if (dpi == 0) {
+                HDC dc = ::GetDC(nullptr);
+                dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
+                ::ReleaseDC(nullptr, dc);
+            }
+            RECT at{};
+            ::GetWindowRect(target, &at);
+            ::SendMessageW(target, 0x02E0, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&at));  // WM_DPICHANGED
         } else if (op == "wait" || op == "mark") {
             // Done once ready.
         } else if (controlCommands.count(op) != 0) {

@@ -16,6 +16,8 @@
 //   bmclick SCREEN CONTROL          BM_CLICK
 //   setcheck SCREEN CONTROL 0|1     BM_SETCHECK
 //   drop SCREEN CONTROL PATH        WM_DROPFILES with the one file or folder
+//   dpi SCREEN DPI                  WM_DPICHANGED, as on a move to a monitor
+//                                   of DPI dots per inch (0: the system's)
 // Checks, each logging "fail ..." when it finds the windows wrong:
 //   expect SCREEN CONTROL TEXT      the window's text
 //   expectchecked SCREEN CONTROL 0|1
