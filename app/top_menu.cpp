@@ -14,7 +14,7 @@ const form::ScreenDef& topMenu()
         paint(s.button("Command3", "簡単メタファイル作成").at(840, 1680, 3015, 615).tab(1), screens::colors::save);
         paint(s.button("Command4", "詳細メタファイル作成").at(840, 2520, 3015, 615).tab(2), screens::colors::next);
         paint(s.label("Label1", "").at(0, 4320, 4695, 990), screens::colors::band);
-        paint(s.button("Command5", "?").at(1320, 4560, 735, 375).tab(4), screens::colors::help);
+        paint(s.button("Command5", "?").named("ヘルプ").at(1320, 4560, 735, 375).tab(4), screens::colors::help);
         paint(s.button("Command1", "終了").at(2400, 4560, 855, 375).tab(3), screens::colors::green);
 
         s.onClick("Command2", [](form::Form& f) { SwitchScreen(f, screens::Steps().unload(1, 12).show(13)); });

@@ -18,7 +18,7 @@ const form::ScreenDef& quickScreen()
     static const form::ScreenDef screen = [] {
         form::ScreenDef s{"Form1", "diz君", {6465, 4785}};
         screens::oneShotFace(s);
-        paint(s.button("Command5", "?").at(3840, 4320, 735, 375).tab(3), screens::colors::help);
+        paint(s.button("Command5", "?").named("ヘルプ").at(3840, 4320, 735, 375).tab(3), screens::colors::help);
         paint(s.button("Command2", "終了").at(4560, 4320, 855, 375).tooltipText("終了").tab(2), screens::colors::green);
 
         // Template fields, hidden below the window's bottom edge.

@@ -138,7 +138,7 @@ form::ScreenDef embedPage(const EmbedVariant& v)
     s.line("Line2", 240, 3780, right - 240, 3780).foreColor(255, 0, 0);
 
     paint(s.label(v.bandLabel, "").at(0, buttonTop - 360, right, bottom - buttonTop + 360), screens::colors::band);
-    paint(s.button("Command4", "?").at(1320, buttonTop, 735, 375).tab(13), screens::colors::help);
+    paint(s.button("Command4", "?").named("ヘルプ").at(1320, buttonTop, 735, 375).tab(13), screens::colors::help);
     paint(s.button("Command3", "戻る").at(2400, buttonTop, 1215, 375).tooltipText(v.backTip).tab(12),
           screens::colors::back);
     paint(s.button("Command1", "保存").at(3960, buttonTop, 1215, 375).tooltipText(v.saveTip).tab(10),

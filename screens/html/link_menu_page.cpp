@@ -170,7 +170,7 @@ const form::ScreenDef& linkMenuPageScreen()
         s.line("Line10", 120, 8280, 11955, 8280);
 
         paint(s.label("Label15", "").at(0, 8640, 12075, 1485), screens::colors::band);
-        paint(s.button("Command4", "?").at(3360, 9240, 735, 375).tab(tab + 3), screens::colors::help);
+        paint(s.button("Command4", "?").named("ヘルプ").at(3360, 9240, 735, 375).tab(tab + 3), screens::colors::help);
         paint(s.button("Command3", "戻る").at(4440, 9240, 1215, 375).tooltipText("その他のメニューに戻る").tab(tab + 2),
               screens::colors::back);
         paint(s.button("Command1", "保存").at(6000, 9240, 1215, 375).tooltipText("ｈｔｍを保存").tab(tab),

@@ -115,7 +115,8 @@ const form::ScreenDef& multiLinkPageScreen()
         constexpr int commandTab = 20;
         constexpr int templateTab = commandTab + 3;
         paint(s.label("Label6", "").at(0, 5640, 10695, 975), screens::colors::band);
-        paint(s.button("Command4", "?").at(2640, 5880, 735, 375).tab(templateTab + 9), screens::colors::help);
+        paint(s.button("Command4", "?").named("ヘルプ").at(2640, 5880, 735, 375).tab(templateTab + 9),
+              screens::colors::help);
         paint(s.button("Command3", "戻る")
                   .at(3720, 5880, 1215, 375)
                   .tooltipText("その他のメニューに戻る")

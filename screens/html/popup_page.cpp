@@ -160,7 +160,8 @@ form::ScreenDef popupPage(const PopupTwin& t)
     // The four buttons, "?" to "終了", centred on the band.
     const int buttonsLeft = (width - 5415) / 2 / 15 * 15;
     paint(s.label(t.bandName, "").at(t.band.left, t.band.top, t.band.width, t.band.height), screens::colors::band);
-    paint(s.button("Command4", "?").at(buttonsLeft, t.buttonTop, 735, 375).tab(tab("Command4")), screens::colors::help);
+    paint(s.button("Command4", "?").named("ヘルプ").at(buttonsLeft, t.buttonTop, 735, 375).tab(tab("Command4")),
+          screens::colors::help);
     paint(s.button("Command3", "戻る")
               .at(buttonsLeft + 1080, t.buttonTop, 1215, 375)
               .tooltipText(t.backTip)

@@ -75,7 +75,7 @@ const form::ScreenDef& detailedMetafileScreen()
         s.imageBox("Image2").at(5400, 4320, 480, 480).image("video");
 
         paint(s.label("Label17", "").at(0, 5760, 10380, 960), screens::colors::band);
-        paint(s.button("Command4", "?").at(2040, 6060, 735, 375).tab(5), screens::colors::help);
+        paint(s.button("Command4", "?").named("ヘルプ").at(2040, 6060, 735, 375).tab(5), screens::colors::help);
         paint(s.button("Command1", "topに戻る").at(3000, 6060, 1575, 375).tooltipText("topに戻る").tab(4),
               screens::colors::back);
         paint(s.button("Command3", "保存").at(4800, 6060, 1215, 375).tooltipText("asxファイルを保存").tab(2),

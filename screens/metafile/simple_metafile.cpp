@@ -28,7 +28,7 @@ const form::ScreenDef& simpleMetafileScreen()
         s.label("Label4", "例：kyou01.wmv").at(1080, 2160, 3255, 255);
         s.label("Label3", "avi、mpg、wmvの拡張子のついたファイルを記入").at(1080, 2520, 6615, 255);
         paint(s.label("Label6", "").at(0, 3720, 9105, 1005), band);
-        paint(s.button("Command4", "?").at(1560, 4080, 735, 375).tab(4), screens::colors::help);
+        paint(s.button("Command4", "?").named("ヘルプ").at(1560, 4080, 735, 375).tab(4), screens::colors::help);
         paint(s.button("Command3", "戻る").at(2640, 4080, 1215, 375).tooltipText("topメニューに戻る").tab(3),
               screens::colors::back);
         paint(s.button("Command1", "保存").at(4200, 4080, 1215, 375).tooltipText("asxファイルに保存します").tab(1),

@@ -64,7 +64,7 @@ const form::ScreenDef& oneShotGeneratorScreen()
         oneShotFace(s);
         s.label("Label7", "例：bb.wmvは”ｂｂ”と記入。").at(1320, 1440, 3855, 375).centered();
         s.control("Text1").promptedBy("Label7");
-        paint(s.button("Command5", "?").at(3000, 4320, 735, 375).tab(5), screens::colors::help);
+        paint(s.button("Command5", "?").named("ヘルプ").at(3000, 4320, 735, 375).tab(5), screens::colors::help);
         paint(s.button("Command3", "戻る").at(3720, 4320, 855, 375).tooltipText("topメニューに戻る").tab(3),
               screens::colors::back);
         paint(s.button("Command2", "終了").at(4560, 4320, 855, 375).tooltipText("終了").tab(4), screens::colors::green);

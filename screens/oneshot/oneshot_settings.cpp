@@ -49,7 +49,7 @@ const form::ScreenDef& oneShotSettingsScreen()
         s.option("Option2", "オフ").at(5160, 3480, 975, 375).tab(3);
         s.text("Text17", "true").at(6720, 3000, 855, 375).hidden();
         paint(s.button("Command1", "戻る").at(360, 3120, 615, 375).tab(4), screens::colors::back);
-        paint(s.button("Command2", "?").at(1080, 3120, 615, 375).tab(5), screens::colors::help);
+        paint(s.button("Command2", "?").named("ヘルプ").at(1080, 3120, 615, 375).tab(5), screens::colors::help);
 
         s.onLoad([](form::Form& f) {
             f.set("Text4", ".wmv");
