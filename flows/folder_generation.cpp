@@ -24,8 +24,12 @@ bool checkInputs(form::Form& screen, const std::vector<NamedInput>& inputs)
 {
     for (const NamedInput& input : inputs) {
         if (const std::optional<std::string> bad = firstUnencodable(input.text)) {
+            std::string fullWidthMessage;
+            if (const std::optional<std::string> form = output::fullWidthFor(*bad)) {
+                fullWidthMessage = "全角の「" + *form + "」なら書き込めます。";
+            }
             screen.program().message(&screen, "「" + input.title + "」の文字「" + *bad +
-                                                  "」はShift_JISで書き込めません。" + input.advice);
+                                                  "」はShift_JISで書き込めません。" + fullWidthMessage + input.advice);
             return false;
         }
     }

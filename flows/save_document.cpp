@@ -31,9 +31,11 @@ bool checkEncodable(form::Form& screen, const Document& lines)
                 break;
             }
         }
-        screen.program().message(&screen, where + "文字「" + *bad +
-                                              "」はShift_JISで保存できません。"
-                                              "この文字を別の文字に直してから保存してください。");
+        std::string adviceMessage = "この文字を別の文字に直してから保存してください。";
+        if (const std::optional<std::string> fullWidth = output::fullWidthFor(*bad)) {
+            adviceMessage += "全角の「" + *fullWidth + "」なら保存できます。";
+        }
+        screen.program().message(&screen, where + "文字「" + *bad + "」はShift_JISで保存できません。" + adviceMessage);
         return false;
     }
     return true;

@@ -6,7 +6,9 @@
 #include <iconv.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <stdexcept>
 
 namespace output {
@@ -17,29 +19,30 @@ namespace {
 // The Windows build converts through the system's code page 932.
 class Converter {
 public:
-    bool convert(std::string_view in, std::string& out, std::size_t& stoppedAt)
+    bool encode(std::string_view in, std::string& out)
     {
+        std::size_t stoppedAt = 0;
         return windows::convertToCp932(in, out, stoppedAt);
     }
+    bool decode(std::string_view in, std::string& out) { return windows::convertFromCp932(in, out); }
 };
 #else
-// One converter per call keeps the function safe to use from anywhere;
-// opening one is cheap next to a screen's event.
-class Converter {
+// One converter per direction for each call keeps the functions safe to use
+// from anywhere; opening them is cheap next to a screen's event.
+class Iconv {
 public:
-    Converter() : cd_(iconv_open("CP932", "UTF-8"))
+    Iconv(const char* to, const char* from) : cd_(iconv_open(to, from))
     {
         if (cd_ == reinterpret_cast<iconv_t>(-1)) {
             throw std::runtime_error("the CP932 converter of iconv is missing");
         }
     }
-    ~Converter() { iconv_close(cd_); }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
+    ~Iconv() { iconv_close(cd_); }
+    Iconv(const Iconv&) = delete;
+    Iconv& operator=(const Iconv&) = delete;
 
-    // Converts the whole input; on failure, `stoppedAt` is the offset of the
-    // byte the converter could not take.
-    bool convert(std::string_view in, std::string& out, std::size_t& stoppedAt)
+    // Converts the whole input, or fails on the first byte it cannot take.
+    bool convert(std::string_view in, std::string& out)
     {
         out.clear();
         out.resize(in.size() * 2 + 16);
@@ -56,7 +59,6 @@ public:
                     dstLeft = out.size() - used;
                     continue;
                 }
-                stoppedAt = in.size() - srcLeft;
                 return false;
             }
         }
@@ -66,6 +68,16 @@ public:
 
 private:
     iconv_t cd_;
+};
+
+class Converter {
+public:
+    bool encode(std::string_view in, std::string& out) { return toCp932_.convert(in, out); }
+    bool decode(std::string_view in, std::string& out) { return fromCp932_.convert(in, out); }
+
+private:
+    Iconv toCp932_{"CP932", "UTF-8"};
+    Iconv fromCp932_{"UTF-8", "CP932"};
 };
 #endif
 
@@ -82,14 +94,58 @@ std::size_t utf8Length(unsigned char lead)
     return 1;
 }
 
+// The characters Japanese input methods type for code page 932 characters
+// that Unicode also holds elsewhere, and those characters. They are written
+// as what they stand for; no other character is ever written as another.
+struct Variant {
+    std::string_view typed;
+    std::string_view written;
+};
+
+constexpr Variant variants[] = {
+    {"\u301C", "\uFF5E"},  // wave dash → fullwidth tilde (81 60)
+    {"\u2016", "\u2225"},  // double vertical line → parallel to (81 61)
+    {"\u2212", "\uFF0D"},  // minus sign → fullwidth hyphen-minus (81 7C)
+    {"\u2014", "\u2015"},  // em dash → horizontal bar (81 5C)
+    {"\u00A2", "\uFFE0"},  // cent sign → fullwidth cent (81 91)
+    {"\u00A3", "\uFFE1"},  // pound sign → fullwidth pound (81 92)
+    {"\u00AC", "\uFFE2"},  // not sign → fullwidth not (81 CA)
+};
+
+// The text with every input-method variant replaced by what it stands for.
+std::string standingFor(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    std::size_t at = 0;
+    while (at < utf8.size()) {
+        const std::size_t length = std::min(utf8Length(static_cast<unsigned char>(utf8[at])), utf8.size() - at);
+        const std::string_view character = utf8.substr(at, length);
+        const auto variant = std::find_if(std::begin(variants), std::end(variants),
+                                          [&](const Variant& v) { return v.typed == character; });
+        out += variant == std::end(variants) ? character : variant->written;
+        at += length;
+    }
+    return out;
+}
+
+// The bytes of the text, only if they read back as the same text: a
+// converter that quietly puts a look-alike in place of a character it does
+// not hold (the yen sign as a backslash) is refused like any other.
+bool encodeExactly(Converter& converter, std::string_view utf8, std::string& bytes)
+{
+    const std::string text = standingFor(utf8);
+    std::string back;
+    return converter.encode(text, bytes) && converter.decode(bytes, back) && back == text;
+}
+
 }  // namespace
 
 std::optional<std::string> toCp932(std::string_view utf8)
 {
     Converter converter;
     std::string out;
-    std::size_t stoppedAt = 0;
-    if (!converter.convert(utf8, out, stoppedAt)) {
+    if (!encodeExactly(converter, utf8, out)) {
         return std::nullopt;
     }
     return out;
@@ -122,17 +178,36 @@ std::optional<std::string> firstUnencodable(std::string_view utf8)
 {
     Converter converter;
     std::string out;
-    std::size_t at = 0;
-    if (converter.convert(utf8, out, at)) {
+    if (encodeExactly(converter, utf8, out)) {
         return std::nullopt;
     }
-    const std::size_t length = utf8Length(static_cast<unsigned char>(utf8[at]));
-    std::string character(utf8.substr(at, length));
-    if (!isWholeCharacter(character, length)) {
-        // Not a character at all: a byte sequence that is not UTF-8.
-        return std::string("\xEF\xBF\xBD");
+    // Each character alone, to name the first that does not come through.
+    for (std::size_t at = 0; at < utf8.size();) {
+        const std::size_t length = utf8Length(static_cast<unsigned char>(utf8[at]));
+        const std::string character(utf8.substr(at, length));
+        if (!isWholeCharacter(character, length)) {
+            // Not a character at all: a byte sequence that is not UTF-8.
+            return std::string("\xEF\xBF\xBD");
+        }
+        if (!encodeExactly(converter, character, out)) {
+            return character;
+        }
+        at += length;
     }
-    return character;
+    return std::nullopt;
+}
+
+std::optional<std::string> fullWidthFor(std::string_view character)
+{
+    // Code page 932 holds these two only in their full-width forms; their
+    // half-width places belong to the backslash and the tilde.
+    if (character == "\u00A5") {
+        return std::string("\uFFE5");
+    }
+    if (character == "\u203E") {
+        return std::string("\uFFE3");
+    }
+    return std::nullopt;
 }
 
 }  // namespace output

@@ -46,27 +46,6 @@ bool decode(std::string_view in, std::size_t at, char32_t& cp, std::size_t& leng
     return cp >= min && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
 }
 
-// Characters written directly: the input-method variants become the code
-// page 932 characters they stand for, and the yen sign and overline take the
-// single bytes 0x5C and 0x7E, exactly as the Linux build writes them.
-struct Direct {
-    char32_t from;
-    char32_t to;  // the code page 932 character, or 0 when `bytes` is given
-    const char* bytes;
-};
-
-constexpr Direct directs[] = {
-    {U'\u301C', U'\uFF5E', nullptr},  // wave dash → fullwidth tilde (81 60)
-    {U'\u2016', U'\u2225', nullptr},  // double vertical line → parallel to (81 61)
-    {U'\u2212', U'\uFF0D', nullptr},  // minus sign → fullwidth hyphen-minus (81 7C)
-    {U'\u2014', U'\u2015', nullptr},  // em dash → horizontal bar (81 5C)
-    {U'\u00A2', U'\uFFE0', nullptr},  // cent sign → fullwidth cent (81 91)
-    {U'\u00A3', U'\uFFE1', nullptr},  // pound sign → fullwidth pound (81 92)
-    {U'\u00AC', U'\uFFE2', nullptr},  // not sign → fullwidth not (81 CA)
-    {U'\u00A5', 0, "\x5C"},           // yen sign
-    {U'\u203E', 0, "\x7E"},           // overline
-};
-
 // One character through code page 932 with best fit off: false when the
 // code page has no place for it (Windows would put its default character).
 bool appendOne(char32_t cp, std::string& out)
@@ -74,16 +53,6 @@ bool appendOne(char32_t cp, std::string& out)
     if (cp < 0x80) {
         out.push_back(static_cast<char>(cp));
         return true;
-    }
-    for (const Direct& d : directs) {
-        if (d.from == cp) {
-            if (d.bytes != nullptr) {
-                out += d.bytes;
-                return true;
-            }
-            cp = d.to;
-            break;
-        }
     }
     wchar_t wide[2];
     int units = 1;
@@ -121,6 +90,25 @@ bool convertToCp932(std::string_view in, std::string& out, std::size_t& stoppedA
         }
         at += length;
     }
+    return true;
+}
+
+bool convertFromCp932(std::string_view in, std::string& out)
+{
+    out.clear();
+    if (in.empty()) {
+        return true;
+    }
+    const int units =
+        ::MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, in.data(), static_cast<int>(in.size()), nullptr, 0);
+    if (units <= 0) {
+        return false;
+    }
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    ::MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, in.data(), static_cast<int>(in.size()), wide.data(), units);
+    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+    out.resize(static_cast<std::size_t>(bytes));
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), units, out.data(), bytes, nullptr, nullptr);
     return true;
 }
 

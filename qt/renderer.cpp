@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QInputMethod>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -128,6 +130,35 @@ protected:
     void nextCheckState() override {}
 };
 
+// A push button that Return presses as Space does, as people used to the
+// desktop's dialogs expect of the focused button. The press is a click, so
+// it takes the same way to the program as the mouse's.
+class ScreenButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+            (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (!event->isAutoRepeat()) {
+                click();
+            }
+            event->accept();
+            return;
+        }
+        QPushButton::keyPressEvent(event);
+    }
+};
+
+bool isPressedByMouse(Kind kind)
+{
+    // Their clicks are the screen's events; every other control keeps the
+    // toolkit's own handling of the mouse.
+    return kind == Kind::Label || kind == Kind::Picture || kind == Kind::Image || kind == Kind::Frame;
+}
+
 }  // namespace
 
 // One screen's window: fixed client size, its caption, and the frame's close
@@ -225,7 +256,9 @@ ScreenWindow* Renderer::build(form::Form& f)
         }
         case Kind::TextBox: {
             auto* edit = new QLineEdit(parent);
-            edit->setReadOnly(c.readOnly);
+            // A preview shows another field's text and takes no typing of
+            // its own; it stays in the keyboard order so it can be read.
+            edit->setReadOnly(c.readOnly || !c.previewOf.empty());
             edit->setFrame(c.border);
             // A field holds its whole text, however long: a cut-off text
             // would be written back to the model as the user's edit.
@@ -244,7 +277,7 @@ ScreenWindow* Renderer::build(form::Form& f)
             break;
         }
         case Kind::Button: {
-            auto* button = new QPushButton(parent);
+            auto* button = new ScreenButton(parent);
             const std::string screen = def.name();
             const std::string name = c.name;
             QObject::connect(button, &QPushButton::clicked, this, [this, screen, name] { userClicked(screen, name); });
@@ -327,7 +360,7 @@ ScreenWindow* Renderer::build(form::Form& f)
         if (!style.isEmpty()) {
             w->setStyleSheet(style);
         }
-        if (c.kind == Kind::Label || c.kind == Kind::Picture || c.kind == Kind::Image || c.kind == Kind::Frame) {
+        if (isPressedByMouse(c.kind)) {
             w->installEventFilter(this);
         }
         if (c.kind == Kind::TextBox || !c.spokenName.empty()) {
@@ -501,10 +534,21 @@ void Renderer::controlChanged(form::Form& f, const std::string& control)
 bool Renderer::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) {
-        if (auto* edit = qobject_cast<QLineEdit*>(watched)) {
+    if (auto* edit = qobject_cast<QLineEdit*>(watched)) {
+        if (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) {
             return fileDropped(edit, static_cast<QDropEvent*>(event));
         }
+        if (type == QEvent::InputMethod) {
+            // What the input method is still composing in this field; the
+            // field itself shows it but holds it in no text until committed.
+            const QString preedit = static_cast<QInputMethodEvent*>(event)->preeditString();
+            std::erase_if(composing_, [edit](const auto& pending) { return pending.first == edit || !pending.first; });
+            if (!preedit.isEmpty()) {
+                composing_.emplace_back(edit, preedit);
+            }
+        }
+        // Everything else, the mouse above all, is the field's own.
+        return QObject::eventFilter(watched, event);
     }
     if (type == QEvent::MouseButtonPress) {
         auto* mouse = static_cast<QMouseEvent*>(event);
@@ -519,6 +563,30 @@ bool Renderer::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QObject::eventFilter(watched, event);
+}
+
+void Renderer::commitCompositions()
+{
+    // The input method hands its pending text to the focused field first, as
+    // it does when the focus moves.
+    QGuiApplication::inputMethod()->commit();
+    // Whatever is still pending (an input method that does not commit on
+    // request, or a field that is not focused) is committed here, as the
+    // field shows it; the input method then forgets it.
+    bool committed = false;
+    while (!composing_.empty()) {
+        const auto [edit, text] = composing_.back();
+        composing_.pop_back();
+        if (edit) {
+            QInputMethodEvent commit;
+            commit.setCommitString(text);
+            QCoreApplication::sendEvent(edit, &commit);
+            committed = true;
+        }
+    }
+    if (committed) {
+        QGuiApplication::inputMethod()->reset();
+    }
 }
 
 // A file or folder dragged onto a field gives it a name, never the file's
@@ -556,6 +624,9 @@ bool Renderer::fileDropped(QLineEdit* edit, QDropEvent* event)
 
 void Renderer::userClicked(const std::string& screen, const std::string& control)
 {
+    // A press acts on what the screen shows, composition included, and the
+    // composition must not outlive it into a dialog the press opens.
+    commitCompositions();
     program_.click(screen, control);
     // An option the user clicked shows the model's choice, also when the
     // click did not change it.

@@ -11,6 +11,8 @@ class QLineEdit;
 
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "form/form.h"
 
@@ -51,10 +53,15 @@ private:
     void syncControl(form::Form& f, const std::string& control);
     void syncAll(const std::string& screen);
     bool fileDropped(QLineEdit* edit, QDropEvent* event);
+    // Commits what an input method is still composing into its field, so
+    // that it reaches the model before a click handler reads the fields.
+    void commitCompositions();
 
     form::Program& program_;
     std::map<std::string, QPointer<ScreenWindow>> windows_;
     int syncing_ = 0;  // the renderer is showing the model: no echo back to it
+    // The text an input method is still composing, for each field that has some.
+    std::vector<std::pair<QPointer<QLineEdit>, QString>> composing_;
 };
 
 }  // namespace kelvqt

@@ -85,6 +85,14 @@ for script in "${scripts[@]}"; do
     status=1
     continue
   fi
+  # A refused character is told alike by both.
+  if ! diff <(grep -a 'Shift_JIS' "$work/$name/linux.out") <(grep -a 'Shift_JIS' "$work/$name/windows.out") \
+    >"$work/$name/refusals"; then
+    echo "test-cross-check: $name: the builds refuse characters differently:"
+    cat "$work/$name/refusals"
+    status=1
+    continue
+  fi
   normalise "$work/$name/linux" / "$work/$name/linux"
   normalise "$work/$name/windows" '\' "$(windows_path "$work/$name/windows")"
   if diff -r "$work/$name/linux" "$work/$name/windows" >"$work/$name/diff"; then

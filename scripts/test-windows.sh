@@ -169,7 +169,8 @@ kelvora_script() {
   act drop Form6 Text12 "$(windows_path "$clips/clip.asx")"; act expect Form6 Text12 'clip.asx'
   check Form6
   save_as Form6 Command1 page6
-  tour Form6 Command3 Form4
+  # Return on the focused "戻る" presses it, as a click does.
+  act return Form6 Command3; act wait Form4; check Form4
   tour Form4 Command3 Form10 shot
   tour Form10 Command1 Form11 shot
   tour Form11 Command3 Form10

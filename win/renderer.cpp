@@ -1,6 +1,7 @@
 #include "win/renderer.h"
 
 #include <commctrl.h>
+#include <imm.h>
 #include <oleacc.h>
 #include <shellapi.h>
 
@@ -399,7 +400,8 @@ ScreenWindow* Renderer::build(form::Form& f)
             break;
         case Kind::TextBox:
             cls = L"EDIT";
-            cs |= ES_AUTOHSCROLL | (c.readOnly ? ES_READONLY : 0) |
+            // A preview shows another field's text and takes no typing.
+            cs |= ES_AUTOHSCROLL | (c.readOnly || !c.previewOf.empty() ? ES_READONLY : 0) |
                   (c.align == form::Align::Center  ? ES_CENTER
                    : c.align == form::Align::Right ? ES_RIGHT
                                                    : ES_LEFT);
@@ -605,6 +607,15 @@ void Renderer::controlChanged(form::Form& f, const std::string& control)
 
 void Renderer::userClicked(const std::string& screen, const std::string& control)
 {
+    // A press acts on what the screen shows: what the input method is still
+    // composing in the focused field goes into it first, and so cannot land
+    // in a dialog the press opens.
+    if (HWND focus = ::GetFocus()) {
+        if (HIMC context = ::ImmGetContext(focus)) {
+            ::ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_COMPLETE, 0);
+            ::ImmReleaseContext(focus, context);
+        }
+    }
     program_.click(screen, control);
     // An option the user clicked shows the model's choice, also when the
     // click did not change it.
@@ -822,6 +833,25 @@ LRESULT CALLBACK Renderer::controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
             ::DragFinish(drop);
             if (live && !path.empty()) {
                 renderer.userDropped(c, hwnd, path);
+            }
+            return 0;
+        }
+        break;
+    case WM_GETDLGCODE:
+        // Return on a focused button is its press, as on the desktop's own
+        // dialogs; the dialog manager would otherwise take the key itself.
+        if (c.kind == Kind::Button && lp != 0) {
+            const auto* message = reinterpret_cast<const MSG*>(lp);
+            if (message->message == WM_KEYDOWN && message->wParam == VK_RETURN) {
+                return ::DefSubclassProc(hwnd, msg, wp, lp) | DLGC_WANTMESSAGE;
+            }
+        }
+        break;
+    case WM_KEYDOWN:
+        // Held down, the key presses once (bit 30: it was down already).
+        if (c.kind == Kind::Button && wp == VK_RETURN) {
+            if ((lp & (1L << 30)) == 0 && live) {
+                ::SendMessageW(hwnd, BM_CLICK, 0, 0);
             }
             return 0;
         }

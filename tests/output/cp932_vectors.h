@@ -17,8 +17,8 @@ inline constexpr Encodable encodable[] = {
     // What Japanese input methods type, and the characters they stand for.
     {"〜‖−—¢£¬", "\x81\x60\x81\x61\x81\x7c\x81\x5c\x81\x91\x81\x92\x81\xca"},
     {"～∥－―￠￡￢", "\x81\x60\x81\x61\x81\x7c\x81\x5c\x81\x91\x81\x92\x81\xca"},
-    // Yen sign and overline take the single bytes of backslash and tilde.
-    {"¥‾", "\x5c\x7e"},
+    // The full-width forms of the yen sign and the overline.
+    {"￥￣", "\x81\x8f\x81\x50"},
     {"¨´°±×÷§¶", "\x81\x4e\x81\x4c\x81\x8b\x81\x7d\x81\x7e\x81\x80\x81\x98\x81\xf7"},
     {"・‐", "\x81\x45\x81\x5d"},
     // NEC special characters and IBM extensions.
@@ -33,6 +33,11 @@ struct Unencodable {
 
 inline constexpr Unencodable unencodable[] = {
     {"a¦b", "¦"},
+    // Code page 932 would put them on the bytes of backslash and tilde, which
+    // read back as those: the yen sign would show as a backslash.
+    {"価格¥500", "¥"},
+    {"x‾", "‾"},
+    {"~‾", "‾"},
     {"x•–", "•"},
     {"µ", "µ"},
     {"100€", "€"},

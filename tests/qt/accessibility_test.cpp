@@ -232,13 +232,13 @@ TEST(AccessibilityGui, EveryScreenExposesRadioButtonsNamesAndReadOnlyHeights)
     const Named named[] = {
         {"Form2", "Text1", "ビデオ名記入", false},
         {"Form5", "Text2", "コメント記入", false},
-        {"Form5", "Text3", "「コメント記入」のプレビュー", false},
+        {"Form5", "Text3", "「コメント記入」のプレビュー", true},
         {"Form6", "Text4", "幅", false},
         {"Form6", "Text6", "高さ", true},
         {"Form11", "Text2", "コメント記入 2", false},
-        {"Form11", "Text7", "「コメント記入 2」のプレビュー", false},
+        {"Form11", "Text7", "「コメント記入 2」のプレビュー", true},
         {"Form12", "Text17", "高さ", true},
-        {"Form12", "Text10", "「コメント記入 5」のプレビュー", false},
+        {"Form12", "Text10", "「コメント記入 5」のプレビュー", true},
     };
     for (const Named& n : named) {
         SCOPED_TRACE(std::string(n.screen) + "." + n.control);

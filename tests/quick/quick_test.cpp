@@ -123,6 +123,9 @@ TEST_F(Quick, RefusedBeforeAnythingIsCreated)
         {"a/b", "「/」"},
         {"..", "「..」はフォルダーの名前にできません"},
         {"\xE2\x98\x83", "「ビデオファイル名」の文字「\xE2\x98\x83」"},
+        // Written as a backslash, the yen sign would name another folder.
+        {"価格¥500", "の文字「¥」はShift_JISで書き込めません。全角の「￥」なら書き込めます。"},
+        {"‾", "の文字「‾」はShift_JISで書き込めません。全角の「￣」なら書き込めます。"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

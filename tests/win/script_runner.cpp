@@ -115,8 +115,8 @@ HGLOBAL dropOf(const std::wstring& path)
 // The commands that act on a control window or check one, and those that
 // check a whole screen; they need only the screen to be shown, since out of
 // view fields have windows too.
-const std::set<std::string> controlCommands = {"settext", "type",   "bmclick",       "setcheck",
-                                               "drop",    "expect", "expectchecked", "expectname"};
+const std::set<std::string> controlCommands = {"settext", "type",   "bmclick",       "setcheck",  "drop",
+                                               "return",  "expect", "expectchecked", "expectname"};
 const std::set<std::string> screenCommands = {"expectaccessible", "consistent"};
 
 // The visible dialog of this thread with the given child, or null.
@@ -293,6 +293,12 @@ private:
             }
         } else if (op == "bmclick") {
             ::SendMessageW(target, BM_CLICK, 0, 0);
+        } else if (op == "return") {
+            // The key as the keyboard sends it: through the message loop,
+            // to the control that has the focus.
+            ::SetFocus(target);
+            ::PostMessageW(target, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+            ::PostMessageW(target, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001));
         } else if (op == "setcheck") {
             ::SendMessageW(target, BM_SETCHECK, value == "1" ? BST_CHECKED : BST_UNCHECKED, 0);
         } else if (op == "drop") {

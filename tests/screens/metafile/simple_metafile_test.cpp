@@ -103,6 +103,36 @@ TEST_F(SimpleMetafile, ACharacterShiftJisCannotHoldStopsTheSaveBeforeTheDialog)
     EXPECT_EQ(screen().text("Text1"), "movie😀.wmv");
 }
 
+TEST_F(SimpleMetafile, AYenSignOrOverlineIsRefusedWithItsFullWidthFormSuggested)
+{
+    // Code page 932 would write them as a backslash and a tilde; the page
+    // would then show 「価格\500」.
+    const struct {
+        const char* typed;
+        const char* named;
+        const char* suggested;
+    } cases[] = {{"価格¥500.wmv", "¥", "￥"}, {"a‾b.wmv", "‾", "￣"}};
+    for (const auto& c : cases) {
+        program.edit("Form2", "Text1", c.typed);
+        program.click("Form2", "Command1");
+        EXPECT_TRUE(platform.dialogs.empty());
+        EXPECT_EQ(testing_support::filesIn(dir.path()), 0u);
+        ASSERT_FALSE(platform.messages.empty());
+        EXPECT_EQ(platform.messages.back().text, std::string("「ビデオ名記入」の文字「") + c.named +
+                                                     "」はShift_JISで保存できません。"
+                                                     "この文字を別の文字に直してから保存してください。"
+                                                     "全角の「" +
+                                                     c.suggested + "」なら保存できます。");
+    }
+    // The full-width forms are written.
+    program.edit("Form2", "Text1", "価格￥500.wmv");
+    platform.answerSave(dir.file("yen"));
+    program.click("Form2", "Command1");
+    EXPECT_EQ(testing_support::readBytes(dir.file("yen.asx")),
+              "<ASX Version =\"3.0\">\r\n<Entry>\r\n<Ref href =\"./\x89\xbf\x8a\x69\x81\x8f"
+              "500.wmv\">\r\n</Entry></ASX>\r\n");
+}
+
 TEST_F(SimpleMetafile, AFailedWriteIsToldAsSuchAndKeepsTheOldFile)
 {
     testing_support::writeBytes(dir.file("keep.asx"), "old\r\n");
