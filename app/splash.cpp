@@ -1,5 +1,8 @@
 // The splash: the program's title and version. A click on the frame's free
-// area opens the top menu; any key ends the program.
+// area opens the top menu; so do Return and Space while the frame has the
+// focus, and its press through assistive technology. Any other key ends the
+// program. Its window has no caption, so assistive technology calls it by the
+// program's title and reads the product line, version and instruction.
 #include "app/catalog.h"
 #include "form/screen_ops.h"
 #include "screens/conventions.h"
@@ -15,7 +18,10 @@ const form::ScreenDef& splashScreen()
 {
     static const form::ScreenDef screen = [] {
         form::ScreenDef s{"frmSplash", "", {7380, 4575}};
-        s.frame("Frame1", "").at(150, 60, 7080, 4395);
+        const std::vector<std::string> spoken = {"lblCompanyProduct", "Label2", "lblVersion", "lblWarning"};
+        s.namedBy("lblProductName");
+        s.describedBy(spoken);
+        s.frame("Frame1", "").at(150, 60, 7080, 4395).promptedBy("lblProductName").describedBy(spoken).tab(0);
         s.imageBox("imgLogo").at(360, 795, 1815, 1815).inside("Frame1").image("logo", true);
         s.label("lblLicenseTo", "映像を公開するみなさまへ").at(120, 240, 6855, 255).inside("Frame1").rightAligned();
         s.label("lblProductName", "Product").at(2670, 1140, 4110, 720).inside("Frame1").font(26);
@@ -27,7 +33,7 @@ const form::ScreenDef& splashScreen()
         s.label("Label2", "ソルナ・wmv版").at(2670, 2040, 4110, 375).inside("Frame1").font(14);
         s.label("Label1", "windows ME、XP、2000対応").at(2670, 2430, 4110, 270).inside("Frame1");
         s.label("lblPlatform", "").at(5070, 2340, 1755, 285).inside("Frame1").rightAligned();
-        s.label("lblWarning", "この画面をクリックすると始まります。キーを押すと終了します。")
+        s.label("lblWarning", "クリックするか Enter キーで始まります。ほかのキーを押すと終了します。")
             .at(150, 3660, 6855, 195)
             .inside("Frame1")
             .font(8);

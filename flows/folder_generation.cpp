@@ -130,8 +130,10 @@ bool GenerateFolder(form::Form& screen, const FolderJob& job)
         }
         written.push_back(path);
     }
-    for (const std::string& text : job.doneMessages) {
-        program.message(&screen, text);
+    // The first one also names the folder, so that the user (and a screen
+    // reader's listener) knows where the files are.
+    for (std::size_t i = 0; i < job.doneMessages.size(); ++i) {
+        program.message(&screen, i == 0 ? job.doneMessages[i] + "\n" + folder : job.doneMessages[i]);
     }
     return true;
 }

@@ -37,7 +37,7 @@ struct FolderJob {
     std::vector<FolderFile> files;          // written in this order
     std::vector<NamedInput> inputs;         // checked for code page 932 first
     std::optional<std::string> refusal;     // a problem the screen found in its own fields
-    std::vector<std::string> doneMessages;  // shown once every file is written
+    std::vector<std::string> doneMessages;  // shown once every file is written, the first with the folder
 };
 
 // The folder's path for a name: folder, separator, name; a folder that ends

@@ -96,6 +96,24 @@ ControlDef& ControlDef::named(std::string name)
     return *this;
 }
 
+ControlDef& ControlDef::groupNamed(std::string name)
+{
+    groupName = std::move(name);
+    return *this;
+}
+
+ControlDef& ControlDef::describedBy(std::vector<std::string> labels)
+{
+    notes = std::move(labels);
+    return *this;
+}
+
+ControlDef& ControlDef::computedFromField(std::string field)
+{
+    computedFrom = std::move(field);
+    return *this;
+}
+
 ControlDef& ControlDef::previews(std::string field)
 {
     previewOf = std::move(field);

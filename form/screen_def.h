@@ -70,14 +70,17 @@ struct ControlDef {
     bool visible = true;
     bool enabled = true;
     bool readOnly = false;
-    bool border = true;      // text fields and pictures
-    bool selected = false;   // option buttons at design time
-    bool stretch = false;    // images drawn to the control's size
-    std::string container;   // "" for the window itself, else a Frame or Picture
-    std::string picture;     // name of the picture shown by an Image or Picture
-    std::string prompt;      // the label that asks for this field
-    std::string spokenName;  // what assistive technology calls it, when not its prompt
-    std::string previewOf;   // the field whose text this one previews
+    bool border = true;              // text fields and pictures
+    bool selected = false;           // option buttons at design time
+    bool stretch = false;            // images drawn to the control's size
+    std::string container;           // "" for the window itself, else a Frame or Picture
+    std::string picture;             // name of the picture shown by an Image or Picture
+    std::string prompt;              // the label that asks for this field, or names this option's group
+    std::string spokenName;          // what assistive technology calls it, when not its prompt
+    std::string groupName;           // what assistive technology calls an option's group no label names
+    std::vector<std::string> notes;  // labels that explain a field: its step, example and hints
+    std::string previewOf;           // the field whose text this one previews
+    std::string computedFrom;        // the field whose text this read-only one is worked out from
     DropName dropName = DropName::None;
     int tabIndex = -1;    // -1: not in the tab order
     DialogDesign dialog;  // CommonDialog only
@@ -98,7 +101,13 @@ struct ControlDef {
     ControlDef& image(std::string pictureName, bool stretched = false);
     ControlDef& promptedBy(std::string labelName);
     ControlDef& named(std::string name);
+    ControlDef& groupNamed(std::string name);
+    ControlDef& describedBy(std::vector<std::string> labels);
     ControlDef& previews(std::string field);
+    // A read-only field that shows a value worked out from another field: it
+    // can be focused, follows that field in the keyboard order, and its value
+    // is part of what assistive technology says of that field.
+    ControlDef& computedFromField(std::string field);
     ControlDef& takesDropped(DropName what);
     ControlDef& tab(int index);
     ControlDef& checked();
@@ -113,6 +122,13 @@ public:
 
     const std::string& name() const { return name_; }
     const std::string& caption() const { return caption_; }
+
+    // A window without a caption is still called something by assistive
+    // technology: the text of this label, and these labels' texts describe it.
+    void namedBy(std::string label) { nameLabel_ = std::move(label); }
+    void describedBy(std::vector<std::string> labels) { descriptionLabels_ = std::move(labels); }
+    const std::string& nameLabel() const { return nameLabel_; }
+    const std::vector<std::string>& descriptionLabels() const { return descriptionLabels_; }
     Size client() const { return client_; }
 
     // Where the window first appears; none means centred on the screen.
@@ -153,6 +169,8 @@ private:
 
     std::string name_;
     std::string caption_;
+    std::string nameLabel_;
+    std::vector<std::string> descriptionLabels_;
     Size client_;
     std::optional<std::pair<int, int>> position_;
     bool systemPlaced_ = false;

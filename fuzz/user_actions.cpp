@@ -406,7 +406,7 @@ private:
         for (const std::string& m : run.platform->messages) {
             if (m == "キャンセルされました") {
                 reached_.insert(prefix + "cancelled");
-            } else if (m == "保存しました。") {
+            } else if (m.rfind("保存しました。\n", 0) == 0) {
                 reached_.insert(prefix + "generated");
             } else if (m.find("を保存しました。") != std::string::npos) {
                 reached_.insert(prefix + "saved");
@@ -603,7 +603,8 @@ private:
     std::optional<std::string> checkDisk(const Snapshot& before, const Snapshot& after,
                                          const std::vector<std::string>& messages)
     {
-        const bool generated = contains(messages, "保存しました。");
+        const bool generated = std::any_of(messages.begin(), messages.end(),
+                                           [](const std::string& m) { return m.rfind("保存しました。\n", 0) == 0; });
         std::set<std::string> newFolders;
         for (const auto& [path, content] : after) {
             if (!content && before.count(path) == 0) {

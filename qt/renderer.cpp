@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <set>
 #include <vector>
 
 #include "render/binding.h"
@@ -44,14 +45,47 @@ namespace {
 
 const char* screenProperty = "kelvoraScreen";
 const char* windowProperty = "kelvoraWindow";
+const char* groupProperty = "kelvoraGroup";
+const char* pressableProperty = "kelvoraPressable";
+
+// A surface whose click is a screen's event (the splash's frame): to
+// assistive technology a group it can press, as a click on it does.
+class PressableAccessible : public QAccessibleWidget {
+public:
+    PressableAccessible(QWidget* w, Renderer* renderer)
+        : QAccessibleWidget(w, QAccessible::Grouping), renderer_(renderer)
+    {
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& action) override
+    {
+        if (action == pressAction() && renderer_ != nullptr) {
+            renderer_->userClicked(widget()->property(screenProperty).toString().toStdString(),
+                                   widget()->objectName().toStdString());
+        }
+    }
+
+private:
+    QPointer<Renderer> renderer_;
+};
 
 // A screen's window is a window to assistive technology too, named by its
-// caption; a plain widget would be announced as a filler.
+// caption; a plain widget would be announced as a filler. An option group's
+// box is a group named by its label.
 QAccessibleInterface* screenWindowAccessible(const QString&, QObject* object)
 {
     auto* w = qobject_cast<QWidget*>(object);
-    if (w != nullptr && w->isWindow() && w->property(windowProperty).toBool()) {
+    if (w == nullptr) {
+        return nullptr;
+    }
+    if (w->isWindow() && w->property(windowProperty).toBool()) {
         return new QAccessibleWidget(w, QAccessible::Window);
+    }
+    if (w->property(groupProperty).toBool()) {
+        return new QAccessibleWidget(w, QAccessible::Grouping);
+    }
+    if (auto* renderer = qobject_cast<Renderer*>(w->property(pressableProperty).value<QObject*>())) {
+        return new PressableAccessible(w, renderer);
     }
     return nullptr;
 }
@@ -121,13 +155,43 @@ private:
 // An option that leaves its checked state to the model: a click (mouse,
 // Space, an arrow key inside its group, the accessibility Press action) only
 // reports itself, and the button then shows what the model chose. It stays
-// auto-exclusive, so assistive technology sees one choice of a group.
+// auto-exclusive, so assistive technology sees one choice of a group. The
+// four arrow keys move through its group in order, wrapping round, and
+// choose the option they reach, as the desktop's radio groups do.
 class OptionButton : public QRadioButton {
 public:
     using QRadioButton::QRadioButton;
 
+    std::vector<QPointer<OptionButton>> group;  // its group, in keyboard order
+
 protected:
     void nextCheckState() override {}
+
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const int key = event->key();
+        const bool back = key == Qt::Key_Up || key == Qt::Key_Left;
+        const bool forward = key == Qt::Key_Down || key == Qt::Key_Right;
+        if ((!back && !forward) || event->modifiers() != Qt::NoModifier) {
+            QRadioButton::keyPressEvent(event);
+            return;
+        }
+        event->accept();
+        const auto self = std::find(group.begin(), group.end(), this);
+        if (self == group.end()) {
+            return;
+        }
+        const auto n = static_cast<std::ptrdiff_t>(group.size());
+        for (std::ptrdiff_t step = 1; step < n; ++step) {
+            const std::ptrdiff_t at = ((self - group.begin()) + (back ? -step : step) % n + n) % n;
+            OptionButton* next = group[static_cast<std::size_t>(at)];
+            if (next != nullptr && next->isVisibleTo(window()) && next->isEnabled()) {
+                next->setFocus(back ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+                next->click();
+                return;
+            }
+        }
+    }
 };
 
 // A push button that Return presses as Space does, as people used to the
@@ -182,9 +246,46 @@ public:
     }
 
     std::map<std::string, QWidget*> controls;
+    std::map<std::string, QWidget*> groupBoxes;  // option -> the box of its group
+    std::vector<QWidget*> tabChain;              // the keyboard order, as declared
     bool placed = false;
 
 protected:
+    // Tab and Shift+Tab go through the declared order, entering an option
+    // group once, at its chosen option; the arrows move within the group.
+    bool focusNextPrevChild(bool next) override
+    {
+        std::vector<QWidget*> stops;
+        for (QWidget* w : tabChain) {
+            if (!w->isVisibleTo(this) || !w->isEnabled() || w->focusPolicy() == Qt::NoFocus) {
+                continue;
+            }
+            if (auto* option = dynamic_cast<OptionButton*>(w)) {
+                if (stopOf(option) != option) {
+                    continue;
+                }
+            }
+            stops.push_back(w);
+        }
+        if (stops.empty()) {
+            return false;
+        }
+        QWidget* current = focusWidget();
+        if (auto* option = dynamic_cast<OptionButton*>(current)) {
+            current = stopOf(option);
+        }
+        auto at = std::find(stops.begin(), stops.end(), current);
+        std::size_t index = 0;
+        if (at == stops.end()) {
+            index = next ? 0 : stops.size() - 1;
+        } else {
+            const std::size_t here = static_cast<std::size_t>(at - stops.begin());
+            index = next ? (here + 1) % stops.size() : (here + stops.size() - 1) % stops.size();
+        }
+        stops[index]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return true;
+    }
+
     void closeEvent(QCloseEvent* event) override
     {
         // The model decides: it unloads the screen, which hides and then
@@ -200,6 +301,25 @@ protected:
     }
 
 private:
+    // Where Tab stops in an option's group: the chosen option, else the
+    // first one the keyboard can reach.
+    QWidget* stopOf(OptionButton* option) const
+    {
+        OptionButton* first = nullptr;
+        for (OptionButton* member : option->group) {
+            if (member == nullptr || !member->isVisibleTo(this) || !member->isEnabled()) {
+                continue;
+            }
+            if (member->isChecked()) {
+                return member;
+            }
+            if (first == nullptr) {
+                first = member;
+            }
+        }
+        return first != nullptr ? first : option;
+    }
+
     Renderer& renderer_;
     const form::ScreenDef& def_;
 };
@@ -324,6 +444,10 @@ ScreenWindow* Renderer::build(form::Form& f)
         }
         w->setObjectName(qs(c.name));
         w->setProperty(screenProperty, qs(def.name()));
+        if (isPressedByMouse(c.kind) && def.clickHandler(c.name) != nullptr && render::inTabOrder(def, c)) {
+            // Before anything asks for its accessible object, which is kept.
+            w->setProperty(pressableProperty, QVariant::fromValue<QObject*>(this));
+        }
         if (!c.tooltip.empty()) {
             w->setToolTip(qs(c.tooltip));
         }
@@ -363,14 +487,18 @@ ScreenWindow* Renderer::build(form::Form& f)
         if (isPressedByMouse(c.kind)) {
             w->installEventFilter(this);
         }
-        if (c.kind == Kind::TextBox || !c.spokenName.empty()) {
+        if (c.kind == Kind::TextBox || !c.spokenName.empty() || !c.prompt.empty()) {
             w->setAccessibleName(qs(render::accessibleName(f, c.name)));
         }
-        if (c.tabIndex < 0) {
+        if (!render::inTabOrder(def, c)) {
             w->setFocusPolicy(Qt::NoFocus);
+        } else if (w->property(pressableProperty).isValid()) {
+            // A surface whose click is an event is pressed by keys too.
+            w->setFocusPolicy(Qt::StrongFocus);
         }
         win->controls[c.name] = w;
     }
+    buildOptionGroups(f, *win);
 
     // Pictures once sizes are known.
     for (const ControlDef& c : def.controls()) {
@@ -392,6 +520,7 @@ ScreenWindow* Renderer::build(form::Form& f)
     for (std::size_t i = 1; i < tabbed.size(); ++i) {
         QWidget::setTabOrder(tabbed[i - 1], tabbed[i]);
     }
+    win->tabChain = tabbed;
     if (!tabbed.empty()) {
         tabbed.front()->setFocus();
     }
@@ -400,7 +529,80 @@ ScreenWindow* Renderer::build(form::Form& f)
     for (const ControlDef& c : def.controls()) {
         syncControl(f, c.name);
     }
+    describe(f);
     return win;
+}
+
+// Each exclusive group of options that has a name is put in a box of its
+// own, which assistive technology reads as a group named by its label; the
+// box covers just its options and shows nothing itself.
+void Renderer::buildOptionGroups(form::Form& f, ScreenWindow& win)
+{
+    const form::ScreenDef& def = f.def();
+    std::set<std::string> done;
+    for (const ControlDef& c : def.controls()) {
+        if (c.kind != Kind::Option || done.count(c.name) != 0) {
+            continue;
+        }
+        const std::vector<std::string> members = render::optionGroup(def, c.name);
+        std::vector<QPointer<OptionButton>> buttons;
+        for (const std::string& m : members) {
+            done.insert(m);
+            buttons.emplace_back(static_cast<OptionButton*>(win.control(m)));
+        }
+        for (const QPointer<OptionButton>& b : buttons) {
+            b->group = buttons;
+        }
+        const std::string name = render::groupName(f, c.name);
+        if (name.empty()) {
+            continue;
+        }
+        QRect area;
+        for (const std::string& m : members) {
+            const form::Rect r = f.state(m).rect;
+            area = area.united(QRect(px(r.left), px(r.top), px(r.width), px(r.height)));
+        }
+        QWidget* parent = buttons.front()->parentWidget();
+        auto* box = new QWidget(parent);
+        box->setObjectName(qs(members.front() + ".group"));
+        box->setProperty(groupProperty, true);
+        box->setAccessibleName(qs(name));
+        box->setGeometry(area);
+        box->lower();
+        for (const QPointer<OptionButton>& b : buttons) {
+            b->setParent(box);
+            win.groupBoxes[b->objectName().toStdString()] = box;
+        }
+    }
+}
+
+// What assistive technology says of each control and of the window: set
+// again whenever the model changes, since a description may hold a value
+// worked out as the user types. Only a change is passed on, so that a
+// screen reader hears it once.
+void Renderer::describe(form::Form& f)
+{
+    ScreenWindow* win = static_cast<ScreenWindow*>(window(f.name()));
+    if (win == nullptr) {
+        return;
+    }
+    const auto set = [](QWidget* w, const QString& name, const QString& description) {
+        if (!name.isNull() && w->accessibleName() != name) {
+            w->setAccessibleName(name);
+        }
+        if (w->accessibleDescription() != description) {
+            w->setAccessibleDescription(description);
+        }
+    };
+    set(win, f.def().caption().empty() ? qs(render::windowName(f)) : QString(), qs(render::windowDescription(f)));
+    for (const ControlDef& c : f.def().controls()) {
+        QWidget* w = win->control(c.name);
+        if (w == nullptr || c.kind == Kind::Label || c.kind == Kind::Line) {
+            continue;
+        }
+        const bool named = c.kind == Kind::TextBox || !c.spokenName.empty() || !c.prompt.empty();
+        set(w, named ? qs(render::accessibleName(f, c.name)) : QString(), qs(render::accessibleDescription(f, c.name)));
+    }
 }
 
 void Renderer::syncControl(form::Form& f, const std::string& control)
@@ -429,6 +631,12 @@ void Renderer::syncControl(form::Form& f, const std::string& control)
             edit->setText(text);
             --syncing_;
             edit->setCursorPosition(std::min<int>(cursor, static_cast<int>(text.size())));
+            if (!def.computedFrom.empty()) {
+                // A value worked out from another field changed under the
+                // user's typing there.
+                QAccessibleValueChangeEvent changed(edit, text);
+                QAccessible::updateAccessibility(&changed);
+            }
         }
         break;
     }
@@ -457,8 +665,13 @@ void Renderer::syncControl(form::Form& f, const std::string& control)
     }
     w->setEnabled(s.enabled);
 
-    // Lines keep their end points; everything else its rectangle.
+    // Lines keep their end points; everything else its rectangle, inside the
+    // box of its option group where it has one.
     form::Rect r = s.rect;
+    if (const auto box = win->groupBoxes.find(control); box != win->groupBoxes.end()) {
+        r.left -= box->second->x() * 15;
+        r.top -= box->second->y() * 15;
+    }
     if (def.kind == Kind::Line) {
         const int x = std::min(r.left, r.left + r.width);
         const int y = std::min(r.top, r.top + r.height);
@@ -529,6 +742,7 @@ void Renderer::screenUnloaded(form::Form& f)
 void Renderer::controlChanged(form::Form& f, const std::string& control)
 {
     syncControl(f, control);
+    describe(f);
 }
 
 bool Renderer::eventFilter(QObject* watched, QEvent* event)
@@ -549,6 +763,16 @@ bool Renderer::eventFilter(QObject* watched, QEvent* event)
         }
         // Everything else, the mouse above all, is the field's own.
         return QObject::eventFilter(watched, event);
+    }
+    if (type == QEvent::KeyPress && watched->property(pressableProperty).isValid()) {
+        // Return and Space press a focused surface whose click is an event,
+        // as they press a button; other keys go on to the window.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+            const QString screen = watched->property(screenProperty).toString();
+            userClicked(screen.toStdString(), watched->objectName().toStdString());
+            return true;
+        }
     }
     if (type == QEvent::MouseButtonPress) {
         auto* mouse = static_cast<QMouseEvent*>(event);

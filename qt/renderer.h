@@ -50,6 +50,8 @@ protected:
 
 private:
     ScreenWindow* build(form::Form& f);
+    void buildOptionGroups(form::Form& f, ScreenWindow& win);
+    void describe(form::Form& f);
     void syncControl(form::Form& f, const std::string& control);
     void syncAll(const std::string& screen);
     bool fileDropped(QLineEdit* edit, QDropEvent* event);

@@ -18,6 +18,10 @@ const form::ScreenDef& quickScreen()
     static const form::ScreenDef screen = [] {
         form::ScreenDef s{"Form1", "diz君", {6465, 4785}};
         screens::oneShotFace(s);
+        // The example the main program's generator shows, here as what the
+        // field says of itself; the field keeps its own name.
+        s.label("Label7", "例：bb.wmvは”ｂｂ”と記入。").at(1320, 1440, 3855, 375).centered();
+        s.control("Text1").describedBy({"Label7"});
         paint(s.button("Command5", "?").named("ヘルプ").at(3840, 4320, 735, 375).tab(3), screens::colors::help);
         paint(s.button("Command2", "終了").at(4560, 4320, 855, 375).tooltipText("終了").tab(2), screens::colors::green);
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "render/layout.h"
+
 namespace render {
 
 using form::ControlDef;
@@ -88,8 +90,11 @@ std::string accessibleName(const form::Form& f, const std::string& control)
     }
     if (c.kind != Kind::TextBox) {
         // Buttons and options are read by their captions; a tooltip only
-        // describes them.
+        // describes them. A frame without a caption is called by its label.
         const std::string caption = tidy(f.text(control));
+        if (caption.empty() && !c.prompt.empty() && c.kind != Kind::Option) {
+            return tidy(f.text(c.prompt));
+        }
         return caption.empty() ? c.tooltip : caption;
     }
     if (!c.previewOf.empty()) {
@@ -113,6 +118,89 @@ std::string accessibleName(const form::Form& f, const std::string& control)
         return name;
     }
     return c.tooltip;
+}
+
+std::string accessibleDescription(const form::Form& f, const std::string& control)
+{
+    const ControlDef& c = f.def().get(control);
+    std::vector<std::string> parts;
+    const auto add = [&parts](std::string part) {
+        part = tidy(std::move(part));
+        if (!part.empty() && std::find(parts.begin(), parts.end(), part) == parts.end()) {
+            parts.push_back(std::move(part));
+        }
+    };
+    // What the field shows worked out from this one comes first: it is what
+    // changes as the user types.
+    for (const ControlDef& other : f.def().controls()) {
+        if (other.computedFrom == control) {
+            add(accessibleName(f, other.name) + " " + f.text(other.name));
+        }
+    }
+    for (const std::string& label : c.notes) {
+        add(f.text(label));
+    }
+    add(c.tooltip);
+    std::string description;
+    for (const std::string& part : parts) {
+        description += (description.empty() ? "" : " ") + part;
+    }
+    return description;
+}
+
+std::vector<std::string> optionGroup(const form::ScreenDef& screen, const std::string& option)
+{
+    // One exclusive group: the options of one container, as the model
+    // chooses between them; in the keyboard order, then as declared.
+    const std::string& container = screen.get(option).container;
+    std::vector<std::string> group;
+    for (const ControlDef* c : tabOrder(screen)) {
+        if (c->kind == Kind::Option && c->container == container) {
+            group.push_back(c->name);
+        }
+    }
+    for (const ControlDef& c : screen.controls()) {
+        if (c.kind == Kind::Option && c.container == container &&
+            std::find(group.begin(), group.end(), c.name) == group.end()) {
+            group.push_back(c.name);
+        }
+    }
+    return group;
+}
+
+std::string groupName(const form::Form& f, const std::string& option)
+{
+    for (const std::string& member : optionGroup(f.def(), option)) {
+        const ControlDef& c = f.def().get(member);
+        if (!c.prompt.empty()) {
+            return tidy(f.text(c.prompt));
+        }
+        if (!c.groupName.empty()) {
+            return c.groupName;
+        }
+    }
+    return {};
+}
+
+std::string windowName(const form::Form& f)
+{
+    const std::string& caption = f.def().caption();
+    if (!caption.empty() || f.def().nameLabel().empty()) {
+        return caption;
+    }
+    return tidy(f.text(f.def().nameLabel()));
+}
+
+std::string windowDescription(const form::Form& f)
+{
+    std::string description;
+    for (const std::string& label : f.def().descriptionLabels()) {
+        const std::string part = tidy(f.text(label));
+        if (!part.empty()) {
+            description += (description.empty() ? "" : " ") + part;
+        }
+    }
+    return description;
 }
 
 std::optional<std::string> droppedText(form::DropName what, const std::string& path, bool isFolder)

@@ -14,6 +14,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "form/form.h"
 
@@ -37,6 +38,24 @@ bool userCanEdit(const form::Form& f, const std::string& control);
 // it previews another, else its prompt label's text (numbered when several
 // fields share one prompt), else its tooltip.
 std::string accessibleName(const form::Form& f, const std::string& control);
+
+// What assistive technology reads as a control's description: for a field,
+// the values worked out from it ("高さ 424"), then its notes (the step mark,
+// the example, the hints) and its tooltip, each said once.
+std::string accessibleDescription(const form::Form& f, const std::string& control);
+
+// The options of the exclusive group `option` belongs to, in keyboard order.
+std::vector<std::string> optionGroup(const form::ScreenDef& screen, const std::string& option);
+
+// What assistive technology calls an option's group: its label's text, or
+// the name the screen gives it; empty when it has neither.
+std::string groupName(const form::Form& f, const std::string& option);
+
+// What assistive technology calls a screen's window and what it says of it:
+// the caption, or for a window without one the label the screen names it by;
+// the description from the labels the screen declares for it.
+std::string windowName(const form::Form& f);
+std::string windowDescription(const form::Form& f);
 
 // What a field takes when the file or folder at `path` is dropped on it, or
 // nothing when it takes no such drop.

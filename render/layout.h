@@ -15,8 +15,13 @@ namespace render {
 // control is created.
 std::vector<const form::ControlDef*> creationOrder(const form::ScreenDef& screen);
 
-// The controls in the tab order, lowest index first; controls outside it
-// (index -1) are left out. Equal indexes keep their declaration order.
+// Whether the keyboard reaches the control: it has a tab index, or it shows a
+// value worked out from a field that has one.
+bool inTabOrder(const form::ScreenDef& screen, const form::ControlDef& control);
+
+// The controls in the tab order, lowest index first, each value worked out
+// from a field right after that field; controls outside it are left out.
+// Equal indexes keep their declaration order.
 std::vector<const form::ControlDef*> tabOrder(const form::ScreenDef& screen);
 
 struct Point {

@@ -124,6 +124,9 @@ kelvora_script() {
   act drop Form2 Text1 "$(windows_path "$clips/夏休み.wmv")"; act expect Form2 Text1 '夏休み.wmv'
   act drop Form2 Text1 "$(windows_path "$clips/旅行")"; act expect Form2 Text1 '夏休み.wmv'
   act settext Form2 Text1 "$long"; act type Form2 Text1 x; act expect Form2 Text1 "${long}x"
+  # A click at the end of the field puts the caret there, as in any field.
+  act settext Form2 Text1 '.wmv'; act clickend Form2 Text1; act keys Form2 Text1 ab
+  act expect Form2 Text1 '.wmvab'
   act settext Form2 Text1 "$trip"; act expect Form2 Text1 "$trip"
   check Form2
   save_as Form2 Command1 trip

@@ -92,6 +92,7 @@ void entryBlock(form::ScreenDef& s, int top, const char* mark, const char* markT
         .font(12)
         .tooltipText(tip)
         .promptedBy(prompt)
+        .describedBy({mark, example, hint})
         .takesDropped(dropped)
         .tab(tab);
     s.label(hint, "（半角英入力）").at(4080, top + 540, 1935, 255);
@@ -113,14 +114,22 @@ form::ScreenDef embedPage(const EmbedVariant& v)
 
     // ① the size: the width typed, the height computed.
     s.label("Label8", "①").at(240, 1320, 375, 375).font(14, true);
-    s.text("Text4", "").at(x, 1320, 1095, 375).font(12).tooltipText(v.widthTip).promptedBy("Frame1").named("幅").tab(0);
+    s.text("Text4", "")
+        .at(x, 1320, 1095, 375)
+        .font(12)
+        .tooltipText(v.widthTip)
+        .promptedBy("Frame1")
+        .named("幅")
+        .describedBy({"Label8", "Label5(0)", "Label7"})
+        .tab(0);
     s.text("Text6", "")
         .at(x + 1200, 1320, 1095, 375)
         .font(12)
         .tooltipText(v.heightTip)
         .promptedBy("Frame1")
         .named("高さ")
-        .readOnlyField();
+        .readOnlyField()
+        .computedFromField("Text4");
     s.imageBox("Image2").at(x, 1920, 480, 480).image("video");
     s.frame("Frame1", "基本サイズ").at(x + 2520, 1200, right - x - 2760, 1815);
     s.label("Label5(0)", "幅サイズを記入すると高さは自動入力されます。")
@@ -133,7 +142,11 @@ form::ScreenDef embedPage(const EmbedVariant& v)
 
     // ② the start behaviour.
     s.label("Label9", "②").at(240, 3240, 375, 375).font(14, true);
-    s.option("Option1", "ボタンを押してスタート").at(720, 3240, 3615, 375).tooltipText(v.optionTip).tab(1);
+    s.option("Option1", "ボタンを押してスタート")
+        .at(720, 3240, 3615, 375)
+        .tooltipText(v.optionTip)
+        .groupNamed("スタート")
+        .tab(1);
     s.option("Option2", "html開いたら自動スタート").at(4440, 3240, 3615, 375).tooltipText(v.optionTip).tab(2);
     s.line("Line2", 240, 3780, right - 240, 3780).foreColor(255, 0, 0);
 

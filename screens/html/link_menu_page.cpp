@@ -86,13 +86,19 @@ const form::ScreenDef& linkMenuPageScreen()
         // ① the frame size
         s.label("Label12", "①").at(4320, 840, 375, 375).font(12, true);
         s.label("Label8", "幅").at(4800, 900, 375, 255);
-        s.text("Text16", "").at(5280, 840, 1215, 375).tooltipText("幅を記入").promptedBy("Label8").tab(0);
+        s.text("Text16", "")
+            .at(5280, 840, 1215, 375)
+            .tooltipText("幅を記入")
+            .promptedBy("Label8")
+            .describedBy({"Label12"})
+            .tab(0);
         s.label("Label9", "高さ").at(6720, 900, 495, 255);
         s.text("Text17", "")
             .at(7320, 840, 1215, 375)
             .tooltipText("幅を記入すると高さ自動入力")
             .promptedBy("Label9")
-            .readOnlyField();
+            .readOnlyField()
+            .computedFromField("Text16");
 
         // ② the title page shown in the frame
         s.label("Label13", "②").at(4320, 1680, 375, 375).font(12, true);
@@ -104,6 +110,7 @@ const form::ScreenDef& linkMenuPageScreen()
             .at(4800, 2400, 3255, 375)
             .tooltipText("タイトルｈｔｍは事前に作成してください")
             .promptedBy("Label10")
+            .describedBy({"Label13", "Label7", "Label11"})
             .takesDropped(form::DropName::FileName)
             .tab(1);
 
@@ -119,11 +126,13 @@ const form::ScreenDef& linkMenuPageScreen()
                 .at(4800, row.top, 3855, 375)
                 .tooltipText(linkTextHint)
                 .promptedBy("Label2")
+                .describedBy({"Label14", "Label3"})
                 .tab(tab++);
             s.text(row.target, "")
                 .at(9000, row.top, 2775, 375)
                 .tooltipText(targetHint)
                 .promptedBy("Label4(0)")
+                .describedBy({"Label5"})
                 .takesDropped(form::DropName::FileName)
                 .tab(tab++);
         }
@@ -152,7 +161,7 @@ const form::ScreenDef& linkMenuPageScreen()
                 .previews(rows[i].comment)
                 .tab(previewTab + static_cast<int>(i));
         }
-        s.option("Option1", "デフォルト").at(120, 4800, 1455, 255).tab(tab + 4);
+        s.option("Option1", "デフォルト").at(120, 4800, 1455, 255).groupNamed("メニューの位置").tab(tab + 4);
 
         // What the page combines: a page with a frame plus a page with a player.
         s.imageBox("Image1").at(120, 5400, 1695, 2655).image("frame_page", true);

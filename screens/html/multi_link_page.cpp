@@ -75,11 +75,13 @@ const form::ScreenDef& multiLinkPageScreen()
                 .at(4800, row.top, 3255, 495)
                 .tooltipText("全角日本語を記入")
                 .promptedBy("Label2")
+                .describedBy({"Label3"})
                 .tab(tab++);
             s.text(row.metafile, "")
                 .at(8520, row.top, 1455, 495)
                 .tooltipText("事前に作成したasxファイルを記入")
                 .promptedBy("Label4")
+                .describedBy({"Label5"})
                 .takesDropped(form::DropName::FileName)
                 .tab(tab++);
         }
@@ -107,7 +109,7 @@ const form::ScreenDef& multiLinkPageScreen()
                 .tab(tab++);
         }
 
-        s.option("Option7", "左端").at(360, 5040, 1095, 255).tooltipText(previewHint).tab(tab++);
+        s.option("Option7", "左端").at(360, 5040, 1095, 255).tooltipText(previewHint).groupNamed("位置").tab(tab++);
         s.option("Option6", "中").at(1680, 5040, 855, 255).tooltipText(previewHint).tab(tab++);
         s.option("Option8", "右端").at(2880, 5040, 1095, 255).tooltipText(previewHint).tab(tab++);
 

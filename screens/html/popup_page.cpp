@@ -104,7 +104,11 @@ form::ScreenDef popupPage(const PopupTwin& t)
         .tooltipText(t.previewTip)
         .tab(tab("Picture1"));
     s.label("Label7", "位置").at(t.previewLeft, t.optionTop - 300, 1215, 255).tooltipText(t.previewTip);
-    s.option("Option1", "左端").at(t.previewLeft, t.optionTop, 1335, 375).tooltipText(t.previewTip).tab(tab("Option1"));
+    s.option("Option1", "左端")
+        .at(t.previewLeft, t.optionTop, 1335, 375)
+        .tooltipText(t.previewTip)
+        .promptedBy("Label7")
+        .tab(tab("Option1"));
     s.option("Option2", "中心")
         .at(t.previewLeft + 1560, t.optionTop, 1335, 375)
         .tooltipText(t.previewTip)
@@ -120,6 +124,7 @@ form::ScreenDef popupPage(const PopupTwin& t)
         .at(t.fieldsLeft, t.nameTop, 2055, 375)
         .tooltipText(t.nameTip)
         .promptedBy("Label4")
+        .describedBy({t.nameMark, "Label5"})
         .takesDropped(form::DropName::FileName)
         .tab(tab("Text1"));
     stepLabels(s, t, t.commentMark, t.commentMarkText, "Label6", ".コメント記入", "Label3",
@@ -128,6 +133,7 @@ form::ScreenDef popupPage(const PopupTwin& t)
         .at(t.fieldsLeft, t.commentTop, 4455, 375)
         .tooltipText(t.commentTip)
         .promptedBy("Label6")
+        .describedBy({t.commentMark, "Label3"})
         .tab(tab("Text2"));
     // Declared after the comment, so that a character the page cannot hold
     // is reported against the comment the user typed, not its preview.
@@ -312,6 +318,7 @@ const form::ScreenDef& detailedPopupPage()
             .at(twin.fieldsLeft, 1800, 1935, 375)
             .tooltipText("事前に作成したフォルダー名を記入")
             .promptedBy("Label13")
+            .describedBy({"Label10", "Label14"})
             .takesDropped(form::DropName::FolderName)
             .tab(tabIndex(twin, "Text11"));
         s.imageBox("Image1").at(7200, 1860, 240, 240).image("folder");

@@ -53,6 +53,7 @@ const form::ScreenDef& detailedMetafileScreen()
             .font(12)
             .tooltipText("フォルダー名を半角英で記入")
             .promptedBy("Label5(0)")
+            .describedBy({"Label13", "Label16", "Label12", "Label15", "Label5(1)"})
             .takesDropped(form::DropName::FolderName)
             .tab(0);
         s.label("Label5(1)", "（半角英入力）").at(8520, 1620, 1695, 255);
@@ -68,6 +69,7 @@ const form::ScreenDef& detailedMetafileScreen()
             .font(12)
             .tooltipText("ビデオ名を記入")
             .promptedBy("Label2")
+            .describedBy({"Label14", "Label4", "Label3", "Label5(2)"})
             .takesDropped(form::DropName::FileName)
             .tab(1);
         s.label("Label5(2)", "（半角英入力）").at(8520, 3420, 1695, 255);

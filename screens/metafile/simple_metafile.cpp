@@ -22,6 +22,7 @@ const form::ScreenDef& simpleMetafileScreen()
             .font(12)
             .tooltipText("ビデオ名を記入拡張子を忘れずに。")
             .promptedBy("Label2")
+            .describedBy({"Label4", "Label5", "Label3"})
             .takesDropped(form::DropName::FileName)
             .tab(0);
         s.label("Label5", "（半角英入力）").at(4440, 1740, 1935, 255);

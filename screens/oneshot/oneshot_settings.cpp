@@ -32,10 +32,15 @@ const form::ScreenDef& oneShotSettingsScreen()
         s.label("Label6", "①").at(240, 240, 615, 495).font(18, true);
         s.label("Label1", "asxの設定　拡張子").at(1920, 360, 2055, 255);
         s.label("Label2", "拡張子の前に必ず点を入れてください。avi、ｍｐｇの時").at(1200, 960, 2895, 1095);
-        s.text("Text4", ".wmv").at(2160, 2160, 855, 375).font(12, true).promptedBy("Label1").tab(0);
+        s.text("Text4", ".wmv")
+            .at(2160, 2160, 855, 375)
+            .font(12, true)
+            .promptedBy("Label1")
+            .describedBy({"Label6", "Label2"})
+            .tab(0);
         s.label("Label8", "②").at(4320, 240, 615, 495).font(18, true);
         s.label("Label4", "幅").at(4200, 960, 375, 255);
-        s.text("Text12", "320").at(4680, 960, 495, 375).promptedBy("Label4").tab(1);
+        s.text("Text12", "320").at(4680, 960, 495, 375).promptedBy("Label4").describedBy({"Label8", "Label7"}).tab(1);
         s.text("Text14", "304").at(6000, 2160, 495, 375).hidden();
         s.imageBox("Image1").at(4560, 1440, 2055, 1410).image("player", true);
         // Declared after the picture it overlaps, so that it stays readable.
@@ -45,7 +50,7 @@ const form::ScreenDef& oneShotSettingsScreen()
             .at(60, 240, 1815, 1425)
             .inside("Frame1");
         s.label("Label3", "オート起動").at(4080, 3120, 975, 255);
-        s.option("Option1", "オン").at(5160, 3000, 975, 375).tab(2);
+        s.option("Option1", "オン").at(5160, 3000, 975, 375).promptedBy("Label3").tab(2);
         s.option("Option2", "オフ").at(5160, 3480, 975, 375).tab(3);
         s.text("Text17", "true").at(6720, 3000, 855, 375).hidden();
         paint(s.button("Command1", "戻る").at(360, 3120, 615, 375).tab(4), screens::colors::back);

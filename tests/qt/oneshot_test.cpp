@@ -81,7 +81,7 @@ TEST(OneShotGui, SettingsBesideTheGeneratorChangeTheWrittenFiles)
     g.click("Form13", "Command1");
     ASSERT_TRUE(answers.done());
     EXPECT_EQ(answers.seen[0].title, QStringLiteral("Mirevant"));
-    EXPECT_EQ(answers.seen[0].text, QStringLiteral("保存しました。"));
+    EXPECT_EQ(answers.seen[0].text, QStringLiteral("保存しました。\n") + QString::fromStdString(folder.path));
 
     EXPECT_EQ(readBytes(folder.path + "/" + name + ".asx"),
               crlf({"<ASX Version =\"3.0\"><Entry>", "<Ref href =\"./" + name + ".avi\"></Entry></ASX>"}));

@@ -68,7 +68,8 @@ TEST_F(Quick, BbWritesPageAndMetafileWithAbsoluteLinks)
     EXPECT_EQ(filesIn(disk.file("bb")), 2u);
     EXPECT_EQ(readBytes(target + ".htm"), page(target));
     EXPECT_EQ(readBytes(target + ".asx"), metafile(target));
-    EXPECT_EQ(platform.messageTexts(), (Messages{"保存しました。", "完成しました。"}));
+    // The first says where the files are.
+    EXPECT_EQ(platform.messageTexts(), (Messages{"保存しました。\n" + disk.file("bb"), "完成しました。"}));
     for (const auto& m : platform.messages) {
         EXPECT_EQ(m.title, "Mirequick");
         EXPECT_EQ(m.owner, "Form1");
@@ -192,7 +193,8 @@ TEST_F(Quick, FailuresTakeBackWhatTheRunCreated)
 
     platform.messages.clear();
     program.click("Form1", "Command1");
-    EXPECT_EQ(platform.messageTexts(), (Messages{"保存しました。", "完成しました。"}));
+    ASSERT_EQ(platform.messageTexts().size(), 2u);
+    EXPECT_EQ(platform.messageTexts()[0].rfind("保存しました。\n" + disk.path(), 0), 0u);
 }
 
 TEST_F(Quick, HelpAndExit)

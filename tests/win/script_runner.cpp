@@ -115,8 +115,9 @@ HGLOBAL dropOf(const std::wstring& path)
 // The commands that act on a control window or check one, and those that
 // check a whole screen; they need only the screen to be shown, since out of
 // view fields have windows too.
-const std::set<std::string> controlCommands = {"settext", "type",   "bmclick",       "setcheck",  "drop",
-                                               "return",  "expect", "expectchecked", "expectname"};
+const std::set<std::string> controlCommands = {"settext", "type",          "clickend",  "keys",
+                                               "bmclick", "setcheck",      "drop",      "return",
+                                               "expect",  "expectchecked", "expectname"};
 const std::set<std::string> screenCommands = {"expectaccessible", "consistent"};
 
 // The visible dialog of this thread with the given child, or null.
@@ -288,6 +289,19 @@ private:
         } else if (op == "type") {
             const LRESULT end = ::GetWindowTextLengthW(target);
             ::SendMessageW(target, EM_SETSEL, static_cast<WPARAM>(end), end);
+            for (wchar_t ch : widen(value)) {
+                ::SendMessageW(target, WM_CHAR, ch, 1);
+            }
+        } else if (op == "clickend") {
+            // The mouse pressed near the right end of the control, where a
+            // field's caret goes to the end of a short text.
+            RECT r{};
+            ::GetClientRect(target, &r);
+            const LPARAM at = MAKELPARAM(r.right - 3, r.bottom / 2);
+            ::SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, at);
+            ::SendMessageW(target, WM_LBUTTONUP, 0, at);
+        } else if (op == "keys") {
+            // Characters as the keyboard gives them, wherever the caret is.
             for (wchar_t ch : widen(value)) {
                 ::SendMessageW(target, WM_CHAR, ch, 1);
             }

@@ -120,7 +120,7 @@ TEST_F(OneShot, BbWritesTheThreeFilesExactly)
     EXPECT_EQ(file("bb", "bb.asx"), metafile("bb", ".wmv"));
     EXPECT_EQ(file("bb", "bb.htm"), linkPage("bb"));
     EXPECT_EQ(file("bb", "bb01.htm"), embedPage("bb", "320", "304", "false"));
-    EXPECT_EQ(platform->messageTexts(), (Messages{"保存しました。"}));
+    EXPECT_EQ(platform->messageTexts(), (Messages{"保存しました。\n" + disk.file("bb")}));
     EXPECT_EQ(platform->messages.at(0).title, "Mirevant");
     EXPECT_EQ(platform->messages.at(0).owner, "Form13");
 }
@@ -262,7 +262,7 @@ TEST_F(OneShot, NameOfOneSpaceIsAName)
     GTEST_SKIP() << "Windows drops a name's trailing spaces; the Windows file system refuses such names.";
 #endif
     generate(" ");
-    EXPECT_EQ(platform->messageTexts(), (Messages{"保存しました。"}));
+    EXPECT_EQ(platform->messageTexts(), (Messages{"保存しました。\n" + disk.file(" ")}));
     EXPECT_EQ(file(" ", " .asx"), metafile(" ", ".wmv"));
     EXPECT_EQ(file(" ", " 01.htm"), embedPage(" ", "320", "304", "false"));
 }
@@ -375,7 +375,7 @@ TEST_F(OneShot, RealWriteFailureOnTheThirdFileLeavesNoFolder)
     // Once the cause is gone, pressing again works.
     platform->messages.clear();
     generate("bb");
-    EXPECT_EQ(platform->messageTexts(), (Messages{"保存しました。"}));
+    EXPECT_EQ(platform->messageTexts(), (Messages{"保存しました。\n" + disk.file("bb")}));
 }
 
 }  // namespace
