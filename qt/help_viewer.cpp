@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QEvent>
@@ -9,11 +10,14 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QStringDecoder>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QUrl>
@@ -84,10 +88,33 @@ QList<QKeySequence> keys(std::initializer_list<QKeySequence> wanted)
     return out;
 }
 
-// The help's text, read with its full-width spaces kept.
+// The help's text, read with its full-width spaces kept. The keyboard
+// works it as a browser's caret mode does: the arrows move a caret, Return
+// follows the link the caret is on, and Tab goes on to the window's buttons
+// and find bar at once rather than from link to link.
 class HelpText : public QTextBrowser {
 public:
     using QTextBrowser::QTextBrowser;
+
+protected:
+    bool focusNextPrevChild(bool next) override { return QTextEdit::focusNextPrevChild(next); }
+
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const QTextCursor caret = textCursor();
+        const bool followKey = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (followKey && !caret.hasSelection() && caret.charFormat().isAnchor()) {
+            const QUrl link = source().resolved(QUrl(caret.charFormat().anchorHref()));
+            if (link.scheme() == QLatin1String("http") || link.scheme() == QLatin1String("https")) {
+                QDesktopServices::openUrl(link);
+            } else {
+                setSource(link);
+            }
+            event->accept();
+            return;
+        }
+        QTextBrowser::keyPressEvent(event);
+    }
 
     QVariant loadResource(int type, const QUrl& name) override
     {
@@ -101,6 +128,118 @@ public:
         return keepFullWidthSpaces(html);
     }
 };
+
+// The help's text to assistive technology: a document with a caret, read
+// by lines, words and characters as the arrows move through it, so that a
+// screen reader can read it through, where a browser's text would be one
+// label. Offsets are those of the document's plain text.
+class HelpBodyAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+public:
+    explicit HelpBodyAccessible(QTextBrowser* body) : QAccessibleWidget(body, QAccessible::Document) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface) {
+            return static_cast<QAccessibleTextInterface*>(this);
+        }
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.readOnly = true;
+        s.multiLine = true;
+        s.focusable = true;
+        return s;
+    }
+
+    // Selections: the one of the text cursor.
+    void selection(int index, int* start, int* end) const override
+    {
+        const QTextCursor c = body()->textCursor();
+        *start = index == 0 && c.hasSelection() ? c.selectionStart() : 0;
+        *end = index == 0 && c.hasSelection() ? c.selectionEnd() : 0;
+    }
+    int selectionCount() const override { return body()->textCursor().hasSelection() ? 1 : 0; }
+    void addSelection(int start, int end) override { setSelection(0, start, end); }
+    void removeSelection(int) override
+    {
+        QTextCursor c = body()->textCursor();
+        c.clearSelection();
+        body()->setTextCursor(c);
+    }
+    void setSelection(int, int start, int end) override
+    {
+        QTextCursor c = cursorAt(start);
+        c.setPosition(clamped(end), QTextCursor::KeepAnchor);
+        body()->setTextCursor(c);
+    }
+
+    int cursorPosition() const override { return body()->textCursor().position(); }
+    void setCursorPosition(int position) override { body()->setTextCursor(cursorAt(position)); }
+
+    QString text(int start, int end) const override
+    {
+        QTextCursor c = cursorAt(start);
+        c.setPosition(clamped(end), QTextCursor::KeepAnchor);
+        // Paragraphs end in a line break, as a reader expects.
+        return c.selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    }
+    int characterCount() const override { return std::max(0, body()->document()->characterCount() - 1); }
+
+    QRect characterRect(int offset) const override
+    {
+        const QRect r = body()->cursorRect(cursorAt(offset));
+        return QRect(body()->viewport()->mapToGlobal(r.topLeft()), r.size());
+    }
+    int offsetAtPoint(const QPoint& point) const override
+    {
+        return body()->cursorForPosition(body()->viewport()->mapFromGlobal(point)).position();
+    }
+    void scrollToSubstring(int start, int) override
+    {
+        QTextCursor c = cursorAt(start);
+        body()->setTextCursor(c);
+        body()->ensureCursorVisible();
+    }
+    QString attributes(int offset, int* start, int* end) const override
+    {
+        *start = offset;
+        *end = offset;
+        return {};
+    }
+
+private:
+    QTextBrowser* body() const { return static_cast<QTextBrowser*>(widget()); }
+    int clamped(int offset) const { return std::clamp(offset, 0, characterCount()); }
+    QTextCursor cursorAt(int offset) const
+    {
+        QTextCursor c(body()->document());
+        c.setPosition(clamped(offset));
+        return c;
+    }
+};
+
+QAccessibleInterface* helpBodyAccessible(const QString&, QObject* object)
+{
+    if (auto* body = dynamic_cast<HelpText*>(object)) {
+        return new HelpBodyAccessible(body);
+    }
+    return nullptr;
+}
+
+// The sentence of a paragraph that holds the match: what a reader who
+// cannot see the mark needs to hear of it.
+QString sentenceAround(const QTextCursor& match)
+{
+    const QString paragraph = match.block().text();
+    const int from = match.selectionStart() - match.block().position();
+    const int to = match.selectionEnd() - match.block().position();
+    const int start = from > 0 ? paragraph.lastIndexOf(QStringLiteral("。"), from - 1) + 1 : 0;
+    const int stop = paragraph.indexOf(QStringLiteral("。"), to);
+    return paragraph.mid(start, stop < 0 ? -1 : stop + 1 - start).trimmed();
+}
 
 class HelpWindow : public QDialog {
 public:
@@ -124,6 +263,7 @@ private:
     void find(bool backward, bool again);
     QTextCursor searchStart(bool backward, bool again) const;
     void showStatus(const QString& text, bool failed);
+    void announce(const QString& said);
     void setTextSize(qreal points);
 
     QTextBrowser* text_ = nullptr;
@@ -141,9 +281,18 @@ HelpWindow::HelpWindow(QWidget* owner) : QDialog(owner)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("ヘルプ"));
 
+    static const bool bodyAccessible = [] {
+        QAccessible::installFactory(helpBodyAccessible);
+        return true;
+    }();
+    (void)bodyAccessible;
     text_ = new HelpText(this);
     text_->setObjectName(QStringLiteral("helpText"));
     text_->setAccessibleName(QStringLiteral("ヘルプの本文"));
+    // A caret the arrows move, as in a browser's caret mode, and Tab to the
+    // buttons and the find bar rather than from link to link.
+    text_->setTextInteractionFlags(Qt::TextBrowserInteraction | Qt::TextSelectableByKeyboard);
+    text_->setTabChangesFocus(true);
     text_->setOpenExternalLinks(true);
     // The match found stays marked while the find field has the focus.
     QPalette palette = text_->palette();
@@ -205,6 +354,7 @@ HelpWindow::HelpWindow(QWidget* owner) : QDialog(owner)
     findField_ = new QLineEdit(findBar_);
     findField_->setObjectName(QStringLiteral("helpFind"));
     findField_->setAccessibleName(QStringLiteral("探す言葉"));
+    findField_->setAccessibleDescription(QStringLiteral("Enter で次を、Shift+Enter で前を探します"));
     findField_->setPlaceholderText(QStringLiteral("探す言葉"));
     findField_->setClearButtonEnabled(true);
     findField_->installEventFilter(this);
@@ -212,7 +362,6 @@ HelpWindow::HelpWindow(QWidget* owner) : QDialog(owner)
     findLabel->setBuddy(findField_);
     status_ = new QLabel(findBar_);
     status_->setObjectName(QStringLiteral("helpFindStatus"));
-    status_->setAccessibleName(QStringLiteral("検索の結果"));
     connect(findField_, &QLineEdit::textEdited, this, [this] { find(false, false); });
     auto* findRow = new QHBoxLayout(findBar_);
     findRow->setContentsMargins(4, 0, 4, 4);
@@ -374,11 +523,24 @@ void HelpWindow::find(bool backward, bool again)
         cursor.clearSelection();
         setCursorInPlace(cursor);
         showStatus(word.isEmpty() ? QString() : QStringLiteral("見つかりません"), !word.isEmpty());
+        announce(word.isEmpty() ? QString() : QStringLiteral("見つかりません"));
         return;
     }
     text_->setTextCursor(found);
     text_->ensureCursorVisible();
     showStatus(note, false);
+    announce(note.isEmpty() ? sentenceAround(found) : note + QStringLiteral("。") + sentenceAround(found));
+}
+
+// What a search found is said to a screen reader as the description of the
+// field or text that has the focus, which it reads out when it changes; set
+// empty first, so that the same result is said again on the next search.
+void HelpWindow::announce(const QString& said)
+{
+    for (QWidget* w : {static_cast<QWidget*>(findField_), static_cast<QWidget*>(text_)}) {
+        w->setAccessibleDescription(QString());
+        w->setAccessibleDescription(said);
+    }
 }
 
 void HelpWindow::showStatus(const QString& text, bool failed)

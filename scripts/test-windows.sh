@@ -120,6 +120,7 @@ kelvora_script() {
   # its name, a dropped folder nothing; no text is cut at the edit's limit.
   check Form2
   act expectname Form2 Text1 'ビデオ名記入'
+  act expectdescription Form2 Text1 '例：kyou01.wmv'
   act settext Form2 Text5 '<Ref href ="../'; act expect Form2 Text5 '<Ref href ="./'
   act drop Form2 Text1 "$(windows_path "$clips/夏休み.wmv")"; act expect Form2 Text1 '夏休み.wmv'
   act drop Form2 Text1 "$(windows_path "$clips/旅行")"; act expect Form2 Text1 '夏休み.wmv'
@@ -166,7 +167,7 @@ kelvora_script() {
   tour Form4 Command2 Form6 shot
   # The embed page: the height follows a width set from outside and takes
   # nothing itself; the width field takes no drop, the metafile field does.
-  act settext Form6 Text4 32; act expect Form6 Text6 88
+  act settext Form6 Text4 32; act expect Form6 Text6 88; act expectdescription Form6 Text4 '高さ 88'
   act settext Form6 Text6 1; act expect Form6 Text6 88
   act drop Form6 Text4 "$(windows_path "$clips/clip.asx")"; act expect Form6 Text4 32
   act drop Form6 Text12 "$(windows_path "$clips/clip.asx")"; act expect Form6 Text12 'clip.asx'

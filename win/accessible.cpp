@@ -119,6 +119,11 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override
     {
+        AccessibleFacts facts;
+        if (text != nullptr && isSelf(child) && lookup_(hwnd_, facts) && facts.description) {
+            *text = ::SysAllocStringLen(facts.description->data(), static_cast<UINT>(facts.description->size()));
+            return *text != nullptr ? S_OK : E_OUTOFMEMORY;
+        }
         return standard_->get_accDescription(child, text);
     }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override

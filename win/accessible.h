@@ -22,9 +22,10 @@ namespace kelvwin {
 
 // What the renderer says about one control window at the moment of asking.
 struct AccessibleFacts {
-    std::optional<std::wstring> name;  // none: the standard object's (its window text)
-    long role = 0;                     // 0: the standard object's
-    std::optional<bool> checked;       // options only
+    std::optional<std::wstring> name;         // none: the standard object's (its window text)
+    std::optional<std::wstring> description;  // its example, hints and the values worked out from it
+    long role = 0;                            // 0: the standard object's
+    std::optional<bool> checked;              // options only
 };
 
 // Fills in the facts of a control window; false once the window no longer

@@ -189,6 +189,9 @@ bool accessibleFacts(HWND hwnd, AccessibleFacts& facts)
     // One rule for every renderer; for an edit it matters most, since its
     // own text is its value, not its name.
     facts.name = widen(render::accessibleName(*f, c.name));
+    if (const std::string description = render::accessibleDescription(*f, c.name); !description.empty()) {
+        facts.description = widen(description);
+    }
     switch (c.kind) {
     case Kind::TextBox:
         facts.role = ROLE_SYSTEM_TEXT;
@@ -387,7 +390,7 @@ ScreenWindow* Renderer::build(form::Form& f)
         DWORD cs = WS_CHILD | WS_CLIPSIBLINGS;
         DWORD ex = 0;
         const wchar_t* cls = nullptr;
-        if (c.tabIndex >= 0) {
+        if (render::inTabOrder(def, c)) {
             cs |= WS_TABSTOP;
         }
         switch (c.kind) {
@@ -892,10 +895,29 @@ LRESULT CALLBACK Renderer::boxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     if (box->renderer->handleChild(w, msg, wp, lp, result)) {
         return result;
     }
+    // A surface whose click is an event, in the keyboard order (the
+    // splash's frame), is pressed by Return and Space as a button is; any
+    // other key is the screen's key press.
+    const bool pressable = w.def->clickHandler(c.name) != nullptr && render::inTabOrder(*w.def, c);
     switch (msg) {
     case WM_LBUTTONDOWN:
         box->renderer->userClicked(w.screen, c.name);
         return 0;
+    case WM_GETDLGCODE:
+        if (pressable) {
+            return DLGC_WANTALLKEYS;
+        }
+        break;
+    case WM_KEYDOWN:
+        if (pressable) {
+            if (wp == VK_RETURN || wp == VK_SPACE) {
+                box->renderer->userClicked(w.screen, c.name);
+            } else {
+                box->renderer->userKeyPress(w.screen);
+            }
+            return 0;
+        }
+        break;
     case WM_SETFONT:
         ::SetPropW(hwnd, fontProperty, reinterpret_cast<HANDLE>(wp));
         if (LOWORD(lp) != 0) {

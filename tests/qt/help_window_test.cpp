@@ -4,6 +4,7 @@
 // window; Esc; text size; the size kept while open and remembered for the run;
 // a Japanese name for every part that takes the focus.
 #include <QAbstractTextDocumentLayout>
+#include <QAccessible>
 #include <QDialog>
 #include <QImage>
 #include <QLabel>
@@ -385,3 +386,68 @@ TEST_F(HelpWindow, FindStartsFromThePartInView)
 }
 
 }  // namespace
+
+// What a screen reader finds in the window: the text as a document with a
+// caret it can read by lines, Tab on to the buttons and the find bar, and
+// each search's result said as the focused part's description.
+TEST_F(HelpWindow, AScreenReaderReadsTheTextTabsOnAndHearsWhatASearchFound)
+{
+    QAccessibleInterface* body = QAccessible::queryAccessibleInterface(text());
+    ASSERT_NE(body, nullptr);
+    EXPECT_EQ(body->role(), QAccessible::Document);
+    QAccessibleTextInterface* reading = body->textInterface();
+    ASSERT_NE(reading, nullptr);
+    EXPECT_EQ(reading->characterCount(), text()->document()->toPlainText().size());
+    EXPECT_TRUE(reading->text(0, reading->characterCount()).contains(QStringLiteral("使い方")));
+    // The arrows move a caret the reader follows.
+    text()->setFocus();
+    press(Qt::Key_Home, Qt::ControlModifier);
+    const int start = reading->cursorPosition();
+    press(Qt::Key_Down);
+    EXPECT_GT(reading->cursorPosition(), start);
+
+    // Return on a link the caret is in follows it.
+    QTextCursor onLink;
+    for (QTextBlock b = text()->document()->begin(); b.isValid() && onLink.isNull(); b = b.next()) {
+        for (auto f = b.begin(); !f.atEnd(); ++f) {
+            const QString href = f.fragment().charFormat().anchorHref();
+            if (href.startsWith(QLatin1Char('#')) && href != QStringLiteral("#") + at()) {
+                onLink = QTextCursor(text()->document());
+                onLink.setPosition(f.fragment().position() + 1);
+                break;
+            }
+        }
+    }
+    ASSERT_FALSE(onLink.isNull());
+    const QString target = onLink.charFormat().anchorHref().mid(1);
+    text()->setTextCursor(onLink);
+    press(Qt::Key_Return);
+    EXPECT_EQ(at(), target);
+
+    // Tab leaves the text for the buttons, Shift+Tab comes back.
+    press(Qt::Key_Tab);
+    EXPECT_NE(viewer->focusWidget(), text());
+    EXPECT_NE(qobject_cast<QToolButton*>(viewer->focusWidget()), nullptr);
+    press(Qt::Key_Backtab);
+    EXPECT_EQ(viewer->focusWidget(), text());
+
+    press(Qt::Key_F, Qt::ControlModifier);
+    QLineEdit* field = part<QLineEdit>("helpFind");
+    ASSERT_EQ(viewer->focusWidget(), field);
+    QAccessibleInterface* find = QAccessible::queryAccessibleInterface(field);
+    gui::typeText(field, QStringLiteral("ありえない言葉ｑｘ"));
+    QApplication::processEvents();
+    EXPECT_EQ(find->text(QAccessible::Description), QStringLiteral("見つかりません"));
+    // The status says what it shows, with no fixed name over it.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(part<QLabel>("helpFindStatus"))->text(QAccessible::Name),
+              QStringLiteral("見つかりません"));
+
+    gui::retype(field, QStringLiteral("ブラウザー"));
+    QApplication::processEvents();
+    const QString said = find->text(QAccessible::Description);
+    EXPECT_TRUE(said.contains(QStringLiteral("ブラウザー"))) << said.toStdString();
+    EXPECT_TRUE(said.endsWith(QStringLiteral("。")) || said.size() > 10) << "the sentence, not the word alone";
+    // F3 says the next one.
+    press(Qt::Key_F3);
+    EXPECT_TRUE(find->text(QAccessible::Description).contains(QStringLiteral("ブラウザー")));
+}

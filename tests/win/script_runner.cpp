@@ -63,6 +63,7 @@ std::string shortened(const std::string& text)
 // What MSAA reads about a window's client object.
 struct Accessible {
     std::string name;
+    std::string description;
     long role = 0;
     long state = 0;
 };
@@ -84,6 +85,11 @@ std::optional<Accessible> readAccessible(HWND hwnd)
     if (SUCCEEDED(acc->get_accName(self, &name)) && name != nullptr) {
         read.name = narrow(std::wstring(name, ::SysStringLen(name)));
         ::SysFreeString(name);
+    }
+    BSTR description = nullptr;
+    if (SUCCEEDED(acc->get_accDescription(self, &description)) && description != nullptr) {
+        read.description = narrow(std::wstring(description, ::SysStringLen(description)));
+        ::SysFreeString(description);
     }
     VARIANT value;
     ::VariantInit(&value);
@@ -115,9 +121,9 @@ HGLOBAL dropOf(const std::wstring& path)
 // The commands that act on a control window or check one, and those that
 // check a whole screen; they need only the screen to be shown, since out of
 // view fields have windows too.
-const std::set<std::string> controlCommands = {"settext", "type",          "clickend",  "keys",
-                                               "bmclick", "setcheck",      "drop",      "return",
-                                               "expect",  "expectchecked", "expectname"};
+const std::set<std::string> controlCommands = {"settext", "type",          "clickend",   "keys",
+                                               "bmclick", "setcheck",      "drop",       "return",
+                                               "expect",  "expectchecked", "expectname", "expectdescription"};
 const std::set<std::string> screenCommands = {"expectaccessible", "consistent"};
 
 // The visible dialog of this thread with the given child, or null.
@@ -333,6 +339,13 @@ private:
                 fail("expectname " + where + ": no accessible object");
             } else if (read->name != value) {
                 fail("expectname " + where + ": named \"" + read->name + "\", not \"" + value + "\"");
+            }
+        } else if (op == "expectdescription") {
+            // The description holds the text given, among its other parts.
+            const std::optional<Accessible> read = readAccessible(target);
+            if (!read || read->description.find(value) == std::string::npos) {
+                fail("expectdescription " + where + ": described as \"" + (read ? read->description : "") +
+                     "\", without \"" + value + "\"");
             }
         }
     }
