@@ -49,9 +49,7 @@ TEST(ScreenReader, TheSplashIsCalledByTheProgramAndPassedByReturnSpaceOrItsPress
     const std::function<void(QWidget*)> ways[] = {
         [](QWidget* frame) { QTest::keyClick(frame, Qt::Key_Return); },
         [](QWidget* frame) { QTest::keyClick(frame, Qt::Key_Space); },
-        [](QWidget* frame) {
-            a11y(frame)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-        },
+        [](QWidget* frame) { a11y(frame)->actionInterface()->doAction(QAccessibleActionInterface::pressAction()); },
     };
     for (const auto& way : ways) {
         GuiProgram g(app::kelvoraProgram());
