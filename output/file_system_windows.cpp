@@ -79,7 +79,7 @@ std::wstring plainPath(const std::wstring& path)
 // A new file of our own beside `target`, open for writing: CREATE_NEW never
 // opens somebody else's file, so a name taken already just means another
 // try.
-FsResult createBeside(const std::wstring& target, const wchar_t* tag, HANDLE& file, std::wstring& created)
+FsResult createBeside(const std::wstring& target, HANDLE& file, std::wstring& created)
 {
     const std::size_t slash = lastSeparator(target);
     const std::wstring folder = slash == std::wstring::npos ? L"." : target.substr(0, slash);
@@ -89,7 +89,7 @@ FsResult createBeside(const std::wstring& target, const wchar_t* tag, HANDLE& fi
     }
     for (unsigned attempt = 0;; ++attempt) {
         wchar_t suffix[32];
-        ::swprintf(suffix, 32, L".%08lx%04x%ls", ::GetTickCount() ^ (::GetCurrentProcessId() << 12), attempt, tag);
+        ::swprintf(suffix, 32, L".%08lx%04x", ::GetTickCount() ^ (::GetCurrentProcessId() << 12), attempt);
         created = folder + L"\\." + name + suffix;
         file = ::CreateFileW(created.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
@@ -380,7 +380,7 @@ FsResult FileSystem::createTemporary(const std::string& target, std::unique_ptr<
 {
     HANDLE handle = INVALID_HANDLE_VALUE;
     std::wstring name;
-    if (FsResult created = createBeside(widen(target), L"", handle, name); !created) {
+    if (FsResult created = createBeside(widen(target), handle, name); !created) {
         return created;
     }
     temp = narrow(name);
@@ -410,26 +410,24 @@ FsResult FileSystem::moveIntoPlace(const std::string& temp, const std::string& t
         return FsResult::success();
     }
     // ReplaceFileW keeps the old file's access list, attributes and streams.
-    // The old file goes to a backup name of our own first: without one, a
-    // failure after it was removed would leave neither file under its name.
-    HANDLE handle = INVALID_HANDLE_VALUE;
+    // The old file goes to a backup name of our own, free until then: without
+    // one, a failure after it was removed would leave neither file under its
+    // name. Found under that name after a failure, it goes back.
     std::wstring backup;
-    if (FsResult reserved = createBeside(to, L"old", handle, backup); !reserved) {
-        return reserved;
+    for (unsigned attempt = 0; backup.empty() || ::GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES;
+         ++attempt) {
+        wchar_t suffix[16];
+        ::swprintf(suffix, 16, L".old%u", attempt);
+        backup = from + suffix;
     }
-    ::CloseHandle(handle);
     if (::ReplaceFileW(to.c_str(), from.c_str(), backup.c_str(), 0, nullptr, nullptr)) {
         ::DeleteFileW(backup.c_str());
         return FsResult::success();
     }
     const DWORD error = ::GetLastError();
-    if (::GetFileAttributesW(to.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        // The old file went to the backup name and the new one could not
-        // take its place: the old one goes back.
+    if (::GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        ::GetFileAttributesW(to.c_str()) == INVALID_FILE_ATTRIBUTES) {
         ::MoveFileExW(backup.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH);
-    }
-    if (::GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        ::DeleteFileW(backup.c_str());
     }
     return FsResult::fromWindowsError(error);
 }
