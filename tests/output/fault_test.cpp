@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "app/catalog.h"
+#include "faulty_file_system.h"
 #include "output/document_writer.h"
 #include "quick/quick_generator.h"
 #include "support.h"
@@ -609,6 +610,25 @@ TEST_F(Faults, ADiskThatFillsUpWhileAFileIsWrittenInPlaceLeavesItsOldBytes)
     }
     if (!skipped.empty()) {
         GTEST_SKIP() << skipped;
+    }
+}
+
+TEST_F(Faults, GeneratorsCreateEveryFileNewAndReplaceNothing)
+{
+    // Each file takes the way of a new one: no old file is kept, read or
+    // opened, in a folder the run has just made.
+    const std::vector<std::string> newFile = {"create temporary", "write", "flush", "close", "move into place"};
+    for (const bool quick : {false, true}) {
+        SCOPED_TRACE(quick ? "kelvquick" : "one-shot");
+        testing_support::FailingSteps watched;
+        output::FileSystemOverride use(watched);
+        const std::string name = quick ? "quick" : "oneshot";
+        EXPECT_EQ(generate(quick, disk.path(), name).size(), quick ? 2u : 1u);
+        std::vector<std::string> expected;
+        for (std::size_t file = 0; file < (quick ? 2u : 3u); ++file) {
+            expected.insert(expected.end(), newFile.begin(), newFile.end());
+        }
+        EXPECT_EQ(watched.steps, expected);
     }
 }
 
