@@ -47,15 +47,16 @@ using testing_support::writeBytes;
 const std::string existingBytes = "<ASX Version =\"3.0\">\r\n\x89\xc6\x91\xb0\r\n";
 
 // Everything below a folder: relative path -> bytes ("/" for a folder,
-// "-> target" for a link).
+// "-> target" for a link, a mark for a device or a pipe).
 std::map<std::string, std::string> contents(const std::string& folder)
 {
     std::map<std::string, std::string> all;
     for (const auto& e : fs::recursive_directory_iterator(folder)) {
         const std::string rel = e.path().lexically_relative(folder).string();
-        all[rel] = e.is_symlink()     ? "-> " + fs::read_symlink(e.path()).string()
-                   : e.is_directory() ? "/"
-                                      : readBytes(e.path().string());
+        all[rel] = e.is_symlink()        ? "-> " + fs::read_symlink(e.path()).string()
+                   : e.is_directory()    ? "/"
+                   : e.is_regular_file() ? readBytes(e.path().string())
+                                         : "(neither file nor folder)";
     }
     return all;
 }
@@ -260,13 +261,19 @@ TEST_F(Faults, EverySaveFailsCleanlyInAReadOnlyAVanishedAndAFullFolder)
     }
 }
 
-TEST_F(Faults, AFolderInTheFilesPlaceIsNamedAndLeftAlone)
+TEST_F(Faults, AFolderOrAPipeInTheFilesPlaceIsNamedAndLeftAlone)
 {
     fs::create_directory(disk.file("page.htm"));
     writeBytes(disk.file("page.htm/inside.htm"), existingBytes);
+    ASSERT_EQ(::mkfifo(disk.file("pipe.htm").c_str(), 0644), 0);
     const auto before = contents(disk.path());
-    expectToldWhy(saveAs(disk.file("page.htm")), disk.file("page.htm") + "を保存できませんでした。",
-                  "同じ名前のフォルダーがあります。");
+    const std::pair<const char*, const char*> cases[] = {
+        {"page.htm", "同じ名前のフォルダーがあります。"},
+        {"pipe.htm", "同じ名前の、ふつうのファイルではないもの（デバイスなど）があります。"},
+    };
+    for (const auto& [name, reason] : cases) {
+        expectToldWhy(saveAs(disk.file(name)), disk.file(name) + "を保存できませんでした。", reason);
+    }
     EXPECT_EQ(contents(disk.path()), before);
 }
 
