@@ -144,7 +144,7 @@ FsResult saveFile(FileSystem& fs, const std::string& path, const std::string& by
 {
     std::string target = path;
     PathInfo info = fs.inspect(target);
-    for (int followed = 0; info.kind == PathInfo::Kind::link; ++followed) {
+    for (int followed = 0; info.problem && info.kind == PathInfo::Kind::link; ++followed) {
         if (followed == maxLinks) {
             return FsResult::fromErrno(ELOOP);
         }
