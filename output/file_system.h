@@ -87,10 +87,10 @@ public:
 // The save rule: how the bytes come to stand at path, on every platform.
 // - A link is followed to the file it names, which is saved; the link stays.
 //   A link to nothing creates that file; links in a loop are refused.
-// - A new file, and a file with one name in a folder that takes new files,
-//   is replaced whole: the bytes go to a temporary file beside it, which
-//   takes on the old file's attributes and then its name, so that a failure
-//   at any step leaves the old file exactly as it was.
+// - A file with one name in a folder that takes new files is replaced
+//   whole, and a new file made, the same way: the bytes go to a temporary
+//   file beside it, which takes on the old file's attributes and then its
+//   name, so that a failure at any step leaves the old file exactly as it was.
 // - Where replacing would lose something or cannot be done (a file with more
 //   names than one, a folder the user may not add to, attributes that cannot
 //   be carried over), the file is written in place: its old bytes are read
