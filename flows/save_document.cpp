@@ -61,7 +61,9 @@ void SaveDocument(form::Form& screen, const Document& lines, const std::optional
     dialog.fileName = *chosen;
     const FsResult written = WriteDocument(*chosen, lines);
     if (written) {
-        program.message(&screen, *chosen + "を保存しました。");
+        // How the file was saved, when the user would not expect it: a
+        // link's target, a file written in place.
+        program.message(&screen, *chosen + "を保存しました。" + (written.note.empty() ? "" : "\n" + written.note));
     } else {
         program.message(&screen, *chosen + "を保存できませんでした。\n" + written.reason);
     }

@@ -15,7 +15,7 @@ using Document = std::vector<std::string>;
 // The file's bytes, or nothing when a character has no place in code page 932.
 [[nodiscard]] std::optional<std::string> encodeDocument(const Document& lines);
 
-// Writes the document in place of the file at path (see FileSystem::replaceFile).
+// Writes the document in place of the file at path, by the save rule (saveFile).
 FsResult WriteDocument(const std::string& path, const Document& lines);
 
 }  // namespace output

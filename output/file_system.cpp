@@ -3,12 +3,14 @@
 #ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #endif
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <vector>
 
 namespace output {
@@ -22,6 +24,40 @@ FileSystem& realFileSystem()
 }
 
 FileSystem* current = nullptr;
+
+FsResult reasonFor(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return FsResult::failure("書き込みの許可がありません。");
+    case ENOENT:
+        return FsResult::failure("フォルダーが見つかりません。");
+    case ENOTDIR:
+        return FsResult::failure("途中のフォルダー名がファイルです。");
+    case EEXIST:
+        return FsResult::failure("同じ名前のファイルかフォルダーがすでにあります。");
+    case EISDIR:
+        return FsResult::failure("同じ名前のフォルダーがあります。");
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return FsResult::failure("ディスクの空き容量が足りません。");
+    case EROFS:
+        return FsResult::failure("読み取り専用の場所です。");
+    case ENAMETOOLONG:
+        return FsResult::failure("名前が長すぎます。");
+    case EFBIG:
+        return FsResult::failure("ファイルが大きすぎます。");
+    case EIO:
+        return FsResult::failure("ディスクの読み書きに失敗しました。");
+    case ELOOP:
+        return FsResult::failure("リンクがループしていて、保存するファイルにたどり着けません。");
+    default:
+        return FsResult::failure(std::string("ファイルを書き込めませんでした（") + std::strerror(error) + "）。");
+    }
+}
 
 #ifndef _WIN32
 std::string folderOf(const std::string& path)
@@ -39,55 +75,162 @@ std::string fileOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-FsResult writeAll(int fd, const std::string& bytes)
+FsResult lastError()
 {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return FsResult::fromErrno(errno);
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return FsResult::success();
+    return FsResult::fromErrno(errno);
 }
+
+// The extended attributes of a file: their names, or why they cannot be read.
+// A file system without them has none.
+FsResult attributeNames(int fd, std::set<std::string>& names)
+{
+    for (;;) {
+        const ssize_t size = ::flistxattr(fd, nullptr, 0);
+        if (size < 0) {
+            return errno == ENOTSUP ? FsResult::success() : lastError();
+        }
+        std::vector<char> list(static_cast<std::size_t>(size));
+        const ssize_t got = ::flistxattr(fd, list.data(), list.size());
+        if (got < 0 && errno == ERANGE) {
+            continue;  // an attribute came meanwhile
+        }
+        if (got < 0) {
+            return lastError();
+        }
+        for (ssize_t at = 0; at < got; at += static_cast<ssize_t>(std::strlen(list.data() + at)) + 1) {
+            names.insert(list.data() + at);
+        }
+        return FsResult::success();
+    }
+}
+
+FsResult attributeValue(int fd, const std::string& name, std::string& value)
+{
+    for (;;) {
+        const ssize_t size = ::fgetxattr(fd, name.c_str(), nullptr, 0);
+        if (size < 0) {
+            return lastError();
+        }
+        value.resize(static_cast<std::size_t>(size));
+        const ssize_t got = ::fgetxattr(fd, name.c_str(), value.data(), value.size());
+        if (got >= 0) {
+            value.resize(static_cast<std::size_t>(got));
+            return FsResult::success();
+        }
+        if (errno != ERANGE) {
+            return lastError();
+        }
+    }
+}
+
+// Makes the extended attributes of `to` those of `from`: the POSIX access
+// list (system.posix_acl_access) is one of them, and so is whatever the
+// user's tools keep there. One the new file inherited from its folder (a
+// default access list) but the old file lacks goes.
+FsResult copyAttributes(int from, int to)
+{
+    std::set<std::string> kept;
+    std::set<std::string> inherited;
+    FsResult result = attributeNames(from, kept);
+    if (result) {
+        result = attributeNames(to, inherited);
+    }
+    for (const std::string& name : kept) {
+        std::string value;
+        if (result) {
+            result = attributeValue(from, name, value);
+        }
+        if (result && ::fsetxattr(to, name.c_str(), value.data(), value.size(), 0) != 0) {
+            result = lastError();
+        }
+    }
+    for (const std::string& name : inherited) {
+        if (result && kept.count(name) == 0 && ::fremovexattr(to, name.c_str()) != 0) {
+            result = lastError();
+        }
+    }
+    return result;
+}
+
+class PosixFile : public OpenFile {
+public:
+    explicit PosixFile(int fd) : fd_(fd) {}
+    ~PosixFile() override
+    {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    PosixFile(const PosixFile&) = delete;
+    PosixFile& operator=(const PosixFile&) = delete;
+
+    FsResult writeFromStart(const std::string& bytes) override
+    {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+            if (n < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return lastError();
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        return FsResult::success();
+    }
+
+    FsResult setLength(std::size_t length) override
+    {
+        return ::ftruncate(fd_, static_cast<off_t>(length)) == 0 ? FsResult::success() : lastError();
+    }
+
+    FsResult flush() override { return ::fsync(fd_) == 0 ? FsResult::success() : lastError(); }
+
+    FsResult close() override
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0 ? FsResult::success() : lastError();
+    }
+
+    FsResult keepAttributesOf(const std::string& original) override
+    {
+        const int from = ::open(original.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (from < 0) {
+            return lastError();
+        }
+        struct stat old {};
+        FsResult result = ::fstat(from, &old) == 0 ? FsResult::success() : lastError();
+        if (result) {
+            // Owner and group where the user may set them: root both, an
+            // owner a group of his own; otherwise the new file is the user's,
+            // as the system makes it. Before the mode, which a change of owner
+            // would strip of its set-id bits.
+            if (::fchown(fd_, old.st_uid, old.st_gid) != 0) {
+                static_cast<void>(::fchown(fd_, static_cast<uid_t>(-1), old.st_gid));
+            }
+            result = copyAttributes(from, fd_);
+        }
+        if (result && ::fchmod(fd_, old.st_mode & 07777) != 0) {
+            result = lastError();
+        }
+        ::close(from);
+        return result;
+    }
+
+private:
+    int fd_;
+};
 #endif
 
 }  // namespace
 
 FsResult FsResult::fromErrno(int error)
 {
-    switch (error) {
-    case EACCES:
-    case EPERM:
-        return failure("書き込みの許可がありません。");
-    case ENOENT:
-        return failure("フォルダーが見つかりません。");
-    case ENOTDIR:
-        return failure("途中のフォルダー名がファイルです。");
-    case EEXIST:
-        return failure("同じ名前のファイルかフォルダーがすでにあります。");
-    case EISDIR:
-        return failure("同じ名前のフォルダーがあります。");
-    case ENOSPC:
-#ifdef EDQUOT
-    case EDQUOT:
-#endif
-        return failure("ディスクの空き容量が足りません。");
-    case EROFS:
-        return failure("読み取り専用の場所です。");
-    case ENAMETOOLONG:
-        return failure("名前が長すぎます。");
-    case EFBIG:
-        return failure("ファイルが大きすぎます。");
-    case EIO:
-        return failure("ディスクの読み書きに失敗しました。");
-    default:
-        return failure(std::string("ファイルを書き込めませんでした（") + std::strerror(error) + "）。");
-    }
+    FsResult result = reasonFor(error);
+    result.error = error;
+    return result;
 }
 
 // The Windows build has its own (file_system_windows.cpp).
@@ -95,59 +238,119 @@ FsResult FsResult::fromErrno(int error)
 FsResult FileSystem::createFolder(const std::string& path)
 {
     if (::mkdir(path.c_str(), 0777) != 0) {
-        return FsResult::fromErrno(errno);
+        return lastError();
     }
     return FsResult::success();
 }
 
-FsResult FileSystem::replaceFile(const std::string& path, const std::string& bytes)
+PathInfo FileSystem::inspect(const std::string& path)
 {
-    struct stat target {};
-    if (::stat(path.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) {
-        return FsResult::fromErrno(EISDIR);
+    PathInfo info;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT) {
+            info.problem = lastError();
+        }
+        return info;
     }
-    std::string name = fileOf(path);
+    if (S_ISLNK(st.st_mode)) {
+        info.kind = PathInfo::Kind::link;
+        std::vector<char> target(static_cast<std::size_t>(st.st_size) + 256);
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n < 0) {
+            info.problem = lastError();
+        } else {
+            info.linkTarget.assign(target.data(), static_cast<std::size_t>(n));
+        }
+    } else if (S_ISDIR(st.st_mode)) {
+        info.kind = PathInfo::Kind::folder;
+    } else if (S_ISREG(st.st_mode)) {
+        info.kind = PathInfo::Kind::file;
+        info.links = st.st_nlink;
+        if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+            info.writable = lastError();
+        }
+    } else {
+        info.kind = PathInfo::Kind::other;
+    }
+    return info;
+}
+
+FsResult FileSystem::readFile(const std::string& path, std::string& bytes)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return lastError();
+    }
+    bytes.clear();
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            const FsResult result = n == 0 ? FsResult::success() : lastError();
+            ::close(fd);
+            return result;
+        }
+        bytes.append(chunk, static_cast<std::size_t>(n));
+    }
+}
+
+FsResult FileSystem::createTemporary(const std::string& target, std::unique_ptr<OpenFile>& file, std::string& temp)
+{
+    std::string name = fileOf(target);
     if (name.size() > 200) {
         name.resize(200);
     }
-    std::string temp = folderOf(path) + "/." + name + ".XXXXXX";
+    temp = folderOf(target) + "/." + name + ".XXXXXX";
     std::vector<char> pattern(temp.begin(), temp.end());
     pattern.push_back('\0');
-    const int fd = ::mkstemp(pattern.data());
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0) {
-        return FsResult::fromErrno(errno);
+        return lastError();
     }
     temp.assign(pattern.data());
-
-    // A new file gets the usual permissions; a replaced one keeps its own.
+    // The permissions a new file gets; a replaced file's own come later.
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    mode_t mode = 0666 & ~mask;
-    if (::stat(path.c_str(), &target) == 0) {
-        mode = target.st_mode & 07777;
-    }
-    ::fchmod(fd, mode);
+    ::fchmod(fd, 0666 & ~mask);
+    file = std::make_unique<PosixFile>(fd);
+    return FsResult::success();
+}
 
-    FsResult result = writeAll(fd, bytes);
-    if (result && ::fsync(fd) != 0) {
-        result = FsResult::fromErrno(errno);
+FsResult FileSystem::openExisting(const std::string& path, std::unique_ptr<OpenFile>& file)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        return lastError();
     }
-    if (::close(fd) != 0 && result) {
-        result = FsResult::fromErrno(errno);
+    file = std::make_unique<PosixFile>(fd);
+    return FsResult::success();
+}
+
+FsResult FileSystem::moveIntoPlace(const std::string& temp, const std::string& target, bool)
+{
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        return lastError();
     }
-    if (result && ::rename(temp.c_str(), path.c_str()) != 0) {
-        result = FsResult::fromErrno(errno);
+    // The new name is on the disk only once the folder is: flushed too. A
+    // folder that cannot be opened to read, or a file system that flushes
+    // no folder, leaves it to the system.
+    const int folder = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) {
+        return FsResult::success();
     }
-    if (!result) {
-        ::unlink(temp.c_str());
-    }
+    FsResult result = ::fsync(folder) == 0 || errno == EINVAL ? FsResult::success() : lastError();
+    ::close(folder);
     return result;
 }
 
 FsResult FileSystem::removeFile(const std::string& path)
 {
     if (::unlink(path.c_str()) != 0) {
-        return FsResult::fromErrno(errno);
+        return lastError();
     }
     return FsResult::success();
 }
@@ -155,7 +358,7 @@ FsResult FileSystem::removeFile(const std::string& path)
 FsResult FileSystem::removeFolder(const std::string& path)
 {
     if (::rmdir(path.c_str()) != 0) {
-        return FsResult::fromErrno(errno);
+        return lastError();
     }
     return FsResult::success();
 }

@@ -3,6 +3,8 @@
 // Tests put a FileSystem of their own in place to make an operation fail.
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <string>
 
 namespace output {
@@ -10,9 +12,17 @@ namespace output {
 struct [[nodiscard]] FsResult {
     bool ok = true;
     std::string reason;  // why it failed, in Japanese; empty on success
+    std::string note;    // on success, what the user should also know about how it was done; often empty
+    int error = 0;       // the errno the reason stands for; 0 when it stands for none
     explicit operator bool() const { return ok; }
     static FsResult success() { return {}; }
-    static FsResult failure(std::string why) { return {false, std::move(why)}; }
+    static FsResult failure(std::string why)
+    {
+        FsResult failed;
+        failed.ok = false;
+        failed.reason = std::move(why);
+        return failed;
+    }
     static FsResult fromErrno(int error);
 #ifdef _WIN32
     // The same reasons for the Windows API's error codes (GetLastError).
@@ -20,20 +30,73 @@ struct [[nodiscard]] FsResult {
 #endif
 };
 
+// What stands at a path. A link in the path's last name is not followed.
+struct PathInfo {
+    enum class Kind { missing, file, folder, link, other };
+    Kind kind = Kind::missing;
+    std::string linkTarget;   // a link's target as stored: beside the link unless absolute
+    unsigned long links = 1;  // the names a file has (hard links)
+    FsResult writable;        // whether the user may write the file itself, and if not, why
+    FsResult problem;         // why the path could not be looked at; a missing name is none
+};
+
+// A file open for writing. Each step is a call of its own, so that a test
+// can make any one of them fail.
+class OpenFile {
+public:
+    virtual ~OpenFile() = default;  // closes the file if it is still open
+    // Writes every byte from the start of the file, over what is there.
+    virtual FsResult writeFromStart(const std::string& bytes) = 0;
+    virtual FsResult setLength(std::size_t length) = 0;
+    virtual FsResult flush() = 0;  // down to the disk
+    virtual FsResult close() = 0;
+    // For a temporary file that is to replace `original`: gives it what the
+    // original has besides its bytes, as far as this system keeps it with the
+    // file rather than with its name. Fails when replacing would lose some of
+    // it.
+    virtual FsResult keepAttributesOf(const std::string& original) = 0;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
     // Creates one folder level; fails when the name exists already.
     virtual FsResult createFolder(const std::string& path);
-    // Puts the bytes in place of the file at path, or creates it. The bytes go
-    // to a temporary file beside the target first, which replaces the target
-    // only once complete: a failure leaves an existing file exactly as it was
-    // and no temporary file behind.
+    // Puts the bytes in place of the file at path, or creates it, by the
+    // save rule (saveFile below).
     virtual FsResult replaceFile(const std::string& path, const std::string& bytes);
     virtual FsResult removeFile(const std::string& path);
     virtual FsResult removeFolder(const std::string& path);
+    // Whether anything stands at path, a link to nothing too.
     virtual bool exists(const std::string& path);
+
+    // The steps the save rule is made of.
+    virtual PathInfo inspect(const std::string& path);
+    virtual FsResult readFile(const std::string& path, std::string& bytes);
+    // A new, empty file of this program's own in the folder of `target`,
+    // named `temp`, with the permissions a new file gets.
+    virtual FsResult createTemporary(const std::string& target, std::unique_ptr<OpenFile>& file, std::string& temp);
+    // The existing file at path, for writing; nothing is cut off yet.
+    virtual FsResult openExisting(const std::string& path, std::unique_ptr<OpenFile>& file);
+    // Puts the complete temporary file in place of target, or under its name
+    // when there is no file yet, down to the disk. On failure an existing
+    // target is as it was.
+    virtual FsResult moveIntoPlace(const std::string& temp, const std::string& target, bool replacing);
 };
+
+// The save rule: how the bytes come to stand at path, on every platform.
+// - A link is followed to the file it names, which is saved; the link stays.
+//   A link to nothing creates that file; links in a loop are refused.
+// - A file with one name in a folder that takes new files is replaced
+//   whole, and a new file made, the same way: the bytes go to a temporary
+//   file beside it, which takes on the old file's attributes and then its
+//   name, so that a failure at any step leaves the old file exactly as it was.
+// - Where replacing would lose something or cannot be done (a file with more
+//   names than one, a folder the user may not add to, attributes that cannot
+//   be carried over), the file is written in place: its old bytes are read
+//   first and written back when any step fails. The success note says so.
+// - A folder, a device and a file the user may not write are refused.
+FsResult saveFile(FileSystem& fs, const std::string& path, const std::string& bytes);
 
 // The file system every save uses.
 FileSystem& fileSystem();

@@ -7,8 +7,14 @@
 
 #include <windows.h>
 
+#include <winioctl.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace output {
 
@@ -57,6 +63,177 @@ FsResult writeAll(HANDLE file, const std::string& bytes)
     return FsResult::success();
 }
 
+// A path the system gave back, as the user writes it: without the "\\?\"
+// or "\??\" in front, and a share as "\\server\share".
+std::wstring plainPath(const std::wstring& path)
+{
+    for (const wchar_t* prefix : {L"\\\\?\\", L"\\??\\"}) {
+        if (path.rfind(prefix, 0) == 0) {
+            const std::wstring rest = path.substr(4);
+            return rest.rfind(L"UNC\\", 0) == 0 ? L"\\" + rest.substr(3) : rest;
+        }
+    }
+    return path;
+}
+
+// A new file of our own beside `target`, open for writing: CREATE_NEW never
+// opens somebody else's file, so a name taken already just means another
+// try.
+FsResult createBeside(const std::wstring& target, HANDLE& file, std::wstring& created)
+{
+    const std::size_t slash = lastSeparator(target);
+    const std::wstring folder = slash == std::wstring::npos ? L"." : target.substr(0, slash);
+    std::wstring name = slash == std::wstring::npos ? target : target.substr(slash + 1);
+    if (name.size() > 200) {
+        name.resize(200);
+    }
+    for (unsigned attempt = 0;; ++attempt) {
+        wchar_t suffix[32];
+        ::swprintf(suffix, 32, L".%08lx%04x", ::GetTickCount() ^ (::GetCurrentProcessId() << 12), attempt);
+        created = folder + L"\\." + name + suffix;
+        file = ::CreateFileW(created.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            return FsResult::success();
+        }
+        const DWORD error = ::GetLastError();
+        if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt >= 100) {
+            return FsResult::fromWindowsError(error);
+        }
+    }
+}
+
+// The path the system reaches through every link and junction on the way.
+// Nothing when some link leads nowhere or in a loop.
+std::optional<std::wstring> finalPath(const std::wstring& path)
+{
+    const HANDLE handle = ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    std::wstring final(MAX_PATH, L'\0');
+    DWORD n = ::GetFinalPathNameByHandleW(handle, final.data(), static_cast<DWORD>(final.size()), 0);
+    if (n >= final.size()) {
+        final.resize(n);
+        n = ::GetFinalPathNameByHandleW(handle, final.data(), static_cast<DWORD>(final.size()), 0);
+    }
+    ::CloseHandle(handle);
+    if (n == 0 || n >= final.size()) {
+        return std::nullopt;
+    }
+    final.resize(n);
+    return plainPath(final);
+}
+
+// The target a link or junction stores, for one that leads nowhere or into
+// a loop: the system gives no final path then. Relative for a relative
+// symbolic link.
+std::optional<std::wstring> storedTarget(const std::wstring& path)
+{
+    const HANDLE handle =
+        ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    std::vector<unsigned char> buffer(MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
+    DWORD size = 0;
+    const BOOL read = ::DeviceIoControl(handle, FSCTL_GET_REPARSE_POINT, nullptr, 0, buffer.data(),
+                                        static_cast<DWORD>(buffer.size()), &size, nullptr);
+    ::CloseHandle(handle);
+    // The layout of the system's reparse data: a tag, then for both kinds
+    // the offsets and lengths (in bytes) of the substitute and the print
+    // name in a path buffer that follows, after a flags word for links.
+    struct Names {
+        DWORD tag;
+        WORD dataLength;
+        WORD reserved;
+        WORD substituteOffset;
+        WORD substituteLength;
+        WORD printOffset;
+        WORD printLength;
+    };
+    if (!read || size < sizeof(Names)) {
+        return std::nullopt;
+    }
+    Names names{};
+    std::memcpy(&names, buffer.data(), sizeof names);
+    std::size_t pathBuffer = sizeof names;
+    bool relative = false;
+    if (names.tag == IO_REPARSE_TAG_SYMLINK) {
+        DWORD flags = 0;
+        std::memcpy(&flags, buffer.data() + pathBuffer, sizeof flags);
+        relative = (flags & SYMLINK_FLAG_RELATIVE) != 0;
+        pathBuffer += sizeof flags;
+    } else if (names.tag != IO_REPARSE_TAG_MOUNT_POINT) {
+        return std::nullopt;
+    }
+    const auto name = [&](WORD offset, WORD length) -> std::wstring {
+        if (pathBuffer + offset + length > size) {
+            return {};
+        }
+        std::wstring text(length / sizeof(wchar_t), L'\0');
+        std::memcpy(text.data(), buffer.data() + pathBuffer + offset, length);
+        return text;
+    };
+    std::wstring target = name(names.printOffset, names.printLength);
+    if (target.empty()) {
+        target = name(names.substituteOffset, names.substituteLength);
+    }
+    if (target.empty()) {
+        return std::nullopt;
+    }
+    return relative ? target : plainPath(target);
+}
+
+class WindowsFile : public OpenFile {
+public:
+    explicit WindowsFile(HANDLE file) : file_(file) {}
+    ~WindowsFile() override
+    {
+        if (file_ != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(file_);
+        }
+    }
+    WindowsFile(const WindowsFile&) = delete;
+    WindowsFile& operator=(const WindowsFile&) = delete;
+
+    FsResult writeFromStart(const std::string& bytes) override
+    {
+        LARGE_INTEGER start{};
+        if (!::SetFilePointerEx(file_, start, nullptr, FILE_BEGIN)) {
+            return lastError();
+        }
+        return writeAll(file_, bytes);
+    }
+
+    FsResult setLength(std::size_t length) override
+    {
+        LARGE_INTEGER end{};
+        end.QuadPart = static_cast<LONGLONG>(length);
+        if (!::SetFilePointerEx(file_, end, nullptr, FILE_BEGIN) || !::SetEndOfFile(file_)) {
+            return lastError();
+        }
+        return FsResult::success();
+    }
+
+    FsResult flush() override { return ::FlushFileBuffers(file_) ? FsResult::success() : lastError(); }
+
+    FsResult close() override
+    {
+        const HANDLE file = file_;
+        file_ = INVALID_HANDLE_VALUE;
+        return ::CloseHandle(file) ? FsResult::success() : lastError();
+    }
+
+    // ReplaceFileW carries the access list, the attributes and the streams
+    // over when the temporary file takes the old one's place.
+    FsResult keepAttributesOf(const std::string&) override { return FsResult::success(); }
+
+private:
+    HANDLE file_;
+};
+
 }  // namespace
 
 FsResult FsResult::fromWindowsError(unsigned long error)
@@ -91,6 +268,8 @@ FsResult FsResult::fromWindowsError(unsigned long error)
     case ERROR_READ_FAULT:
     case ERROR_IO_DEVICE:
         return fromErrno(EIO);
+    case ERROR_CANT_RESOLVE_FILENAME:
+        return fromErrno(ELOOP);
     default:
         break;
     }
@@ -109,59 +288,148 @@ FsResult FileSystem::createFolder(const std::string& path)
     return FsResult::success();
 }
 
-FsResult FileSystem::replaceFile(const std::string& path, const std::string& bytes)
+PathInfo FileSystem::inspect(const std::string& path)
 {
-    const std::wstring target = widen(path);
-    const DWORD attributes = ::GetFileAttributesW(target.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return FsResult::fromErrno(EISDIR);
+    PathInfo info;
+    const std::wstring wide = widen(path);
+    if (FsResult name = checkName(wide); !name) {
+        info.problem = name;
+        return info;
     }
-    // Windows refuses to replace a read-only file; say so before writing
-    // anything (not every implementation of the API checks it).
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        return FsResult::fromWindowsError(ERROR_ACCESS_DENIED);
+    WIN32_FIND_DATAW found{};
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+            info.problem = FsResult::fromWindowsError(error);
+        }
+        return info;
     }
-    if (FsResult checked = checkName(target); !checked) {
-        return checked;
-    }
-    const std::size_t slash = lastSeparator(target);
-    const std::wstring folder = slash == std::wstring::npos ? L"." : target.substr(0, slash);
-    std::wstring name = slash == std::wstring::npos ? target : target.substr(slash + 1);
-    if (name.size() > 200) {
-        name.resize(200);
-    }
-
-    // A temporary file of our own beside the target: CREATE_NEW never opens
-    // somebody else's file, so a name taken already just means another try.
-    std::wstring temp;
-    HANDLE file = INVALID_HANDLE_VALUE;
-    for (unsigned attempt = 0; file == INVALID_HANDLE_VALUE; ++attempt) {
-        wchar_t suffix[32];
-        ::swprintf(suffix, 32, L".%08lx%04x", ::GetTickCount() ^ (::GetCurrentProcessId() << 12), attempt);
-        temp = folder + L"\\." + name + suffix;
-        file = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
-            const DWORD error = ::GetLastError();
-            if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt >= 100) {
-                return FsResult::fromWindowsError(error);
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        // Symbolic links and junctions lead elsewhere; other reparse points
+        // (cloud placeholders, deduplicated files) are files as they stand.
+        const HANDLE search = ::FindFirstFileW(wide.c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            ::FindClose(search);
+            if (found.dwReserved0 == IO_REPARSE_TAG_SYMLINK || found.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT) {
+                info.kind = PathInfo::Kind::link;
+                std::optional<std::wstring> target = finalPath(wide);
+                if (!target) {
+                    target = storedTarget(wide);
+                }
+                if (target) {
+                    info.linkTarget = narrow(*target);
+                } else {
+                    info.problem = lastError();
+                }
+                return info;
             }
         }
     }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        info.kind = PathInfo::Kind::folder;
+        return info;
+    }
+    info.kind = PathInfo::Kind::file;
+    // Windows refuses to replace a read-only file; so does the rule, before
+    // anything is written (not every implementation of the API checks it).
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        info.writable = FsResult::fromWindowsError(ERROR_ACCESS_DENIED);
+    }
+    const HANDLE file =
+        ::CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION about{};
+    if (file == INVALID_HANDLE_VALUE || !::GetFileInformationByHandle(file, &about)) {
+        info.problem = lastError();
+    } else {
+        info.links = about.nNumberOfLinks;
+    }
+    if (file != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(file);
+    }
+    return info;
+}
 
-    FsResult result = writeAll(file, bytes);
-    if (result && !::FlushFileBuffers(file)) {
-        result = lastError();
+FsResult FileSystem::readFile(const std::string& path, std::string& bytes)
+{
+    const HANDLE file = ::CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return lastError();
     }
-    if (!::CloseHandle(file) && result) {
-        result = lastError();
+    bytes.clear();
+    char chunk[65536];
+    FsResult result = FsResult::success();
+    for (;;) {
+        DWORD n = 0;
+        if (!::ReadFile(file, chunk, sizeof chunk, &n, nullptr)) {
+            result = lastError();
+            break;
+        }
+        if (n == 0) {
+            break;
+        }
+        bytes.append(chunk, n);
     }
-    if (result && !::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        result = lastError();
-    }
-    if (!result) {
-        ::DeleteFileW(temp.c_str());
-    }
+    ::CloseHandle(file);
     return result;
+}
+
+FsResult FileSystem::createTemporary(const std::string& target, std::unique_ptr<OpenFile>& file, std::string& temp)
+{
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    std::wstring name;
+    if (FsResult created = createBeside(widen(target), handle, name); !created) {
+        return created;
+    }
+    temp = narrow(name);
+    file = std::make_unique<WindowsFile>(handle);
+    return FsResult::success();
+}
+
+FsResult FileSystem::openExisting(const std::string& path, std::unique_ptr<OpenFile>& file)
+{
+    const HANDLE handle = ::CreateFileW(widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return lastError();
+    }
+    file = std::make_unique<WindowsFile>(handle);
+    return FsResult::success();
+}
+
+FsResult FileSystem::moveIntoPlace(const std::string& temp, const std::string& target, bool replacing)
+{
+    const std::wstring from = widen(temp);
+    const std::wstring to = widen(target);
+    if (!replacing) {
+        if (!::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
+            return lastError();
+        }
+        return FsResult::success();
+    }
+    // ReplaceFileW keeps the old file's access list, attributes and streams.
+    // The old file goes to a backup name of our own, free until then: without
+    // one, a failure after it was removed would leave neither file under its
+    // name. Found under that name after a failure, it goes back.
+    std::wstring backup;
+    for (unsigned attempt = 0; backup.empty() || ::GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES;
+         ++attempt) {
+        wchar_t suffix[16];
+        ::swprintf(suffix, 16, L".old%u", attempt);
+        backup = from + suffix;
+    }
+    if (::ReplaceFileW(to.c_str(), from.c_str(), backup.c_str(), 0, nullptr, nullptr)) {
+        ::DeleteFileW(backup.c_str());
+        return FsResult::success();
+    }
+    const DWORD error = ::GetLastError();
+    if (::GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        ::GetFileAttributesW(to.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        ::MoveFileExW(backup.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH);
+    }
+    return FsResult::fromWindowsError(error);
 }
 
 FsResult FileSystem::removeFile(const std::string& path)

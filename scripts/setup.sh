@@ -13,6 +13,7 @@ packages=(
   libbenchmark-dev
   g++-mingw-w64-x86-64 wine64 librsvg2-bin icoutils imagemagick
   appstream desktop-file-utils
+  acl attr
 )
 
 missing=()

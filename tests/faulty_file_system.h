@@ -1,8 +1,10 @@
-// A file system that fails chosen operations and otherwise works on the
-// real disk, for the generators' failure paths.
+// File systems that fail chosen operations and otherwise work on the real
+// disk: the generators' failure paths, and every step of the save rule.
 #pragma once
 
 #include <cerrno>
+#include <memory>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,85 @@ public:
     int failingWrite = 0;  // 1-based number of the write that fails; 0: none
     int writeError = ENOSPC;
     std::vector<std::string> replaced;
+};
+
+// The steps of the save rule that touch the disk, numbered from 1 in the
+// order they are taken: the ones in `failing` fail with their error, and so
+// does every step named `failingStep`, with ENOSPC. A failing write puts half
+// of its bytes down first, as a disk does that fills up.
+class FailingSteps : public output::FileSystem {
+public:
+    output::FsResult readFile(const std::string& path, std::string& bytes) override
+    {
+        return fails("read") ? failure() : FileSystem::readFile(path, bytes);
+    }
+    output::FsResult createTemporary(const std::string& target, std::unique_ptr<output::OpenFile>& file,
+                                     std::string& temp) override
+    {
+        return fails("create temporary") ? failure() : wrap(FileSystem::createTemporary(target, file, temp), file);
+    }
+    output::FsResult openExisting(const std::string& path, std::unique_ptr<output::OpenFile>& file) override
+    {
+        return fails("open") ? failure() : wrap(FileSystem::openExisting(path, file), file);
+    }
+    output::FsResult moveIntoPlace(const std::string& temp, const std::string& target, bool replacing) override
+    {
+        return fails("move into place") ? failure() : FileSystem::moveIntoPlace(temp, target, replacing);
+    }
+
+    std::map<std::size_t, int> failing;  // step number -> errno
+    std::string failingStep;
+    std::vector<std::string> steps;  // every step taken, failed ones too
+
+private:
+    class File : public output::OpenFile {
+    public:
+        File(FailingSteps& disk, std::unique_ptr<output::OpenFile> real) : disk_(disk), real_(std::move(real)) {}
+        output::FsResult writeFromStart(const std::string& bytes) override
+        {
+            if (disk_.fails("write")) {
+                static_cast<void>(real_->writeFromStart(bytes.substr(0, bytes.size() / 2)));
+                return disk_.failure();
+            }
+            return real_->writeFromStart(bytes);
+        }
+        output::FsResult setLength(std::size_t length) override
+        {
+            return disk_.fails("set length") ? disk_.failure() : real_->setLength(length);
+        }
+        output::FsResult flush() override { return disk_.fails("flush") ? disk_.failure() : real_->flush(); }
+        output::FsResult close() override
+        {
+            output::FsResult closed = real_->close();
+            return disk_.fails("close") ? disk_.failure() : closed;
+        }
+        output::FsResult keepAttributesOf(const std::string& original) override
+        {
+            return disk_.fails("keep attributes") ? disk_.failure() : real_->keepAttributesOf(original);
+        }
+
+    private:
+        FailingSteps& disk_;
+        std::unique_ptr<output::OpenFile> real_;
+    };
+
+    bool fails(const char* step)
+    {
+        steps.push_back(step);
+        const auto chosen = failing.find(steps.size());
+        error_ = chosen != failing.end() ? chosen->second : ENOSPC;
+        return chosen != failing.end() || failingStep == step;
+    }
+    output::FsResult failure() const { return output::FsResult::fromErrno(error_); }
+    output::FsResult wrap(output::FsResult opened, std::unique_ptr<output::OpenFile>& file)
+    {
+        if (opened) {
+            file = std::make_unique<File>(*this, std::move(file));
+        }
+        return opened;
+    }
+
+    int error_ = 0;
 };
 
 }  // namespace testing_support

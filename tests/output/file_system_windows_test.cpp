@@ -1,5 +1,7 @@
 // The Windows build's file system: the same Japanese reasons as on Linux for
-// the system's error codes, and names that Windows would silently change.
+// the system's error codes, names that Windows would silently change, and
+// the save rule's two ways on the system's own calls: ReplaceFileW for a
+// file of one name, in place for a file with a second hard link.
 #ifdef _WIN32
 
 #include <gtest/gtest.h>
@@ -7,6 +9,7 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <memory>
 
 #include "output/document_writer.h"
 #include "output/file_system.h"
@@ -68,6 +71,39 @@ TEST(WindowsFileSystem, AReadOnlyFileStaysAsItWasAndNoTemporaryFileIsLeft)
     EXPECT_EQ(r.reason, FsResult::fromErrno(EACCES).reason);
     EXPECT_EQ(readBytes(dir.file("keep.asx")), "old");
     EXPECT_EQ(testing_support::filesIn(dir.path()), 1u);
+}
+
+TEST(WindowsFileSystem, AReplacementWhoseTargetWentAwayCreatesNothingInItsPlace)
+{
+    // ReplaceFileW fails; the backup name it was given must not come back
+    // as an empty file under the target's name. (Its success is the writer
+    // test's replaced file.)
+    TempFolder dir;
+    output::FileSystem& disk = output::fileSystem();
+    std::unique_ptr<output::OpenFile> file;
+    std::string temp;
+    ASSERT_TRUE(disk.createTemporary(dir.file("gone.htm"), file, temp).ok);
+    ASSERT_TRUE(file->writeFromStart("new").ok);
+    ASSERT_TRUE(file->close().ok);
+    EXPECT_FALSE(disk.moveIntoPlace(temp, dir.file("gone.htm"), true).ok);
+    EXPECT_EQ(::GetFileAttributesW(output::widen(dir.file("gone.htm")).c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(readBytes(temp), "new");
+    EXPECT_EQ(testing_support::filesIn(dir.path()), 1u);
+}
+
+TEST(WindowsFileSystem, AFileWithASecondHardLinkIsWrittenInPlaceUnderBothNames)
+{
+    TempFolder dir;
+    writeBytes(dir.file("one.htm"), "old");
+    ASSERT_TRUE(::CreateHardLinkW(output::widen(dir.file("two.htm")).c_str(),
+                                  output::widen(dir.file("one.htm")).c_str(), nullptr));
+    const FsResult r = output::WriteDocument(dir.file("two.htm"), {"new"});
+    EXPECT_TRUE(r.ok) << r.reason;
+    EXPECT_NE(r.note.find("ハードリンク"), std::string::npos) << r.note;
+    EXPECT_EQ(readBytes(dir.file("one.htm")), "new\r\n");
+    EXPECT_EQ(readBytes(dir.file("two.htm")), "new\r\n");
+    EXPECT_EQ(output::fileSystem().inspect(dir.file("one.htm")).links, 2u);
+    EXPECT_EQ(testing_support::filesIn(dir.path()), 2u);
 }
 
 }  // namespace

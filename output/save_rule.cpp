@@ -1,0 +1,189 @@
+// The save rule of every file the programs write (see saveFile in
+// file_system.h). It decides; the file systems only carry out its steps, so
+// that the rule is the same on every platform and a test can fail any step.
+#include "output/file_system.h"
+
+#include <cerrno>
+#include <utility>
+#include <vector>
+
+namespace output {
+
+namespace {
+
+// As many links as Linux follows in one path before it calls them a loop.
+constexpr int maxLinks = 40;
+
+bool isAbsolute(const std::string& path)
+{
+#ifdef _WIN32
+    // A drive ("C:\", "C:"), a share ("\\server") or the drive's root ("\").
+    return (path.size() >= 2 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
+#else
+    return !path.empty() && path[0] == '/';
+#endif
+}
+
+std::size_t lastSeparator(const std::string& path)
+{
+#ifdef _WIN32
+    return path.find_last_of("\\/");
+#else
+    return path.find_last_of('/');
+#endif
+}
+
+// Where a link leads: a relative target lies in the link's own folder. The
+// folder is kept as written, so that the system resolves "..", and links on
+// the way, as it resolves them for the link itself.
+std::string linkDestination(const std::string& link, const std::string& target)
+{
+    if (isAbsolute(target)) {
+        return target;
+    }
+    const std::size_t slash = lastSeparator(link);
+    return slash == std::string::npos ? target : link.substr(0, slash + 1) + target;
+}
+
+FsResult savedWith(std::vector<std::string> notes)
+{
+    FsResult done = FsResult::success();
+    for (std::string& note : notes) {
+        done.note += (done.note.empty() ? "" : "\n") + std::move(note);
+    }
+    return done;
+}
+
+// Every byte of `bytes` into the existing file, which then ends where they
+// end. It is written over before it is cut, so that a file that does not
+// grow needs no new room on the disk. `touched` tells whether the file was
+// opened, and so may have changed.
+FsResult writeOver(FileSystem& fs, const std::string& path, const std::string& bytes, bool& touched)
+{
+    std::unique_ptr<OpenFile> file;
+    FsResult result = fs.openExisting(path, file);
+    if (!result) {
+        return result;
+    }
+    touched = true;
+    result = file->writeFromStart(bytes);
+    if (result) {
+        result = file->setLength(bytes.size());
+    }
+    if (result) {
+        result = file->flush();
+    }
+    FsResult closed = file->close();
+    return result ? closed : result;
+}
+
+// The file keeps its identity: every name, link and attribute stays with it.
+// Its old bytes are held meanwhile (these files are small) and written back
+// when any step fails.
+FsResult writeInPlace(FileSystem& fs, const std::string& target, const std::string& bytes,
+                      std::vector<std::string> notes, std::string why)
+{
+    std::string old;
+    if (FsResult read = fs.readFile(target, old); !read) {
+        return read;
+    }
+    bool touched = false;
+    FsResult written = writeOver(fs, target, bytes, touched);
+    if (!written) {
+        if (touched && !writeOver(fs, target, old, touched)) {
+            written.reason += "\n元の内容にも戻せませんでした。「" + target + "」の中身が壊れているかもしれません。";
+        }
+        return written;
+    }
+    notes.push_back(std::move(why));
+    return savedWith(std::move(notes));
+}
+
+const char* const folderNote = "フォルダーに書き込む許可がないため、ファイルを置き換えずに中身を書き換えました。";
+
+FsResult replaceWhole(FileSystem& fs, const std::string& target, const std::string& bytes, bool replacing,
+                      std::vector<std::string> notes)
+{
+    std::unique_ptr<OpenFile> file;
+    std::string temp;
+    FsResult result = fs.createTemporary(target, file, temp);
+    if (!result) {
+        if (replacing && (result.error == EACCES || result.error == EPERM)) {
+            return writeInPlace(fs, target, bytes, std::move(notes), folderNote);
+        }
+        return result;
+    }
+    if (replacing && !file->keepAttributesOf(target)) {
+        static_cast<void>(file->close());
+        static_cast<void>(fs.removeFile(temp));
+        return writeInPlace(fs, target, bytes, std::move(notes),
+                            "ファイルの属性やアクセス許可を新しいファイルに移せないため、"
+                            "ファイルを置き換えずに中身を書き換えました。");
+    }
+    result = file->writeFromStart(bytes);
+    if (result) {
+        result = file->flush();
+    }
+    FsResult closed = file->close();
+    if (result) {
+        result = closed;
+    }
+    if (result) {
+        result = fs.moveIntoPlace(temp, target, replacing);
+    }
+    if (!result) {
+        static_cast<void>(fs.removeFile(temp));
+        return result;
+    }
+    return savedWith(std::move(notes));
+}
+
+}  // namespace
+
+FsResult saveFile(FileSystem& fs, const std::string& path, const std::string& bytes)
+{
+    std::string target = path;
+    PathInfo info = fs.inspect(target);
+    for (int followed = 0; info.problem && info.kind == PathInfo::Kind::link; ++followed) {
+        if (followed == maxLinks) {
+            return FsResult::fromErrno(ELOOP);
+        }
+        target = linkDestination(target, info.linkTarget);
+        info = fs.inspect(target);
+    }
+    if (!info.problem) {
+        return info.problem;
+    }
+    std::vector<std::string> notes;
+    if (target != path) {
+        notes.push_back("リンク先の「" + target + "」に保存しました。");
+    }
+    switch (info.kind) {
+    case PathInfo::Kind::folder:
+        return FsResult::fromErrno(EISDIR);
+    case PathInfo::Kind::other:
+        return FsResult::failure("同じ名前の、ふつうのファイルではないもの（デバイスなど）があります。");
+    case PathInfo::Kind::missing:
+        return replaceWhole(fs, target, bytes, false, std::move(notes));
+    default:
+        break;
+    }
+    if (!info.writable) {
+        return info.writable;
+    }
+    if (info.links > 1) {
+        // Replacing would give this name a file of its own and leave the
+        // other names with the old bytes.
+        return writeInPlace(fs, target, bytes, std::move(notes),
+                            "このファイルには別の名前（ハードリンク）もあるため、"
+                            "ファイルを置き換えずに中身を書き換えました。");
+    }
+    return replaceWhole(fs, target, bytes, true, std::move(notes));
+}
+
+FsResult FileSystem::replaceFile(const std::string& path, const std::string& bytes)
+{
+    return saveFile(*this, path, bytes);
+}
+
+}  // namespace output
