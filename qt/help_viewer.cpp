@@ -1,5 +1,7 @@
 #include "qt/help_viewer.h"
 
+#include "qt/spoken_text.h"
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -19,6 +21,7 @@
 #include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -203,11 +206,25 @@ public:
         body()->setTextCursor(c);
         body()->ensureCursorVisible();
     }
-    QString attributes(int offset, int* start, int* end) const override
+    QString attributes(int, int* start, int* end) const override
     {
-        *start = offset;
-        *end = offset;
+        // One run of plain text; a run of no length would cut what a
+        // screen reader reads of a line short.
+        *start = 0;
+        *end = characterCount();
         return {};
+    }
+    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundary, int* start, int* end) const override
+    {
+        return textBefore(text(0, characterCount()), offset, boundary, start, end);
+    }
+    QString textAfterOffset(int offset, QAccessible::TextBoundaryType boundary, int* start, int* end) const override
+    {
+        return textAfter(text(0, characterCount()), offset, boundary, start, end);
+    }
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType boundary, int* start, int* end) const override
+    {
+        return textAround(text(0, characterCount()), offset, boundary, start, end);
     }
 
 private:
@@ -283,6 +300,7 @@ HelpWindow::HelpWindow(QWidget* owner) : QDialog(owner)
 
     static const bool bodyAccessible = [] {
         QAccessible::installFactory(helpBodyAccessible);
+        installSpokenText();
         return true;
     }();
     (void)bodyAccessible;
@@ -351,7 +369,7 @@ HelpWindow::HelpWindow(QWidget* owner) : QDialog(owner)
 
     findBar_ = new QWidget(this);
     findBar_->setObjectName(QStringLiteral("helpFindBar"));
-    findField_ = new QLineEdit(findBar_);
+    findField_ = new SpokenLineEdit(findBar_);
     findField_->setObjectName(QStringLiteral("helpFind"));
     findField_->setAccessibleName(QStringLiteral("探す言葉"));
     findField_->setAccessibleDescription(QStringLiteral("Enter で次を、Shift+Enter で前を探します"));
@@ -474,7 +492,8 @@ void HelpWindow::openFind()
 {
     findBar_->show();
     findField_->setFocus(Qt::ShortcutFocusReason);
-    findField_->selectAll();
+    // Selected once the focus has been told, as the field does it itself.
+    QTimer::singleShot(0, findField_, [field = findField_] { field->selectAll(); });
 }
 
 void HelpWindow::closeFind()

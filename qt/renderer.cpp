@@ -28,6 +28,7 @@
 #include <set>
 #include <vector>
 
+#include "qt/spoken_text.h"
 #include "render/binding.h"
 #include "render/layout.h"
 
@@ -328,6 +329,7 @@ Renderer::Renderer(form::Program& program) : program_(program)
 {
     static const bool windowsAccessible = [] {
         QAccessible::installFactory(screenWindowAccessible);
+        installSpokenText();
         return true;
     }();
     (void)windowsAccessible;
@@ -375,7 +377,7 @@ ScreenWindow* Renderer::build(form::Form& f)
             break;
         }
         case Kind::TextBox: {
-            auto* edit = new QLineEdit(parent);
+            auto* edit = new SpokenLineEdit(parent);
             // A preview shows another field's text and takes no typing of
             // its own; it stays in the keyboard order so it can be read.
             edit->setReadOnly(c.readOnly || !c.previewOf.empty());
