@@ -551,14 +551,22 @@ void HelpWindow::find(bool backward, bool again)
     announce(note.isEmpty() ? sentenceAround(found) : note + QStringLiteral("。") + sentenceAround(found));
 }
 
-// What a search found is said to a screen reader as the description of the
-// field or text that has the focus, which it reads out when it changes; set
-// empty first, so that the same result is said again on the next search.
+// What a search found is said to a screen reader: a change of the focused
+// part's name is read out as soon as it happens, where a changed description
+// reaches some readers without its text. The name keeps the last result
+// until the next search; the description holds it too, for reading again.
 void HelpWindow::announce(const QString& said)
 {
-    for (QWidget* w : {static_cast<QWidget*>(findField_), static_cast<QWidget*>(text_)}) {
-        w->setAccessibleDescription(QString());
+    const std::pair<QWidget*, QString> parts[] = {{findField_, QStringLiteral("探す言葉")},
+                                                  {text_, QStringLiteral("ヘルプの本文")}};
+    for (const auto& [w, name] : parts) {
         w->setAccessibleDescription(said);
+        const QString named = said.isEmpty() ? name : name + QStringLiteral("　") + said;
+        if (w->accessibleName() == named) {
+            // The same result again: said again, as a new search was made.
+            w->setAccessibleName(name);
+        }
+        w->setAccessibleName(named);
     }
 }
 

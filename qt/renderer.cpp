@@ -297,7 +297,24 @@ protected:
 
     void keyPressEvent(QKeyEvent* event) override
     {
-        renderer_.userKeyPress(def_.name());
+        // A modifier or lock key alone types nothing: it is no key press of
+        // the screen's (a screen reader's own keys begin with one).
+        switch (event->key()) {
+        case Qt::Key_Shift:
+        case Qt::Key_Control:
+        case Qt::Key_Alt:
+        case Qt::Key_AltGr:
+        case Qt::Key_Meta:
+        case Qt::Key_Super_L:
+        case Qt::Key_Super_R:
+        case Qt::Key_CapsLock:
+        case Qt::Key_NumLock:
+        case Qt::Key_ScrollLock:
+            break;
+        default:
+            renderer_.userKeyPress(def_.name());
+            break;
+        }
         QWidget::keyPressEvent(event);
     }
 

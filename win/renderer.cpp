@@ -530,6 +530,23 @@ void Renderer::syncControl(form::Form& f, const std::string& control)
     }
     if (def.kind == Kind::Option) {
         ::SendMessageW(hwnd, BM_SETCHECK, s.selected ? BST_CHECKED : BST_UNCHECKED, 0);
+        // Tab stops at one option of a group: the chosen one, else the
+        // first; the arrows move within it.
+        const std::vector<std::string> group = render::optionGroup(f.def(), control);
+        const auto chosen =
+            std::find_if(group.begin(), group.end(), [&f](const std::string& o) { return f.state(o).selected; });
+        const std::string& stop = chosen != group.end() ? *chosen : group.front();
+        for (const std::string& member : group) {
+            if (HWND other = this->control(f.name(), member)) {
+                const LONG_PTR style = ::GetWindowLongPtrW(other, GWL_STYLE);
+                const LONG_PTR wanted = member == stop && render::inTabOrder(f.def(), f.def().get(member))
+                                            ? style | WS_TABSTOP
+                                            : style & ~static_cast<LONG_PTR>(WS_TABSTOP);
+                if (wanted != style) {
+                    ::SetWindowLongPtrW(other, GWL_STYLE, wanted);
+                }
+            }
+        }
     }
     --syncing_;
     ::EnableWindow(hwnd, s.enabled ? TRUE : FALSE);
@@ -784,7 +801,12 @@ LRESULT Renderer::handleScreen(ScreenWindow& w, HWND hwnd, UINT msg, WPARAM wp, 
         userClosed(w.screen);
         return 0;
     case WM_KEYDOWN:
-        userKeyPress(w.screen);
+        // A modifier or lock key alone types nothing: it is no key press of
+        // the screen's (a screen reader's own keys begin with one).
+        if (wp != VK_SHIFT && wp != VK_CONTROL && wp != VK_MENU && wp != VK_LWIN && wp != VK_RWIN && wp != VK_CAPITAL &&
+            wp != VK_NUMLOCK && wp != VK_SCROLL) {
+            userKeyPress(w.screen);
+        }
         return 0;
     case 0x02E0: {  // WM_DPICHANGED: moved to a monitor of another resolution
         setDpi(HIWORD(wp), hwnd, reinterpret_cast<const RECT*>(lp));
@@ -843,10 +865,16 @@ LRESULT CALLBACK Renderer::controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     case WM_GETDLGCODE:
         // Return on a focused button is its press, as on the desktop's own
         // dialogs; the dialog manager would otherwise take the key itself.
-        if (c.kind == Kind::Button && lp != 0) {
+        // The arrows on an option are the option's own.
+        if (lp != 0) {
             const auto* message = reinterpret_cast<const MSG*>(lp);
-            if (message->message == WM_KEYDOWN && message->wParam == VK_RETURN) {
+            if (c.kind == Kind::Button && message->message == WM_KEYDOWN && message->wParam == VK_RETURN) {
                 return ::DefSubclassProc(hwnd, msg, wp, lp) | DLGC_WANTMESSAGE;
+            }
+            if (c.kind == Kind::Option && message->message == WM_KEYDOWN &&
+                (message->wParam == VK_UP || message->wParam == VK_DOWN || message->wParam == VK_LEFT ||
+                 message->wParam == VK_RIGHT)) {
+                return ::DefSubclassProc(hwnd, msg, wp, lp) | DLGC_WANTARROWS;
             }
         }
         break;
@@ -855,6 +883,25 @@ LRESULT CALLBACK Renderer::controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
         if (c.kind == Kind::Button && wp == VK_RETURN) {
             if ((lp & (1L << 30)) == 0 && live) {
                 ::SendMessageW(hwnd, BM_CLICK, 0, 0);
+            }
+            return 0;
+        }
+        // The four arrows move through the option's group in order, wrapping
+        // round, and choose the option they reach.
+        if (c.kind == Kind::Option && live && (wp == VK_UP || wp == VK_DOWN || wp == VK_LEFT || wp == VK_RIGHT)) {
+            const ScreenWindow& w = *link->window;
+            const std::vector<std::string> group = render::optionGroup(*w.def, c.name);
+            const auto self = std::find(group.begin(), group.end(), c.name);
+            const auto n = static_cast<std::ptrdiff_t>(group.size());
+            const bool back = wp == VK_UP || wp == VK_LEFT;
+            for (std::ptrdiff_t step = 1; step < n; ++step) {
+                const std::ptrdiff_t at = ((self - group.begin()) + (back ? -step : step) % n + n) % n;
+                const auto next = w.controls.find(group[static_cast<std::size_t>(at)]);
+                if (next != w.controls.end() && ::IsWindowVisible(next->second) && ::IsWindowEnabled(next->second)) {
+                    ::SetFocus(next->second);
+                    ::SendMessageW(next->second, BM_CLICK, 0, 0);
+                    break;
+                }
             }
             return 0;
         }
@@ -913,7 +960,8 @@ LRESULT CALLBACK Renderer::boxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             if (wp == VK_RETURN || wp == VK_SPACE) {
                 box->renderer->userClicked(w.screen, c.name);
             } else {
-                box->renderer->userKeyPress(w.screen);
+                // The screen's own rule for other keys.
+                ::SendMessageW(w.hwnd, WM_KEYDOWN, wp, lp);
             }
             return 0;
         }

@@ -438,6 +438,7 @@ TEST_F(HelpWindow, AScreenReaderReadsTheTextTabsOnAndHearsWhatASearchFound)
     gui::typeText(field, QStringLiteral("ありえない言葉ｑｘ"));
     QApplication::processEvents();
     EXPECT_EQ(find->text(QAccessible::Description), QStringLiteral("見つかりません"));
+    EXPECT_EQ(find->text(QAccessible::Name), QStringLiteral("探す言葉　見つかりません"));
     // The status says what it shows, with no fixed name over it.
     EXPECT_EQ(QAccessible::queryAccessibleInterface(part<QLabel>("helpFindStatus"))->text(QAccessible::Name),
               QStringLiteral("見つかりません"));
