@@ -238,10 +238,16 @@ private:
     }
 };
 
+const char* announcementProperty = "kelvoraAnnouncement";
+
 QAccessibleInterface* helpBodyAccessible(const QString&, QObject* object)
 {
     if (auto* body = dynamic_cast<HelpText*>(object)) {
         return new HelpBodyAccessible(body);
+    }
+    auto* w = qobject_cast<QWidget*>(object);
+    if (w != nullptr && w->property(announcementProperty).toBool()) {
+        return new QAccessibleWidget(w, QAccessible::Notification);
     }
     return nullptr;
 }
@@ -287,6 +293,7 @@ private:
     QWidget* findBar_ = nullptr;
     QLineEdit* findField_ = nullptr;
     QLabel* status_ = nullptr;
+    QWidget* announcement_ = nullptr;
     QAction* larger_ = nullptr;
     QAction* smaller_ = nullptr;
     QUrl contents_;
@@ -378,6 +385,12 @@ HelpWindow::HelpWindow(QWidget* owner) : QDialog(owner)
     findField_->installEventFilter(this);
     auto* findLabel = new QLabel(QStringLiteral("検索："), findBar_);
     findLabel->setBuddy(findField_);
+    announcement_ = new QWidget(findBar_);
+    announcement_->setObjectName(QStringLiteral("helpAnnouncement"));
+    announcement_->setProperty(announcementProperty, true);
+    announcement_->setFixedSize(1, 1);
+    announcement_->setFocusPolicy(Qt::NoFocus);
+    announcement_->hide();
     status_ = new QLabel(findBar_);
     status_->setObjectName(QStringLiteral("helpFindStatus"));
     connect(findField_, &QLineEdit::textEdited, this, [this] { find(false, false); });
@@ -551,22 +564,20 @@ void HelpWindow::find(bool backward, bool again)
     announce(note.isEmpty() ? sentenceAround(found) : note + QStringLiteral("。") + sentenceAround(found));
 }
 
-// What a search found is said to a screen reader: a change of the focused
-// part's name is read out as soon as it happens, where a changed description
-// reaches some readers without its text. The name keeps the last result
-// until the next search; the description holds it too, for reading again.
+// What a search found is said to a screen reader by a notification that
+// appears with it: readers speak a notification as it shows, where a changed
+// name or description of the focused part reaches some of them without its
+// text. The notification takes no room; the status beside the field shows
+// the sighted reader what is to be seen. The focused part's description
+// holds the result too, for reading again.
 void HelpWindow::announce(const QString& said)
 {
-    const std::pair<QWidget*, QString> parts[] = {{findField_, QStringLiteral("探す言葉")},
-                                                  {text_, QStringLiteral("ヘルプの本文")}};
-    for (const auto& [w, name] : parts) {
-        w->setAccessibleDescription(said);
-        const QString named = said.isEmpty() ? name : name + QStringLiteral("　") + said;
-        if (w->accessibleName() == named) {
-            // The same result again: said again, as a new search was made.
-            w->setAccessibleName(name);
-        }
-        w->setAccessibleName(named);
+    findField_->setAccessibleDescription(said);
+    text_->setAccessibleDescription(said);
+    announcement_->hide();
+    if (!said.isEmpty()) {
+        announcement_->setAccessibleName(said);
+        announcement_->show();
     }
 }
 

@@ -158,6 +158,9 @@ kelvora_script() {
   act expectchecked Form5 Option3 1; act expectchecked Form5 Option1 0
   act setcheck Form5 Option3 0; act expectchecked Form5 Option3 1; act expect Form5 Text6 'right'
   act bmclick Form5 Option1; act expect Form5 Text6 'left'
+  # The down arrow moves through the group and chooses, wrapping round.
+  act down Form5 Option1; act expect Form5 Text6 'center'; act expectchecked Form5 Option2 1
+  act down Form5 Option3; act expect Form5 Text6 'left'; act expectchecked Form5 Option1 1
   check Form5
   # Moved to a monitor of 200 % and back: every window laid out again.
   act dpi Form5 192; check Form5; act mark Form5-192dpi

@@ -438,7 +438,13 @@ TEST_F(HelpWindow, AScreenReaderReadsTheTextTabsOnAndHearsWhatASearchFound)
     gui::typeText(field, QStringLiteral("ありえない言葉ｑｘ"));
     QApplication::processEvents();
     EXPECT_EQ(find->text(QAccessible::Description), QStringLiteral("見つかりません"));
-    EXPECT_EQ(find->text(QAccessible::Name), QStringLiteral("探す言葉　見つかりません"));
+    // And shown as a notification, which screen readers speak as it appears.
+    QWidget* announcement = viewer->findChild<QWidget*>(QStringLiteral("helpAnnouncement"));
+    ASSERT_NE(announcement, nullptr);
+    EXPECT_TRUE(announcement->isVisible());
+    QAccessibleInterface* notification = QAccessible::queryAccessibleInterface(announcement);
+    EXPECT_EQ(notification->role(), QAccessible::Notification);
+    EXPECT_EQ(notification->text(QAccessible::Name), QStringLiteral("見つかりません"));
     // The status says what it shows, with no fixed name over it.
     EXPECT_EQ(QAccessible::queryAccessibleInterface(part<QLabel>("helpFindStatus"))->text(QAccessible::Name),
               QStringLiteral("見つかりません"));

@@ -121,9 +121,9 @@ HGLOBAL dropOf(const std::wstring& path)
 // The commands that act on a control window or check one, and those that
 // check a whole screen; they need only the screen to be shown, since out of
 // view fields have windows too.
-const std::set<std::string> controlCommands = {"settext", "type",          "clickend",   "keys",
-                                               "bmclick", "setcheck",      "drop",       "return",
-                                               "expect",  "expectchecked", "expectname", "expectdescription"};
+const std::set<std::string> controlCommands = {"settext",       "type",       "clickend",         "keys", "bmclick",
+                                               "setcheck",      "drop",       "return",           "down", "expect",
+                                               "expectchecked", "expectname", "expectdescription"};
 const std::set<std::string> screenCommands = {"expectaccessible", "consistent"};
 
 // The visible dialog of this thread with the given child, or null.
@@ -319,6 +319,11 @@ private:
             ::SetFocus(target);
             ::PostMessageW(target, WM_KEYDOWN, VK_RETURN, 0x001C0001);
             ::PostMessageW(target, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001));
+        } else if (op == "down") {
+            // The down arrow on the control, through the message loop.
+            ::SetFocus(target);
+            ::PostMessageW(target, WM_KEYDOWN, VK_DOWN, 0x01500001);
+            ::PostMessageW(target, WM_KEYUP, VK_DOWN, static_cast<LPARAM>(0xC1500001));
         } else if (op == "setcheck") {
             ::SendMessageW(target, BM_SETCHECK, value == "1" ? BST_CHECKED : BST_UNCHECKED, 0);
         } else if (op == "drop") {
