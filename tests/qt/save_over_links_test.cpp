@@ -17,8 +17,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string saved = testing_support::crlf({"<ASX Version =\"3.0\">", "<Entry>", "<Ref href =\"./kyou01.wmv\">",
-                                                 "</Entry></ASX>"});
+const std::string saved =
+    testing_support::crlf({"<ASX Version =\"3.0\">", "<Entry>", "<Ref href =\"./kyou01.wmv\">", "</Entry></ASX>"});
 
 void saveForm2(const std::string& path)
 {
