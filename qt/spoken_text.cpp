@@ -280,9 +280,12 @@ void SpokenLineEditAccessible::replaceText(int start, int end, const QString& te
 
 namespace {
 
+// Every line edit of the program, the dialogs' own included (a file name is
+// Japanese as often as a field is); hidden input is left to the toolkit.
 QAccessibleInterface* spokenTextAccessible(const QString&, QObject* object)
 {
-    if (auto* edit = dynamic_cast<SpokenLineEdit*>(object)) {
+    auto* edit = qobject_cast<QLineEdit*>(object);
+    if (edit != nullptr && edit->echoMode() == QLineEdit::Normal) {
         return new SpokenLineEditAccessible(edit);
     }
     return nullptr;

@@ -30,8 +30,8 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
 };
 
-// The accessible object of a SpokenLineEdit: an editable text whose changes
-// go through the widget, so that they reach the program as typing does.
+// The accessible object of a line edit: an editable text whose changes go
+// through the widget, so that they reach the program as typing does.
 class SpokenLineEditAccessible : public QAccessibleWidget,
                                  public QAccessibleTextInterface,
                                  public QAccessibleEditableTextInterface {
@@ -68,8 +68,9 @@ private:
     QLineEdit* edit() const;
 };
 
-// Makes assistive technology use these objects; call before the first
-// SpokenLineEdit is asked for its accessible object.
+// Makes assistive technology use these objects for every line edit that
+// shows its text; call before the first one is asked for its accessible
+// object.
 void installSpokenText();
 
 }  // namespace kelvqt

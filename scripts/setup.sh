@@ -8,12 +8,15 @@ packages=(
   libgtest-dev libgmock-dev
   fonts-noto-cjk
   xvfb xauth x11-utils
-  at-spi2-core dbus-x11 python3-pyatspi gir1.2-atspi-2.0 xdotool
+  at-spi2-core dbus-x11 python3-pyatspi gir1.2-atspi-2.0 xdotool xclip
+  ibus ibus-mozc mozc-server gir1.2-ibus-1.0 python3-gi util-linux
+  stress-ng
   clang libclang-rt-14-dev
   libbenchmark-dev
   g++-mingw-w64-x86-64 wine64 librsvg2-bin icoutils imagemagick
   appstream desktop-file-utils
   acl attr
+  orca speech-dispatcher openbox locales
 )
 
 missing=()

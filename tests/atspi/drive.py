@@ -2,7 +2,9 @@
 """Drives the real programs twice through every saving screen: once as
 assistive technology does (AT-SPI: text set through EditableText, buttons
 and options through their actions, windows found by role and name), once
-with the keyboard and the mouse (X events). Both runs must write the same
+with the keyboard and the mouse (X events; text beyond the keyboard's map is
+pasted from the clipboard, as with a character picker). Every field is read
+back over AT-SPI after it is filled. Both runs must write the same
 bytes, show the same messages, and the bytes must be what the screens say.
 
 Usage: drive.py BUILD_DIR WORK_DIR  (inside a session with an X display and
@@ -11,221 +13,16 @@ an accessibility bus; scripts/check-atspi.sh sets both up).
 import os
 import subprocess
 import sys
-import time
 
-import pyatspi
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "gui"))
+from desktop import (Assistive, KeyboardAndMouse, Program, control, descendants, end_programs_on_terminate,  # noqa: E402
+                     text_of, wait_for)
 
 BUILD, WORK = sys.argv[1], sys.argv[2]
-SHOWING = pyatspi.STATE_SHOWING
 
 
-def wait_for(what, probe, timeout=15.0):
-    end = time.monotonic() + timeout
-    while time.monotonic() < end:
-        try:
-            found = probe()
-        except Exception:  # the tree changes under us while windows come and go
-            found = None
-        if found:
-            return found
-        time.sleep(0.1)
-    raise AssertionError("timed out waiting for " + what)
-
-
-def children(acc):
-    for i in range(acc.childCount):
-        child = acc.getChildAtIndex(i)
-        if child is not None:
-            yield child
-
-
-def showing(acc):
-    return acc.getState().contains(SHOWING)
-
-
-def descendants(acc):
-    for child in children(acc):
-        if showing(child):
-            yield child
-            yield from descendants(child)
-
-
-class Program:
-    running = []
-
-    def __init__(self, name):
-        self.name = name
-        self.title = "Mirequick" if name == "kelvquick" else "Mirevant"
-        Program.running.append(self)
-        self.process = subprocess.Popen([os.path.join(BUILD, name)], cwd=WORK,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.app = wait_for(name + " on the accessibility bus", self._find_app, timeout=40)
-
-    def _find_app(self):
-        desktop = pyatspi.Registry.getDesktop(0)
-        for app in children(desktop):
-            if app.name == self.name and app.get_process_id() == self.process.pid:
-                return app
-        return None
-
-    def window(self, title, roles=("frame", "dialog", "alert", "window")):
-        def probe():
-            for w in children(self.app):
-                if w.getRoleName() in roles and showing(w) and w.name.startswith(title):
-                    return w
-            return None
-        try:
-            return wait_for("window " + title, probe)
-        except AssertionError:
-            seen = [(w.getRoleName(), w.name, showing(w)) for w in children(self.app)]
-            raise AssertionError("no window %r; the program has %r; under it %r" % (title, seen, [labels(w) for w in children(self.app)]))
-
-    def message_box(self):
-        """The message box: a dialog with the program's title."""
-        return self.window(self.title, roles=("dialog", "alert"))
-
-    def no_message_box(self, said):
-        """Until the box that said this is gone; another may follow it."""
-        def probe():
-            return not any(w.getRoleName() in ("dialog", "alert") and showing(w) and w.name == self.title
-                           and labels(w) == said for w in children(self.app))
-        wait_for("the message box to close", probe)
-
-    def kill(self):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
-
-    def end(self):
-        try:
-            self.process.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            raise AssertionError(self.name + " did not end on 終了")
-
-
-def control(window, role, name):
-    for acc in descendants(window):
-        if acc.getRoleName() == role and acc.name == name:
-            return acc
-    names = sorted({(a.getRoleName(), a.name) for a in descendants(window)})
-    raise AssertionError("no %s %r in %r; there are %r" % (role, name, window.name, names))
-
-
-def labels(window):
-    return [a.name for a in descendants(window) if a.getRoleName() == "label" and a.name]
-
-
-def centre(acc, dx=None):
-    x, y, w, h = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    return x + (w // 2 if dx is None else dx), y + h // 2
-
-
-def text_of(acc):
-    t = acc.queryText()
-    return t.getText(0, t.characterCount)
-
-
-def xdotool(*args):
-    subprocess.run(["xdotool"] + list(args), check=True)
-
-
-def type_text(text):
-    # Characters beyond the keyboard's map are typed one by one: each borrows
-    # a spare key code, and a fast run may reuse it before the program reads it.
-    run = ""
-    for ch in text + "\0":
-        if ch != "\0" and ord(ch) < 128:
-            run += ch
-            continue
-        if run:
-            xdotool("type", "--delay", "10", run)
-            run = ""
-        if ch != "\0":
-            xdotool("type", ch)
-            time.sleep(0.08)
-
-
-class Assistive:
-    """The way a screen reader, dictation or an on-screen keyboard works."""
-    name = "assistive technology"
-
-    def set_text(self, field, text):
-        field.queryEditableText().setTextContents(text)
-
-    def press(self, button):
-        action = button.queryAction()
-        action.doAction(0)
-
-    def choose(self, option):
-        action = option.queryAction()
-        names = [action.getName(i) for i in range(action.nActions)]
-        action.doAction(names.index("Toggle") if "Toggle" in names else 0)
-
-    def click_surface(self, acc):
-        x, y, w, h = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-        pyatspi.Registry.generateMouseEvent(x + 4, y + h - 4, "b1c")
-
-    def answer_save(self, program, path):
-        dialog = program.window("名前をつけて保存")
-        field = next(a for a in descendants(dialog)
-                     if a.getRoleName() == "text" and a.getState().contains(pyatspi.STATE_FOCUSED))
-        field.queryEditableText().setTextContents(path)
-        time.sleep(0.2)
-        save = next(a for a in descendants(dialog) if a.getRoleName() == "push button"
-                    and (a.name.startswith("保存") or a.name.lower().startswith("save")))
-        self.press(save)
-
-    def answer_message(self, program):
-        box = program.message_box()
-        said = labels(box)
-        ok = next(a for a in descendants(box) if a.getRoleName() == "push button")
-        self.press(ok)
-        program.no_message_box(said)
-        return said
-
-
-class KeyboardAndMouse:
-    """The way most users work: the mouse to point, keys to type."""
-    name = "keyboard and mouse"
-
-    def set_text(self, field, text):
-        x, y = centre(field)
-        xdotool("mousemove", str(x), str(y), "click", "1")
-        time.sleep(0.1)
-        xdotool("key", "ctrl+a", "BackSpace")
-        type_text(text)
-
-    def press(self, button):
-        x, y = centre(button)
-        xdotool("mousemove", str(x), str(y), "click", "1")
-
-    def choose(self, option):
-        x, y = centre(option, dx=8)
-        xdotool("mousemove", str(x), str(y), "click", "1")
-
-    def click_surface(self, acc):
-        x, y, w, h = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-        xdotool("mousemove", str(x + 4), str(y + h - 4), "click", "1")
-
-    def answer_save(self, program, path):
-        program.window("名前をつけて保存")
-        time.sleep(0.3)
-        xdotool("key", "ctrl+a")
-        type_text(path)
-        xdotool("key", "Return")
-
-    def answer_message(self, program):
-        box = program.message_box()
-        said = labels(box)
-        time.sleep(0.2)
-        xdotool("key", "Return")
-        program.no_message_box(said)
-        return said
-
-
-def settle():
-    time.sleep(0.3)
+def start(name):
+    return Program(BUILD, name, WORK)
 
 
 # ---------------------------------------------------------------- scenarios
@@ -233,7 +30,7 @@ def settle():
 # or folder it wrote and the messages it was shown.
 
 def open_kelvora(way):
-    p = Program("kelvora")
+    p = start("kelvora")
     splash = p.window("", roles=("frame",))
     frame = next(a for a in descendants(splash) if a.getRoleName() == "panel")
     way.click_surface(frame)
@@ -243,7 +40,6 @@ def open_kelvora(way):
 def fill(way, window, fields):
     for name, text in fields:
         way.set_text(control(window, "text", name), text)
-        settle()
 
 
 def save_through_dialog(way, p, window, button, path):
@@ -279,16 +75,15 @@ def simple_pages(way, out):
     w = p.window("簡単ポップアップ形式")
     fill(way, w, [("保存したasxファイルの名前を記入", "kazoku.asx"), ("コメント記入", "家族の映像です。")])
     way.choose(control(w, "radio button", "左端"))
-    settle()
     said = save_through_dialog(way, p, w, "保存", out + "/popup")
     way.press(control(w, "push button", "戻る"))
     way.press(control(p.window("ｈｔｍ作成選択"), "push button", "エンベッド形式　（TV形式）"))
     w = p.window("簡単エンベッド[埋め込み]形式作成")
     fill(way, w, [("幅", "32"), ("asxファイル名記入", "kazoku.asx")])
     way.choose(control(w, "radio button", "html開いたら自動スタート"))
-    settle()
-    height = text_of(control(w, "text", "高さ"))
-    assert height == "88", "the height shows %r for the width 32" % height
+    height = control(w, "text", "高さ")
+    wait_for("the height to follow the width 32 with 88", lambda: text_of(height) == "88",
+             seen=lambda: "it shows %r" % text_of(height))
     said += save_through_dialog(way, p, w, "保存", out + "/embed")
     finish(way, p, w)
     return out, said
@@ -308,13 +103,11 @@ def detailed_pages(way, out):
     fill(way, w, [("asxファイルを入れるフォルダー記入", "omiyage"),
                   ("保存したasxファイルの名前を記入", "kyou01.asx"), ("コメント記入", "今日の映像")])
     way.choose(control(w, "radio button", "右端"))
-    settle()
     said += save_through_dialog(way, p, w, "保存", out + "/dpopup")
     way.press(control(w, "push button", "戻る"))
     way.press(control(p.window("詳細ｈｔｍ作成選択"), "push button", "エンベッド形式　（TV形式）"))
     w = p.window("詳細エンベッド形式作成")
     fill(way, w, [("幅", "640"), ("asxファイルを入れるフォルダー名記入", "baku"), ("asxファイル名記入", "kyou01.asx")])
-    settle()
     said += save_through_dialog(way, p, w, "保存", out + "/dembed")
     finish(way, p, w)
     return out, said
@@ -331,7 +124,6 @@ def other_pages(way, out):
     fill(way, w, [("コメント記入 1", "一つ目"), ("asxファイルにリンク 1", "one.asx"),
                   ("コメント記入 2", "二つ目"), ("asxファイルにリンク 2", "two.asx")])
     way.choose(control(w, "radio button", "右端"))
-    settle()
     said = save_through_dialog(way, p, w, "保存", out + "/multi")
     way.press(control(w, "push button", "戻る"))
     way.press(control(p.window("その他の形式メニュー"), "push button", "エンベッド上級htm"))
@@ -354,7 +146,6 @@ def one_shot(way, out):
     s = p.window("一発\u3000diz君\u3000設定")
     fill(way, s, [("asxの設定\u3000拡張子", ".avi"), ("幅", "640")])
     way.choose(control(s, "radio button", "オン"))
-    settle()
     way.press(control(s, "push button", "戻る"))
     fill(way, w, [("例：bb.wmvは”ｂｂ”と記入。", name)])
     way.press(control(w, "push button", "一発作成"))
@@ -366,7 +157,7 @@ def one_shot(way, out):
 def quick_set(way, out):
     name = "atspiq" + way.name[0]
     subprocess.run(["rm", "-rf", os.path.join(BUILD, name)])
-    p = Program("kelvquick")
+    p = start("kelvquick")
     w = p.window("diz君")
     fill(way, w, [("ビデオファイルの拡張子抜きファイル名を記入", name)])
     way.press(control(w, "push button", "一発作成"))
@@ -396,6 +187,7 @@ def tree(path, rename=None):
 
 
 def main():
+    end_programs_on_terminate()
     failures = []
     scenarios = [simple_metafile, simple_pages, detailed_pages, other_pages, one_shot, quick_set]
     only = os.environ.get("ATSPI_ONLY")
@@ -409,13 +201,11 @@ def main():
             try:
                 got = scenario(way, out)
             except Exception as e:  # report and go on with the other scenarios
-                failures.append("%s through %s: %s" % (scenario.__name__, way.name, e))
+                failures.append("%s through %s: %s%s" % (scenario.__name__, way.name, e, Program.unasked_ends()))
                 results = None
                 break
             finally:
-                for p in Program.running:
-                    p.kill()
-                Program.running.clear()
+                Program.kill_all()
             written, said = got[0], got[1]
             rename = (got[2], "NAME") if len(got) > 2 else None
             files = tree(written, rename)

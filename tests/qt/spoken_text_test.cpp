@@ -79,3 +79,25 @@ TEST(SpokenText, AFieldIsReadWholeAndEditedThroughTheWidget)
     editing->deleteText(0, 1);
     EXPECT_EQ(g.program.find("Form5")->text("Text2"), "の映像です。");
 }
+
+// The dialogs' own fields too: the save dialog's file name is read whole, and
+// Japanese at its start answers at once.
+TEST(SpokenText, EveryLineEditOfTheProgramAnswersTheSameWay)
+{
+    kelvqt::installSpokenText();
+    QLineEdit fileName;
+    fileName.setText(QStringLiteral("家族旅行.asx"));
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&fileName);
+    ASSERT_NE(iface, nullptr);
+    QAccessibleTextInterface* reading = iface->textInterface();
+    ASSERT_NE(reading, nullptr);
+    int start = -1;
+    int end = -1;
+    EXPECT_FALSE(reading->textAtOffset(0, QAccessible::WordBoundary, &start, &end).isEmpty());
+    reading->attributes(0, &start, &end);
+    EXPECT_EQ(end, 8);
+    // Hidden input stays the toolkit's.
+    QLineEdit secret;
+    secret.setEchoMode(QLineEdit::Password);
+    EXPECT_EQ(dynamic_cast<kelvqt::SpokenLineEditAccessible*>(QAccessible::queryAccessibleInterface(&secret)), nullptr);
+}

@@ -1,0 +1,827 @@
+#!/usr/bin/python3
+"""A screen reader user's walk through both programs.
+
+Orca runs on the programs' accessibility bus and speaks through
+speech-dispatcher (dummy output); what it says is read back from its debug
+log. The walk uses the keyboard only (xdotool keys; text that has no key on
+the map is pasted), and AT-SPI only to see where the focus is and what a
+field holds, so that every step waits on a condition instead of a time.
+
+Each expectation is one check: the prompts and examples read with each
+field, the option chosen with the arrow keys, the height that follows the
+width, the messages with their folder, the help's search results, and what
+the keys wrote to disk. A screen whose walk breaks off counts the checks it
+did not reach as failed, and the walk goes on from a fresh program.
+
+Usage: walk.py BUILD_DIR WORK_DIR  (inside a session with an X display, an
+accessibility bus and a window manager; scripts/check-orca.sh sets them up).
+ORCA_ONLY=TEXT walks only the screens whose title holds TEXT (each starts
+from a fresh program).
+"""
+import html
+import os
+import re
+import subprocess
+import sys
+import threading
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "gui"))
+import pyatspi  # noqa: E402
+from desktop import (WAIT, KeyboardAndMouse, Program, children, confirm_typed, control, descendants,  # noqa: E402
+                     enter_text, focused_text, has, labels, on_keymap, showing, text_of, wait_for, wait_text,
+                     xdotool)
+
+BUILD = os.path.realpath(sys.argv[1])
+WORK = sys.argv[2]
+OUT = os.path.join(WORK, "out")
+HELP_FILE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "help", "KELVORA.hlp")
+# How long an expected phrase may take once Orca has begun presenting the
+# object it belongs to: Orca speaks a whole presentation within milliseconds,
+# so this only has to cover a busy machine.
+HEAR = float(os.environ.get("KELVORA_ORCA_HEAR", "5"))
+KEYS = KeyboardAndMouse()
+
+
+# ------------------------------------------------------------------ Orca
+
+# A debug log record starts with a time stamp; Orca indents the further lines
+# of a record that holds line breaks by 18 spaces.
+RECORD = re.compile(r"^\d\d:\d\d:\d\d\.\d+ - ")
+CONTINUED = "\n" + " " * 18
+# An utterance, closed by the voice Orca gave it (a dict, or a list of one).
+SPOKEN = re.compile(r"SPEECH OUTPUT: '(.*?)'(?: voice=\w+)? ?(?:\{'|\{\}|\[\{)[^\n]*\Z", re.S)
+# The key the walk sends to learn that Orca has taken every key before it;
+# nothing else presses it, and it does nothing in the programs.
+SYNC_KEY = "Shift_R"
+SYNC_SEEN = "PROCESS ATSPI_KEY_RELEASED_EVENT: '%s'" % SYNC_KEY
+
+
+class Orca:
+    """The screen reader, and everything it said so far."""
+
+    def __init__(self):
+        self.log = os.path.join(WORK, "orca-debug.log")
+        self.said = []
+        self._offset = 0
+        self._rest = b""
+        self._record = None
+        self._record_taken = False
+        self._syncs = 0
+        with open(os.path.join(WORK, "orca-stderr.log"), "w") as err:
+            self.process = subprocess.Popen(["orca", "-u", os.path.join(WORK, "orca"), "--debug-file", self.log],
+                                            stdout=subprocess.DEVNULL, stderr=err)
+        # Orca greets once its listeners are registered: from then on it hears
+        # the programs' events.
+        wait_for("Orca to start and greet", lambda: self._alive() and self.update() and self.said,
+                 timeout=3 * WAIT, seen=self._state)
+
+    def _alive(self):
+        if self.process.poll() is not None:
+            raise AssertionError("Orca ended with code %d; see orca-stderr.log" % self.process.returncode)
+        return True
+
+    def _state(self):
+        return "Orca %s, its log has %d bytes" % ("runs" if self.process.poll() is None else "ended",
+                                                  self._offset)
+
+    def update(self):
+        """Reads what the log gained; returns True so that probes can chain it."""
+        try:
+            with open(self.log, "rb") as f:
+                f.seek(self._offset)
+                data = f.read()
+        except FileNotFoundError:
+            return True
+        self._offset += len(data)
+        data = self._rest + data
+        end = data.rfind(b"\n") + 1
+        self._rest = data[end:]
+        for line in data[:end].decode("utf-8", "replace").split("\n")[:-1]:
+            if SYNC_SEEN in line:
+                self._syncs += 1
+            if RECORD.match(line):
+                self._record, self._record_taken = line, False
+            elif self._record is not None:
+                self._record += "\n" + line
+            # A record that closes with its voice is complete, even while no
+            # later record has come to say so.
+            if self._record is not None and not self._record_taken:
+                m = SPOKEN.search(self._record)
+                if m:
+                    self.said.append(m.group(1).replace(CONTINUED, "\n"))
+                    self._record_taken = True
+        return True
+
+    def sync(self):
+        """Waits until Orca has taken every key sent so far. The programs hand
+        each key to the screen reader before they act on it, and Orca takes
+        keys more slowly than xdotool types them; a key it takes late, after
+        a window closed, makes it take the next window as already active,
+        and it would not present that window when it is activated."""
+        seen = self._syncs
+        xdotool("key", SYNC_KEY)
+        wait_for("Orca to take the keys sent before", lambda: self._alive() and self.update() and self._syncs > seen,
+                 seen=self._state)
+
+    def key(self, name, sync=True):
+        """Presses a key once Orca has caught up, as a person who listens does."""
+        if sync:
+            self.sync()
+        xdotool("key", name)
+
+    def mark(self):
+        self.update()
+        return len(self.said)
+
+    def since(self, mark):
+        self.update()
+        return self.said[mark:]
+
+    def wait_heard(self, mark, phrases, timeout):
+        """Waits until everything said since mark holds every phrase, at most
+        timeout seconds; returns the phrases heard."""
+        end = time.monotonic() + timeout
+        while True:
+            self._alive()
+            spoken = "\n".join(self.since(mark))
+            heard = {p for p in phrases if p in spoken}
+            if len(heard) == len(phrases) or time.monotonic() >= end:
+                return heard
+            time.sleep(0.1)
+
+    def wait_utterance(self, mark, utterance, timeout):
+        """Waits until Orca says exactly this (a character read alone, not
+        the word or line that holds it), at most timeout seconds."""
+        end = time.monotonic() + timeout
+        while time.monotonic() < end:
+            self._alive()
+            if any(u.strip() == utterance for u in self.since(mark)):
+                return True
+            time.sleep(0.1)
+        return False
+
+    def wait_field(self, mark, name, text, timeout):
+        """Waits until Orca presents a field as a listener hears it on focus:
+        its name, then its text whole (the text, or the text followed by
+        what Orca adds: a full stop, the word for selected). Returns what
+        went wrong, or None."""
+        def whole(u):
+            u = u.strip()
+            return u.startswith(text) and u[len(text):len(text) + 1] in ("", ".", " ")
+        end = time.monotonic() + timeout
+        while True:
+            self._alive()
+            said = self.since(mark)
+            at = next((i for i, u in enumerate(said) if name in u), None)
+            if at is not None and at + 1 < len(said):
+                if whole(said[at + 1]):
+                    return None
+                return "after 「%s」 Orca read 「%s」, not 「%s」 whole" % (said[at].strip(), said[at + 1].strip(), text)
+            if time.monotonic() >= end:
+                return ("Orca did not present the field by its name 「%s」" % name if at is None
+                        else "Orca read nothing after 「%s」" % said[at].strip())
+            time.sleep(0.1)
+
+    def wait_any(self, mark, what, timeout=None):
+        """Waits until Orca says anything after mark."""
+        wait_for("Orca to present " + what, lambda: self._alive() and self.since(mark), timeout=timeout,
+                 seen=lambda: "it said nothing since")
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(timeout=WAIT)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+
+def said_text(utterances, last=10):
+    shown = [u.strip().replace("\n", " / ") for u in utterances if u.strip()]
+    if len(shown) > last:
+        shown = ["…"] + shown[-last:]
+    return "Orca said " + (" | ".join("「%s」" % u for u in shown) if shown else "nothing")
+
+
+# ---------------------------------------------------------------- checks
+
+class Checks:
+    results = []
+
+    def __init__(self, title, expected):
+        self.title = title
+        self.expected = dict(expected)
+        self.expected["walk"] = "the keyboard walk reached its end"
+        self.done = set()
+
+    def check(self, key, ok, detail=""):
+        self.done.add(key)
+        Checks.results.append(ok)
+        line = "orca: %s %s: %s" % ("ok    " if ok else "FAILED", self.title, self.expected[key])
+        print(line + ("" if ok or not detail else "\n        " + detail), flush=True)
+
+    def hear(self, orca, mark, expected):
+        """One check for each key of expected (phrases that must all be heard
+        since mark); waits once for all of them."""
+        phrases = {p for ps in expected.values() for p in ps}
+        heard = orca.wait_heard(mark, phrases, HEAR)
+        for key, ps in expected.items():
+            missing = [p for p in ps if p not in heard]
+            self.check(key, not missing,
+                       "missing %s; %s" % (", ".join("「%s」" % p for p in missing), said_text(orca.since(mark))))
+
+    def wait(self, key, what, probe, seen=None):
+        try:
+            wait_for(what, probe, seen=seen)
+            self.check(key, True)
+        except AssertionError as e:
+            self.check(key, False, str(e))
+
+    def close(self, broken=None):
+        if broken is not None:
+            self.check("walk", False, broken)
+        elif "walk" not in self.done:
+            self.check("walk", True)
+        for key in self.expected:
+            if key not in self.done:
+                self.check(key, False, "not reached")
+
+
+# ---------------------------------------------------- the keyboard and focus
+
+def focused(p):
+    """The innermost control with the keyboard focus in the program."""
+    found = None
+    for w in children(p.app):
+        if showing(w):
+            for a in descendants(w):
+                if has(a, pyatspi.STATE_FOCUSED):
+                    found = a
+    return found
+
+
+def windows(p):
+    return "its windows: " + ", ".join(
+        "%s %r%s" % (w.getRoleName(), w.name, " (active)" if has(w, pyatspi.STATE_ACTIVE) else "")
+        for w in children(p.app) if showing(w))
+
+
+def describe(acc):
+    return "%s %r" % (acc.getRoleName(), acc.name) if acc is not None else "nothing"
+
+
+def wait_focus_moves(p, before, what):
+    def moved():
+        now = focused(p)
+        return now is not None and (before is None or now.path != before.path)
+    wait_for("%s to move the focus from %s" % (what, describe(before)), moved,
+             seen=lambda: "the focus is on " + describe(focused(p)))
+
+
+def tab_to(p, orca, matches, what, limit=30):
+    """Tab until the focused control matches; returns it and the speech mark
+    taken before the Tab that reached it (before nothing if it had the focus)."""
+    mark = orca.mark()
+    for _ in range(limit):
+        now = wait_for("a control of %s to hold the focus" % p.name, lambda: focused(p), seen=lambda: windows(p))
+        if matches(now):
+            return now, mark
+        mark = orca.mark()
+        orca.key("Tab")
+        wait_focus_moves(p, now, "Tab")
+    raise AssertionError("%d Tabs did not reach %s; the focus is on %s" % (limit, what, describe(focused(p))))
+
+
+def named(role, name):
+    return lambda a: a.getRoleName() == role and a.name == name
+
+
+def press(p, orca, button):
+    """Tab to the button and press Return on it; returns the speech mark
+    taken just before Return."""
+    tab_to(p, orca, named("push button", button), "the button " + button)
+    mark = orca.mark()
+    orca.key("Return")
+    return mark
+
+
+def go(p, orca, button, title):
+    press(p, orca, button)
+    return p.window(title)
+
+
+def tab_round(p, orca, start):
+    """Tab through every control once, back to start, so that Orca presents
+    each of them."""
+    orca.key("Tab")
+    wait_focus_moves(p, start, "Tab")
+    tab_to(p, orca, lambda a: a.path == start.path, "back to " + describe(start))
+
+
+def type_into(orca, field, text):
+    """Replaces what the focused field holds by text, typed or pasted."""
+    wait_for("%r to hold the focus" % field.name, lambda: has(field, pyatspi.STATE_FOCUSED))
+    orca.key("ctrl+a")
+    enter_text(text)
+    if on_keymap(text):
+        confirm_typed(field, text)
+    else:
+        # Pasted in one go: nothing can be still on its way. The caret stays
+        # where the paste left it; moving it is a step of its own (below).
+        wait_text(field, text)
+
+
+def save_as(p, orca, path):
+    """Answers the save dialog with keys; returns the speech mark taken
+    before the message box can appear."""
+    dialog = p.window("名前をつけて保存")
+    field = wait_for("the save dialog's file name field to take the focus", lambda: focused_text(dialog))
+    orca.key("ctrl+a")
+    enter_text(path)
+    # Not confirm_typed: Home would go to the completion list the dialog
+    # opens under the field while a path is typed.
+    wait_text(field, path, "the save dialog's file name field to read %r" % path)
+    orca.sync()
+    mark = orca.mark()
+    xdotool("key", "Return")
+    return mark
+
+
+def answer(p, orca):
+    """Return on the message box's button, once it has the focus."""
+    box = p.message_box()
+    said = labels(box)
+    ok = next(a for a in descendants(box) if a.getRoleName() == "push button")
+    wait_for("the message box %r to focus its button" % said, lambda: has(ok, pyatspi.STATE_FOCUSED))
+    orca.key("Return")
+    p.no_message_box(said)
+
+
+def answers(field, timeout):
+    """Whether the program still answers the accessibility bus. A field's
+    text is asked of the program itself (the tree may come from a cache); a
+    program that spins never replies, and the call would wait for the bus's
+    own limit."""
+    reply = []
+
+    def ask():
+        try:
+            reply.append(text_of(field))
+        except Exception:  # the bus gave up waiting: no answer either
+            pass
+    asking = threading.Thread(target=ask, daemon=True)
+    asking.start()
+    asking.join(timeout)
+    return bool(reply)
+
+
+def file_is(path, expected):
+    def probe():
+        with open(path, "rb") as f:
+            return f.read() == expected
+    return probe
+
+
+def file_state(path):
+    def seen():
+        if not os.path.exists(path):
+            return "there is no " + path
+        with open(path, "rb") as f:
+            return "it holds %r" % f.read()
+    return seen
+
+
+# ------------------------------------------------------------ the program
+
+class Walk:
+    def __init__(self, orca):
+        self.orca = orca
+        self.p = None
+        self.splash_keys = None  # whether Return on the splash opened the menu
+
+    def drop(self):
+        if self.p is not None:
+            self.p.kill()
+        self.p = None
+
+    def start_kelvora(self, checks=None):
+        """Starts kelvora and leaves its splash with Return. Where Return does
+        not open the top menu, a click does, so that the rest of the walk can
+        still run; the splash's own checks say so."""
+        self.drop()
+        orca = self.orca
+        mark = orca.mark()
+        self.p = Program(BUILD, "kelvora", OUT)
+        splash = self.p.window("", roles=("frame",))
+        # xdotool's keys go to the active window.
+        wait_for("the splash to be the active window", lambda: has(splash, pyatspi.STATE_ACTIVE))
+        # A program new to Orca costs it a script of its own first, and one
+        # that was just killed may still have calls of Orca's to fail.
+        orca.wait_any(mark, "the splash", timeout=2 * WAIT)
+        if checks is not None:
+            checks.hear(orca, mark, {"name": ["Mirevant"], "version": ["1.0.0"]})
+        if self.splash_keys is not False:
+            mark = orca.mark()
+            # Nothing was typed yet to wait for, and the splash ends the
+            # program on any key but its own.
+            orca.key("Return", sync=False)
+
+            def menu_or_end():
+                if self.p.process.poll() is not None:
+                    return "ended"
+                return self.p.windows("選択メニュー")
+            got = wait_for("Return on the splash to open 選択メニュー", menu_or_end)
+            self.splash_keys = got != "ended"
+            if checks is not None:
+                checks.check("return", self.splash_keys,
+                             "kelvora ended with code %s instead" % self.p.process.returncode)
+            if self.splash_keys:
+                return self.p.window("選択メニュー"), mark
+            print("orca: note: the top menu is opened with a click on the splash to go on", flush=True)
+            self.p = Program(BUILD, "kelvora", OUT)
+            splash = self.p.window("", roles=("frame",))
+        mark = orca.mark()
+        KEYS.click_surface(next(a for a in descendants(splash) if a.getRoleName() == "panel"))
+        return self.p.window("選択メニュー"), mark
+
+    # The keyboard route from the top menu to each screen, to start a screen's
+    # walk afresh when the walk before it broke off.
+    ROUTES = {
+        "簡単メタファイル": ("選択メニュー", "簡単メタファイル作成"),
+        "ｈｔｍ作成選択": ("簡単メタファイル", "次"),
+        "簡単ポップアップ形式": ("ｈｔｍ作成選択", "ポップアップ形式（文字式）"),
+        "簡単エンベッド[埋め込み]形式作成": ("ｈｔｍ作成選択", "エンベッド形式\u3000（TV形式）"),
+        "diz\u3000君": ("選択メニュー", "diz\u3000君"),
+    }
+
+    def at(self, title):
+        """The program showing the screen title, reached afresh if the walk
+        is elsewhere."""
+        if self.p is not None and self.p.process.poll() is None and self.p.windows(title):
+            return self.p.window(title)
+        if title == "選択メニュー":
+            return self.start_kelvora()[0]
+        parent, button = self.ROUTES[title]
+        self.at(parent)
+        return go(self.p, self.orca, button, title)
+
+
+# --------------------------------------------------------------- the walk
+
+def splash(walk, c):
+    _, mark = walk.start_kelvora(c)
+    c.hear(walk.orca, mark, {"menu": ["選択メニュー"]})
+
+
+splash.expected = {
+    "name": "the splash is read with the program's name Mirevant",
+    "version": "the splash is read with its version 1.0.0",
+    "return": "Return on the splash opens 選択メニュー",
+    "menu": "the top menu is announced as 選択メニュー",
+}
+
+
+def simple_metafile(walk, c):
+    orca = walk.orca
+    walk.at("選択メニュー")
+    p = walk.p
+    mark = orca.mark()
+    w = go(p, orca, "簡単メタファイル作成", "簡単メタファイル")
+    field = control(w, "text", "ビデオ名記入")
+    tab_to(p, orca, lambda a: a.path == field.path, "the video name field")
+    orca.wait_any(mark, "簡単メタファイル")
+    c.hear(orca, mark, {"prompt": ["ビデオ名記入"], "example": ["例：kyou01.wmv"]})
+    tab_round(p, orca, field)
+    type_into(orca, field, "kyou01.wmv")
+    press(p, orca, "保存")
+    path = os.path.join(OUT, "kyou01.asx")
+    mark = save_as(p, orca, path)
+    p.message_box()
+    c.hear(orca, mark, {"message": [path + "を保存しました。"]})
+    answer(p, orca)
+    c.wait("file", "kyou01.asx to hold the metafile", file_is(path, (
+        '<ASX Version ="3.0">\r\n<Entry>\r\n<Ref href ="./kyou01.wmv">\r\n</Entry></ASX>\r\n').encode("cp932")),
+        seen=file_state(path))
+
+
+simple_metafile.expected = {
+    "prompt": "the video name field is read with its prompt ビデオ名記入",
+    "example": "the video name field is read with its example 例：kyou01.wmv",
+    "message": "the save is told with the file and its folder: 「…/kyou01.asxを保存しました。」",
+    "file": "kyou01.asx holds the metafile of kyou01.wmv",
+}
+
+
+def popup_page(walk, c):
+    orca = walk.orca
+    walk.at("簡単メタファイル")
+    p = walk.p
+    go(p, orca, "次", "ｈｔｍ作成選択")
+    mark = orca.mark()
+    w = go(p, orca, "ポップアップ形式（文字式）", "簡単ポップアップ形式")
+    name = control(w, "text", "保存したasxファイルの名前を記入")
+    tab_to(p, orca, lambda a: a.path == name.path, "the metafile name field")
+    orca.wait_any(mark, "簡単ポップアップ形式")
+    c.hear(orca, mark, {"name prompt": ["保存したasxファイルの名前を記入"],
+                        "name example": ["例：hoge.asx（半角入力）"]})
+    type_into(orca, name, "kyou01.asx")
+    comment = control(w, "text", "コメント記入")
+    _, mark = tab_to(p, orca, lambda a: a.path == comment.path, "the comment field")
+    c.hear(orca, mark, {"comment prompt": ["コメント記入"],
+                        "comment example": ["例：\u3000家族の映像です。クリックしてね。"]})
+    type_into(orca, comment, "家族の映像です。")
+    option, mark = tab_to(p, orca, lambda a: a.getRoleName() == "radio button", "the option group 位置")
+    c.hear(orca, mark, {"group": ["位置"]})
+    for _ in range(3):
+        if option.name == "右端":
+            break
+        mark = orca.mark()
+        orca.key("Right")
+        wait_focus_moves(p, option, "Right")
+        option = focused(p)
+    right = control(w, "radio button", "右端")
+    wait_for("右端 to be chosen with the arrow keys", lambda: has(right, pyatspi.STATE_CHECKED),
+             seen=lambda: "the focus is on " + describe(focused(p)))
+    c.hear(orca, mark, {"chosen": ["右端"]})
+    press(p, orca, "保存")
+    path = os.path.join(OUT, "popup.htm")
+    mark = save_as(p, orca, path)
+    p.message_box()
+    c.hear(orca, mark, {"message": [path + "を保存しました。"]})
+    answer(p, orca)
+    c.wait("file", "popup.htm to hold the right-aligned page", file_is(path, (
+        '<HTML><HEAD><TITLE></TITLE></HEAD><BODY>\r\n'
+        '<P align="right"><B><A href="./kyou01.asx" target="_self">家族の映像です。</A></B></P>\r\n'
+        '</BODY></HTML>\r\n').encode("cp932")), seen=file_state(path))
+    # Back in the name field, Orca reads what it holds: all of it.
+    _, mark = tab_to(p, orca, lambda a: a.path == name.path, "the metafile name field")
+    wrong = orca.wait_field(mark, "保存したasxファイルの名前を記入", "kyou01.asx", HEAR)
+    c.check("read back", wrong is None, "%s; %s" % (wrong, said_text(orca.since(mark))))
+    # Reading the comment a character at a time, as a listener checks what
+    # was pasted: Orca asks the field for the character and the word at the
+    # caret. Last on this screen, because a program that cannot answer that
+    # for Japanese text stops answering at all.
+    _, mark = tab_to(p, orca, lambda a: a.path == comment.path, "the comment field")
+    wait_for("Orca to present the comment field", lambda: "コメント記入" in "\n".join(orca.since(mark)),
+             seen=lambda: said_text(orca.since(mark)))
+    mark = orca.mark()
+    orca.key("Home")
+    missing = []
+    if not orca.wait_utterance(mark, "家", HEAR):
+        missing.append("家")
+    else:
+        mark = orca.mark()
+        orca.key("Right")
+        if not orca.wait_utterance(mark, "族", HEAR):
+            missing.append("族")
+    if not missing:
+        c.check("caret", True)
+    elif answers(comment, HEAR):
+        c.check("caret", False, "missing 「%s」; %s" % (missing[0], said_text(orca.since(mark))))
+    else:
+        c.check("caret", False, "kelvora stopped answering the accessibility bus when Orca read the caret; "
+                + said_text(orca.since(mark)))
+        walk.drop()
+
+
+popup_page.expected = {
+    "name prompt": "the metafile name field is read with its prompt 保存したasxファイルの名前を記入",
+    "name example": "the metafile name field is read with its example 例：hoge.asx（半角入力）",
+    "comment prompt": "the comment field is read with its prompt コメント記入",
+    "comment example": "the comment field is read with its example 例：\u3000家族の映像です。クリックしてね。",
+    "group": "Tab into the options is announced as the group 位置",
+    "chosen": "the option chosen with the arrow keys is read: 右端",
+    "message": "the save is told with the file and its folder: 「…/popup.htmを保存しました。」",
+    "file": "popup.htm aligns the link right, as chosen with the arrow keys",
+    "read back": "back in the metafile name field, it is read by its name with its whole text kyou01.asx",
+    "caret": "Home and Right in the Japanese comment read 家 and 族, and kelvora goes on answering",
+}
+
+
+def embed_page(walk, c):
+    orca = walk.orca
+    walk.at("簡単ポップアップ形式")
+    p = walk.p
+    go(p, orca, "戻る", "ｈｔｍ作成選択")
+    mark = orca.mark()
+    w = go(p, orca, "エンベッド形式\u3000（TV形式）", "簡単エンベッド[埋め込み]形式作成")
+    width = control(w, "text", "幅")
+    height = control(w, "text", "高さ")
+    tab_to(p, orca, lambda a: a.path == width.path, "the width field")
+    orca.wait_any(mark, "簡単エンベッド[埋め込み]形式作成")
+    c.hear(orca, mark, {"width prompt": ["幅"], "width hint": ["幅サイズを記入すると高さは自動入力されます。"]})
+    mark = orca.mark()
+    type_into(orca, width, "480")
+    wait_for("the height to follow the width 480 with 424", lambda: text_of(height) == "424",
+             seen=lambda: "it shows %r" % text_of(height))
+    # Orca may tell the new height with the width, and again when Tab goes
+    # on to the height: read-only, but a stop of its own.
+    tabbed = orca.mark()
+    orca.key("Tab")
+    wait_focus_moves(p, width, "Tab")
+    c.hear(orca, mark, {"height": ["424"]})
+    now = focused(p)
+    if now.path != height.path:
+        c.check("height field", False, "Tab went on to %s; %s" % (describe(now), said_text(orca.since(tabbed))))
+    else:
+        wrong = orca.wait_field(tabbed, "高さ", "424", HEAR)
+        c.check("height field", wrong is None, "%s; %s" % (wrong, said_text(orca.since(tabbed))))
+    asx = control(w, "text", "asxファイル名記入")
+    _, mark = tab_to(p, orca, lambda a: a.path == asx.path, "the metafile name field")
+    c.hear(orca, mark, {"asx prompt": ["asxファイル名記入"], "asx example": ["例：hoge.asx"]})
+
+
+embed_page.expected = {
+    "width prompt": "the width field is read with its prompt 幅",
+    "width hint": "the width field is read with its hint 幅サイズを記入すると高さは自動入力されます。",
+    "height": "after 480 is typed into 幅, the height 424 is read",
+    "height field": "Tab from 幅 goes on to the field 高さ, read by its name with its whole value 424",
+    "asx prompt": "the metafile name field is read with its prompt asxファイル名記入",
+    "asx example": "the metafile name field is read with its example 例：hoge.asx",
+}
+
+
+def remove_tree(path):
+    subprocess.run(["rm", "-rf", path], check=True)
+
+
+def one_shot(walk, c):
+    orca = walk.orca
+    walk.at("簡単エンベッド[埋め込み]形式作成")
+    p = walk.p
+    go(p, orca, "戻る", "ｈｔｍ作成選択")
+    go(p, orca, "topメニューに戻る", "選択メニュー")
+    mark = orca.mark()
+    go(p, orca, "diz\u3000君", "diz\u3000君")
+    field, _ = tab_to(p, orca, lambda a: a.getRoleName() == "text", "the name field")
+    orca.wait_any(mark, "diz\u3000君")
+    c.hear(orca, mark, {"example": ["例：bb.wmvは”ｂｂ”と記入。"]})
+    folder = os.path.join(BUILD, "orcawalk")
+    remove_tree(folder)
+    try:
+        type_into(orca, field, "orcawalk")
+        mark = press(p, orca, "一発作成")
+        p.message_box()
+        c.hear(orca, mark, {"message": ["保存しました。", folder]})
+        answer(p, orca)
+        names = ["orcawalk.asx", "orcawalk.htm", "orcawalk01.htm"]
+        c.wait("files", "the folder orcawalk to hold its three files",
+               lambda: all(os.path.isfile(os.path.join(folder, n)) for n in names),
+               seen=lambda: "it holds %r" % (os.listdir(folder) if os.path.isdir(folder) else "nothing"))
+    finally:
+        remove_tree(folder)
+
+
+one_shot.expected = {
+    "example": "the name field is read with its example 例：bb.wmvは”ｂｂ”と記入。",
+    "message": "the done message 保存しました。 is read with its folder",
+    "files": "the folder orcawalk holds orcawalk.asx, orcawalk.htm and orcawalk01.htm",
+}
+
+
+def help_text():
+    with open(HELP_FILE, encoding="utf-8") as f:
+        page = f.read()
+    body = page[page.index("<body"):]
+    return html.unescape(re.sub(r"<[^>]+>", "", body))
+
+
+def sentence_of(text, word):
+    """The sentence of the help that holds the word's first occurrence."""
+    i = text.index(word)
+    start = max(text.rfind("。", 0, i), text.rfind("\n", 0, i)) + 1
+    ends = [e for e in (text.find("。", i), text.find("\n", i)) if e >= 0]
+    end = min(ends)
+    return text[start:end + (1 if text[end] == "。" else 0)].strip()
+
+
+def help_search(walk, c):
+    orca = walk.orca
+    absent, present = "qzxv", "文字コード"
+    text = help_text()
+    if absent in text or present not in text:
+        raise AssertionError("the help no longer suits the search: %r must be missing, %r there" % (absent, present))
+    sentence = sentence_of(text, present)
+    walk.at("diz\u3000君")
+    p = walk.p
+    mark = press(p, orca, "ヘルプ")
+    w = p.window("ヘルプ")
+    orca.wait_any(mark, "the help window")
+    wait_for("the help window to be active", lambda: has(w, pyatspi.STATE_ACTIVE))
+    mark = orca.mark()
+    orca.key("ctrl+f")
+    find = wait_for("Ctrl+F to put the focus into a text field of the help",
+                    lambda: (lambda f: f if f is not None and f.getRoleName() == "text" else None)(focused(p)),
+                    seen=lambda: "the focus is on " + describe(focused(p)))
+    # The field is read by the label shown beside it, 「検索：」.
+    c.hear(orca, mark, {"find": ["検索"]})
+    mark = orca.mark()
+    type_into(orca, find, absent)
+    orca.key("Return")
+    c.hear(orca, mark, {"absent": ["見つかりません"]})
+    mark = orca.mark()
+    type_into(orca, find, present)
+    orca.key("Return")
+    c.hear(orca, mark, {"present": [sentence]})
+    walk.drop()
+
+
+help_search.expected = {
+    "find": "Ctrl+F in the help announces the find field",
+    "absent": "a word that is not in the help is answered with 見つかりません",
+    "present": "文字コード is answered with its sentence of the help",
+}
+
+
+def quick_set(walk, c):
+    orca = walk.orca
+    walk.drop()
+    folder = os.path.join(BUILD, "orcaquick")
+    remove_tree(folder)
+    mark = orca.mark()
+    p = Program(BUILD, "kelvquick", OUT)
+    try:
+        p.window("diz君")
+        field, _ = tab_to(p, orca, lambda a: a.getRoleName() == "text", "the name field")
+        orca.wait_any(mark, "kelvquick")
+        c.hear(orca, mark, {"prompt": ["ビデオファイルの拡張子抜きファイル名を記入"]})
+        type_into(orca, field, "orcaquick")
+        pressed = press(p, orca, "一発作成")
+        p.message_box()
+        c.hear(orca, pressed, {"saved": ["保存しました。"]})
+        mark = orca.mark()
+        answer(p, orca)
+        p.message_box()
+        c.hear(orca, mark, {"done": ["完成しました。"]})
+        c.hear(orca, pressed, {"folder": [folder]})
+        answer(p, orca)
+        asx = os.path.join(folder, "orcaquick.asx")
+        c.wait("files", "the folder orcaquick to hold its page and its metafile",
+               lambda: os.path.isfile(os.path.join(folder, "orcaquick.htm")) and file_is(asx, (
+                   '<ASX Version ="3.0"><Entry>\r\n<Ref href ="%s/orcaquick.wmv"></Entry></ASX>\r\n'
+                   % folder).encode("cp932"))(),
+               seen=file_state(asx))
+    finally:
+        p.kill()
+        remove_tree(folder)
+
+
+quick_set.expected = {
+    "prompt": "the name field is read with its prompt ビデオファイルの拡張子抜きファイル名を記入",
+    "saved": "保存しました。 is read",
+    "done": "the done message 完成しました。 is read",
+    "folder": "the folder made is read with the messages",
+    "files": "the folder orcaquick holds the page and the metafile with absolute links",
+}
+
+SCREENS = [
+    ("splash", splash),
+    ("Form2 簡単メタファイル", simple_metafile),
+    ("Form5 簡単ポップアップ形式", popup_page),
+    ("Form6 簡単エンベッド[埋め込み]形式作成", embed_page),
+    ("Form13 diz\u3000君", one_shot),
+    ("help", help_search),
+    ("kelvquick", quick_set),
+]
+
+
+def main():
+    os.makedirs(OUT, exist_ok=True)
+    orca = Orca()
+    walk = Walk(orca)
+    chapters = []
+    try:
+        only = os.environ.get("ORCA_ONLY")
+        for title, screen in SCREENS:
+            if only and only not in title:
+                continue
+            chapters.append((orca.mark(), title))
+            c = Checks(title, screen.expected)
+            try:
+                screen(walk, c)
+                c.close()
+            except Exception as e:  # report, then go on from a fresh program
+                c.close("%s: %s" % (type(e).__name__, e))
+                walk.drop()
+    finally:
+        walk.drop()
+        Program.kill_all()
+        said = orca.since(0)
+        orca.stop()
+    print("\norca: what Orca said, in order:")
+    chapters.append((len(said), None))
+    for (start, title), (end, _) in zip(chapters, chapters[1:]):
+        print("  -- %s" % title)
+        for u in said[start:end]:
+            if u.strip():
+                print("  | " + u.strip().replace("\n", " / "))
+    passed = sum(Checks.results)
+    failed = len(Checks.results) - passed
+    print("%d passed, %d failed" % (passed, failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
