@@ -92,9 +92,14 @@ void SpokenLineEdit::focusInEvent(QFocusEvent* event)
     }
     // The toolkit would select the text now, and tell assistive technology
     // of the moved caret before it tells of the focus; a screen reader then
-    // takes the field as focused already and never says which it is.
+    // takes the field as focused already and never says which it is. A
+    // read-only field's text is not selected at all: nothing can be typed
+    // over it, and a screen reader reads it whole anyway.
     QFocusEvent later(event->type(), Qt::OtherFocusReason);
     QLineEdit::focusInEvent(&later);
+    if (isReadOnly()) {
+        return;
+    }
     QTimer::singleShot(0, this, [this] {
         if (hasFocus() && !hasSelectedText()) {
             selectAll();
