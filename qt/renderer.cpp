@@ -161,7 +161,7 @@ private:
 // choose the option they reach, as the desktop's radio groups do.
 class OptionButton : public QRadioButton {
 public:
-    using QRadioButton::QRadioButton;
+    OptionButton(QWidget* parent, const form::ScreenDef& screen) : QRadioButton(parent), screen_(screen) {}
 
     std::vector<QPointer<OptionButton>> group;  // its group, in keyboard order
 
@@ -178,21 +178,27 @@ protected:
             return;
         }
         event->accept();
-        const auto self = std::find(group.begin(), group.end(), this);
-        if (self == group.end()) {
-            return;
-        }
-        const auto n = static_cast<std::ptrdiff_t>(group.size());
-        for (std::ptrdiff_t step = 1; step < n; ++step) {
-            const std::ptrdiff_t at = ((self - group.begin()) + (back ? -step : step) % n + n) % n;
-            OptionButton* next = group[static_cast<std::size_t>(at)];
-            if (next != nullptr && next->isVisibleTo(window()) && next->isEnabled()) {
-                next->setFocus(back ? Qt::BacktabFocusReason : Qt::TabFocusReason);
-                next->click();
-                return;
+        const auto member = [this](const std::string& option) -> OptionButton* {
+            for (OptionButton* b : group) {
+                if (b != nullptr && b->objectName().toStdString() == option) {
+                    return b;
+                }
             }
+            return nullptr;
+        };
+        const auto reachable = [&](const std::string& option) {
+            OptionButton* b = member(option);
+            return b != nullptr && b->isVisibleTo(window()) && b->isEnabled();
+        };
+        if (const auto next = render::optionAfter(screen_, objectName().toStdString(), back, reachable)) {
+            OptionButton* b = member(*next);
+            b->setFocus(back ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+            b->click();
         }
     }
+
+private:
+    const form::ScreenDef& screen_;
 };
 
 // A push button that Return presses as Space does, as people used to the
@@ -424,7 +430,7 @@ ScreenWindow* Renderer::build(form::Form& f)
             break;
         }
         case Kind::Option: {
-            auto* option = new OptionButton(parent);
+            auto* option = new OptionButton(parent, def);
             const std::string screen = def.name();
             const std::string name = c.name;
             QObject::connect(option, &QRadioButton::clicked, this, [this, screen, name] { userClicked(screen, name); });
@@ -463,7 +469,7 @@ ScreenWindow* Renderer::build(form::Form& f)
         }
         w->setObjectName(qs(c.name));
         w->setProperty(screenProperty, qs(def.name()));
-        if (isPressedByMouse(c.kind) && def.clickHandler(c.name) != nullptr && render::inTabOrder(def, c)) {
+        if (render::pressedByKeys(def, c)) {
             // Before anything asks for its accessible object, which is kept.
             w->setProperty(pressableProperty, QVariant::fromValue<QObject*>(this));
         }
@@ -505,9 +511,6 @@ ScreenWindow* Renderer::build(form::Form& f)
         }
         if (isPressedByMouse(c.kind)) {
             w->installEventFilter(this);
-        }
-        if (c.kind == Kind::TextBox || !c.spokenName.empty() || !c.prompt.empty()) {
-            w->setAccessibleName(qs(render::accessibleName(f, c.name)));
         }
         if (!render::inTabOrder(def, c)) {
             w->setFocusPolicy(Qt::NoFocus);

@@ -120,16 +120,34 @@ std::string accessibleName(const form::Form& f, const std::string& control)
     return c.tooltip;
 }
 
+namespace {
+
+// What is said of something, part by part: each part tidied, said once and
+// apart from the others.
+class Description {
+public:
+    void add(std::string part)
+    {
+        part = tidy(std::move(part));
+        if (!part.empty() && std::find(parts_.begin(), parts_.end(), part) == parts_.end()) {
+            text_ += (text_.empty() ? "" : " ") + part;
+            parts_.push_back(std::move(part));
+        }
+    }
+    const std::string& text() const { return text_; }
+
+private:
+    std::vector<std::string> parts_;
+    std::string text_;
+};
+
+}  // namespace
+
 std::string accessibleDescription(const form::Form& f, const std::string& control)
 {
     const ControlDef& c = f.def().get(control);
-    std::vector<std::string> parts;
-    const auto add = [&parts](std::string part) {
-        part = tidy(std::move(part));
-        if (!part.empty() && std::find(parts.begin(), parts.end(), part) == parts.end()) {
-            parts.push_back(std::move(part));
-        }
-    };
+    Description said;
+    const auto add = [&said](std::string part) { said.add(std::move(part)); };
     // What the field shows worked out from this one comes first: it is what
     // changes as the user types.
     for (const ControlDef& other : f.def().controls()) {
@@ -141,11 +159,7 @@ std::string accessibleDescription(const form::Form& f, const std::string& contro
         add(f.text(label));
     }
     add(c.tooltip);
-    std::string description;
-    for (const std::string& part : parts) {
-        description += (description.empty() ? "" : " ") + part;
-    }
-    return description;
+    return said.text();
 }
 
 std::vector<std::string> optionGroup(const form::ScreenDef& screen, const std::string& option)
@@ -166,6 +180,13 @@ std::vector<std::string> optionGroup(const form::ScreenDef& screen, const std::s
         }
     }
     return group;
+}
+
+bool pressedByKeys(const form::ScreenDef& screen, const ControlDef& c)
+{
+    const bool surface =
+        c.kind == Kind::Label || c.kind == Kind::Frame || c.kind == Kind::Picture || c.kind == Kind::Image;
+    return surface && screen.clickHandler(c.name) != nullptr && inTabOrder(screen, c);
 }
 
 std::string groupName(const form::Form& f, const std::string& option)
@@ -193,14 +214,11 @@ std::string windowName(const form::Form& f)
 
 std::string windowDescription(const form::Form& f)
 {
-    std::string description;
+    Description said;
     for (const std::string& label : f.def().descriptionLabels()) {
-        const std::string part = tidy(f.text(label));
-        if (!part.empty()) {
-            description += (description.empty() ? "" : " ") + part;
-        }
+        said.add(f.text(label));
     }
-    return description;
+    return said.text();
 }
 
 std::optional<std::string> droppedText(form::DropName what, const std::string& path, bool isFolder)

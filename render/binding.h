@@ -47,6 +47,33 @@ std::string accessibleDescription(const form::Form& f, const std::string& contro
 // The options of the exclusive group `option` belongs to, in keyboard order.
 std::vector<std::string> optionGroup(const form::ScreenDef& screen, const std::string& option);
 
+// The option an arrow key moves to from `option`: the next (or, `back`, the
+// previous) one of its group that `reachable` accepts, wrapping round;
+// nothing when no other one is.
+template <typename Reachable>
+std::optional<std::string> optionAfter(const form::ScreenDef& screen, const std::string& option, bool back,
+                                       Reachable reachable)
+{
+    const std::vector<std::string> group = optionGroup(screen, option);
+    const auto n = static_cast<std::ptrdiff_t>(group.size());
+    std::ptrdiff_t self = 0;
+    while (self < n && group[static_cast<std::size_t>(self)] != option) {
+        ++self;
+    }
+    for (std::ptrdiff_t step = 1; self < n && step < n; ++step) {
+        const std::string& next = group[static_cast<std::size_t>(((self + (back ? -step : step)) % n + n) % n)];
+        if (reachable(next)) {
+            return next;
+        }
+    }
+    return std::nullopt;
+}
+
+// Whether keys press the control as a click does: a label, frame, picture or
+// image whose click is a screen event and that the keyboard reaches (the
+// splash's frame).
+bool pressedByKeys(const form::ScreenDef& screen, const form::ControlDef& control);
+
 // What assistive technology calls an option's group: its label's text, or
 // the name the screen gives it; empty when it has neither.
 std::string groupName(const form::Form& f, const std::string& option);

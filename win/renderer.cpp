@@ -890,18 +890,14 @@ LRESULT CALLBACK Renderer::controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
         // round, and choose the option they reach.
         if (c.kind == Kind::Option && live && (wp == VK_UP || wp == VK_DOWN || wp == VK_LEFT || wp == VK_RIGHT)) {
             const ScreenWindow& w = *link->window;
-            const std::vector<std::string> group = render::optionGroup(*w.def, c.name);
-            const auto self = std::find(group.begin(), group.end(), c.name);
-            const auto n = static_cast<std::ptrdiff_t>(group.size());
-            const bool back = wp == VK_UP || wp == VK_LEFT;
-            for (std::ptrdiff_t step = 1; step < n; ++step) {
-                const std::ptrdiff_t at = ((self - group.begin()) + (back ? -step : step) % n + n) % n;
-                const auto next = w.controls.find(group[static_cast<std::size_t>(at)]);
-                if (next != w.controls.end() && ::IsWindowVisible(next->second) && ::IsWindowEnabled(next->second)) {
-                    ::SetFocus(next->second);
-                    ::SendMessageW(next->second, BM_CLICK, 0, 0);
-                    break;
-                }
+            const auto reachable = [&w](const std::string& option) {
+                const auto it = w.controls.find(option);
+                return it != w.controls.end() && ::IsWindowVisible(it->second) && ::IsWindowEnabled(it->second);
+            };
+            if (const auto next = render::optionAfter(*w.def, c.name, wp == VK_UP || wp == VK_LEFT, reachable)) {
+                HWND target = w.controls.at(*next);
+                ::SetFocus(target);
+                ::SendMessageW(target, BM_CLICK, 0, 0);
             }
             return 0;
         }
@@ -945,7 +941,7 @@ LRESULT CALLBACK Renderer::boxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     // A surface whose click is an event, in the keyboard order (the
     // splash's frame), is pressed by Return and Space as a button is; any
     // other key is the screen's key press.
-    const bool pressable = w.def->clickHandler(c.name) != nullptr && render::inTabOrder(*w.def, c);
+    const bool pressable = render::pressedByKeys(*w.def, c);
     switch (msg) {
     case WM_LBUTTONDOWN:
         box->renderer->userClicked(w.screen, c.name);
