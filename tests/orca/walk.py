@@ -36,10 +36,10 @@ BUILD = os.path.realpath(sys.argv[1])
 WORK = sys.argv[2]
 OUT = os.path.join(WORK, "out")
 HELP_FILE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "help", "KELVORA.hlp")
-# How long an expected phrase may take once Orca has begun presenting the
-# object it belongs to: Orca speaks a whole presentation within milliseconds,
-# so this only has to cover a busy machine.
-HEAR = float(os.environ.get("KELVORA_ORCA_HEAR", "5"))
+# How long an expected phrase may take. Orca speaks a whole presentation
+# within milliseconds, but on a busy machine it may still be working through
+# the events that came before; a phrase that is heard ends the wait at once.
+HEAR = float(os.environ.get("KELVORA_ORCA_HEAR", str(WAIT)))
 KEYS = KeyboardAndMouse()
 
 
@@ -182,6 +182,14 @@ class Orca:
                 return ("Orca did not present the field by its name 「%s」" % name if at is None
                         else "Orca read nothing after 「%s」" % said[at].strip())
             time.sleep(0.1)
+
+    def wait_window(self, mark, title):
+        """Waits until Orca presents a window by its title. What it said
+        before may still be about the window before: on a busy machine it
+        works through the events of one window while the next is shown."""
+        wait_for("Orca to present the window " + title,
+                 lambda: self._alive() and title in "\n".join(self.since(mark)),
+                 seen=lambda: said_text(self.since(mark)))
 
     def wait_any(self, mark, what, timeout=None):
         """Waits until Orca says anything after mark."""
@@ -491,7 +499,7 @@ def simple_metafile(walk, c):
     w = go(p, orca, "簡単メタファイル作成", "簡単メタファイル")
     field = control(w, "text", "ビデオ名記入")
     tab_to(p, orca, lambda a: a.path == field.path, "the video name field")
-    orca.wait_any(mark, "簡単メタファイル")
+    orca.wait_window(mark, "簡単メタファイル")
     c.hear(orca, mark, {"prompt": ["ビデオ名記入"], "example": ["例：kyou01.wmv"]})
     tab_round(p, orca, field)
     type_into(orca, field, "kyou01.wmv")
@@ -523,7 +531,7 @@ def popup_page(walk, c):
     w = go(p, orca, "ポップアップ形式（文字式）", "簡単ポップアップ形式")
     name = control(w, "text", "保存したasxファイルの名前を記入")
     tab_to(p, orca, lambda a: a.path == name.path, "the metafile name field")
-    orca.wait_any(mark, "簡単ポップアップ形式")
+    orca.wait_window(mark, "簡単ポップアップ形式")
     c.hear(orca, mark, {"name prompt": ["保存したasxファイルの名前を記入"],
                         "name example": ["例：hoge.asx（半角入力）"]})
     type_into(orca, name, "kyou01.asx")
@@ -610,7 +618,7 @@ def embed_page(walk, c):
     width = control(w, "text", "幅")
     height = control(w, "text", "高さ")
     tab_to(p, orca, lambda a: a.path == width.path, "the width field")
-    orca.wait_any(mark, "簡単エンベッド[埋め込み]形式作成")
+    orca.wait_window(mark, "簡単エンベッド[埋め込み]形式作成")
     c.hear(orca, mark, {"width prompt": ["幅"], "width hint": ["幅サイズを記入すると高さは自動入力されます。"]})
     mark = orca.mark()
     type_into(orca, width, "480")
@@ -656,7 +664,7 @@ def one_shot(walk, c):
     mark = orca.mark()
     go(p, orca, "diz\u3000君", "diz\u3000君")
     field, _ = tab_to(p, orca, lambda a: a.getRoleName() == "text", "the name field")
-    orca.wait_any(mark, "diz\u3000君")
+    orca.wait_window(mark, "diz\u3000君")
     c.hear(orca, mark, {"example": ["例：bb.wmvは”ｂｂ”と記入。"]})
     folder = os.path.join(BUILD, "orcawalk")
     remove_tree(folder)
@@ -745,7 +753,7 @@ def quick_set(walk, c):
     try:
         p.window("diz君")
         field, _ = tab_to(p, orca, lambda a: a.getRoleName() == "text", "the name field")
-        orca.wait_any(mark, "kelvquick")
+        orca.wait_window(mark, "diz君")
         c.hear(orca, mark, {"prompt": ["ビデオファイルの拡張子抜きファイル名を記入"]})
         type_into(orca, field, "orcaquick")
         pressed = press(p, orca, "一発作成")
