@@ -40,6 +40,8 @@ HELP_FILE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
 # within milliseconds, but on a busy machine it may still be working through
 # the events that came before; a phrase that is heard ends the wait at once.
 HEAR = float(os.environ.get("KELVORA_ORCA_HEAR", str(WAIT)))
+# How long Orca's log stays still once Orca has nothing left to do.
+QUIET = 3.0
 KEYS = KeyboardAndMouse()
 
 
@@ -68,6 +70,7 @@ class Orca:
         self._record = None
         self._record_taken = False
         self._syncs = 0
+        self._grew = time.monotonic()
         with open(os.path.join(WORK, "orca-stderr.log"), "w") as err:
             self.process = subprocess.Popen(["orca", "-u", os.path.join(WORK, "orca"), "--debug-file", self.log],
                                             stdout=subprocess.DEVNULL, stderr=err)
@@ -94,6 +97,8 @@ class Orca:
         except FileNotFoundError:
             return True
         self._offset += len(data)
+        if data:
+            self._grew = time.monotonic()
         data = self._rest + data
         end = data.rfind(b"\n") + 1
         self._rest = data[end:]
@@ -138,28 +143,39 @@ class Orca:
         self.update()
         return self.said[mark:]
 
+    def waiting(self, start, timeout):
+        """Whether a wait begun at start goes on: for timeout seconds, and
+        after that for as long as Orca is still working (its log grows)
+        through the events that came before, up to four times as long. On a
+        busy machine it may be many seconds behind the programs; a phrase it
+        has not said once it has nothing left to do will not come."""
+        self._alive()
+        self.update()
+        now = time.monotonic()
+        if now < start + timeout:
+            return True
+        return now - self._grew < QUIET and now < start + 4 * timeout
+
     def wait_heard(self, mark, phrases, timeout):
-        """Waits until everything said since mark holds every phrase, at most
-        timeout seconds; returns the phrases heard."""
-        end = time.monotonic() + timeout
+        """Waits until everything said since mark holds every phrase (see
+        waiting); returns the phrases heard."""
+        start = time.monotonic()
         while True:
-            self._alive()
             spoken = "\n".join(self.since(mark))
             heard = {p for p in phrases if p in spoken}
-            if len(heard) == len(phrases) or time.monotonic() >= end:
+            if len(heard) == len(phrases) or not self.waiting(start, timeout):
                 return heard
             time.sleep(0.1)
 
     def wait_utterance(self, mark, utterance, timeout):
         """Waits until Orca says exactly this (a character read alone, not
         the word or line that holds it), at most timeout seconds."""
-        end = time.monotonic() + timeout
-        while time.monotonic() < end:
-            self._alive()
+        start = time.monotonic()
+        while self.waiting(start, timeout):
             if any(u.strip() == utterance for u in self.since(mark)):
                 return True
             time.sleep(0.1)
-        return False
+        return any(u.strip() == utterance for u in self.since(mark))
 
     def wait_field(self, mark, name, text, timeout):
         """Waits until Orca presents a field as a listener hears it on focus:
@@ -169,16 +185,16 @@ class Orca:
         def whole(u):
             u = u.strip()
             return u.startswith(text) and u[len(text):len(text) + 1] in ("", ".", " ")
-        end = time.monotonic() + timeout
+        start = time.monotonic()
         while True:
-            self._alive()
+            going_on = self.waiting(start, timeout)
             said = self.since(mark)
             at = next((i for i, u in enumerate(said) if name in u), None)
             if at is not None and at + 1 < len(said):
                 if whole(said[at + 1]):
                     return None
                 return "after 「%s」 Orca read 「%s」, not 「%s」 whole" % (said[at].strip(), said[at + 1].strip(), text)
-            if time.monotonic() >= end:
+            if not going_on:
                 return ("Orca did not present the field by its name 「%s」" % name if at is None
                         else "Orca read nothing after 「%s」" % said[at].strip())
             time.sleep(0.1)
@@ -187,9 +203,12 @@ class Orca:
         """Waits until Orca presents a window by its title. What it said
         before may still be about the window before: on a busy machine it
         works through the events of one window while the next is shown."""
-        wait_for("Orca to present the window " + title,
-                 lambda: self._alive() and title in "\n".join(self.since(mark)),
-                 seen=lambda: said_text(self.since(mark)))
+        start = time.monotonic()
+        while title not in "\n".join(self.since(mark)):
+            if not self.waiting(start, WAIT):
+                raise AssertionError("timed out waiting for Orca to present the window %s; %s"
+                                     % (title, said_text(self.since(mark))))
+            time.sleep(0.1)
 
     def wait_any(self, mark, what, timeout=None):
         """Waits until Orca says anything after mark."""
