@@ -15,6 +15,7 @@ packages=(
   libbenchmark-dev
   g++-mingw-w64-x86-64 wine64 librsvg2-bin icoutils imagemagick
   appstream desktop-file-utils
+  dpkg-dev lintian man-db
   acl attr
   orca speech-dispatcher openbox locales
 )
