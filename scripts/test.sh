@@ -14,3 +14,4 @@ scripts/test-windows.sh
 # The same action scripts through both builds, and the Windows stand-in folder.
 scripts/test-cross-check.sh build build-windows
 scripts/check-install-windows.sh build-windows
+scripts/check-package-deb.sh
