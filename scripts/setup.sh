@@ -16,6 +16,7 @@ packages=(
   g++-mingw-w64-x86-64 wine64 librsvg2-bin icoutils imagemagick
   wixl msitools
   appstream desktop-file-utils
+  dpkg-dev lintian man-db
   acl attr
   orca speech-dispatcher openbox locales
 )

@@ -15,3 +15,4 @@ scripts/test-windows.sh
 scripts/test-cross-check.sh build build-windows
 scripts/check-install-windows.sh build-windows
 scripts/check-package-msi.sh
+scripts/check-package-deb.sh
