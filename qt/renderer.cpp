@@ -26,6 +26,7 @@
 #include <cmath>
 #include <limits>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "qt/spoken_text.h"
@@ -124,6 +125,36 @@ QPixmap pictureFor(const std::string& name, QSize size, qreal ratio)
     }
     return {};
 }
+
+// A picture control. Its picture is drawn when the control is first painted,
+// at the size and pixel ratio it is painted at, so that showing a window
+// waits for no picture: the window is on the screen before the vector
+// pictures (and the fonts their texts use) are drawn, and its first paint
+// already shows them.
+class PictureLabel : public QLabel {
+public:
+    PictureLabel(std::string picture, QSize size, QWidget* parent)
+        : QLabel(parent), picture_(std::move(picture)), size_(size)
+    {
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        if (!drawn_) {
+            drawn_ = true;
+            if (!picture_.empty()) {
+                setPixmap(pictureFor(picture_, size_, devicePixelRatioF()));
+            }
+        }
+        QLabel::paintEvent(event);
+    }
+
+private:
+    std::string picture_;
+    QSize size_;
+    bool drawn_ = false;
+};
 
 // A straight line between two points of its bounding box.
 class LineWidget : public QWidget {
@@ -377,7 +408,6 @@ ScreenWindow* Renderer::build(form::Form& f)
 {
     const form::ScreenDef& def = f.def();
     auto* win = new ScreenWindow(*this, def);
-    const qreal ratio = win->devicePixelRatioF();
 
     for (const ControlDef* cp : render::creationOrder(def)) {
         const ControlDef& c = *cp;
@@ -450,7 +480,7 @@ ScreenWindow* Renderer::build(form::Form& f)
         }
         case Kind::Picture:
         case Kind::Image: {
-            auto* picture = new QLabel(parent);
+            auto* picture = new PictureLabel(c.picture, QSize(px(c.rect.width), px(c.rect.height)), parent);
             picture->setScaledContents(false);
             if (c.kind == Kind::Picture && c.border) {
                 picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -521,16 +551,6 @@ ScreenWindow* Renderer::build(form::Form& f)
         win->controls[c.name] = w;
     }
     buildOptionGroups(f, *win);
-
-    // Pictures once sizes are known.
-    for (const ControlDef& c : def.controls()) {
-        if ((c.kind == Kind::Picture || c.kind == Kind::Image) && !c.picture.empty()) {
-            if (auto* label = qobject_cast<QLabel*>(win->control(c.name))) {
-                const QSize size(px(c.rect.width), px(c.rect.height));
-                label->setPixmap(pictureFor(c.picture, size, ratio));
-            }
-        }
-    }
 
     // Keyboard order as declared; focus starts at the first.
     std::vector<QWidget*> tabbed;
