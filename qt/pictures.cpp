@@ -5,9 +5,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
-
-#include "qt/renderer.h"
-#include "qt/screen_window.h"
+#include <utility>
 
 namespace kelvqt {
 
@@ -37,19 +35,36 @@ QPixmap pictureFor(const std::string& name, QSize size, qreal ratio)
     return {};
 }
 
-}  // namespace
+class PictureLabel : public QLabel {
+public:
+    PictureLabel(std::string picture, QSize size, QWidget* parent)
+        : QLabel(parent), picture_(std::move(picture)), size_(size)
+    {
+    }
 
-void showPictures(const form::ScreenDef& def, ScreenWindow& win)
-{
-    const qreal ratio = win.devicePixelRatioF();
-    for (const form::ControlDef& c : def.controls()) {
-        if ((c.kind == form::Kind::Picture || c.kind == form::Kind::Image) && !c.picture.empty()) {
-            if (auto* label = qobject_cast<QLabel*>(win.control(c.name))) {
-                const QSize size(px(c.rect.width), px(c.rect.height));
-                label->setPixmap(pictureFor(c.picture, size, ratio));
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        if (!drawn_) {
+            drawn_ = true;
+            if (!picture_.empty()) {
+                setPixmap(pictureFor(picture_, size_, devicePixelRatioF()));
             }
         }
+        QLabel::paintEvent(event);
     }
+
+private:
+    std::string picture_;
+    QSize size_;
+    bool drawn_ = false;
+};
+
+}  // namespace
+
+QLabel* newPictureLabel(const std::string& picture, QSize size, QWidget* parent)
+{
+    return new PictureLabel(picture, size, parent);
 }
 
 }  // namespace kelvqt

@@ -2,14 +2,17 @@
 // resources.
 #pragma once
 
-#include "form/screen_def.h"
+#include <QLabel>
+#include <QSize>
+#include <string>
 
 namespace kelvqt {
 
-class ScreenWindow;
-
-// Shows each declared picture in its control, drawn at the control's size;
-// the window's controls must have their sizes.
-void showPictures(const form::ScreenDef& def, ScreenWindow& win);
+// A label that shows the named picture, drawn when the label is first
+// painted, at the given size and the pixel ratio it is painted at. Showing a
+// window so waits for no picture: the window is on the screen before the
+// vector pictures (and the fonts their texts use) are drawn, and its first
+// paint already shows them.
+QLabel* newPictureLabel(const std::string& picture, QSize size, QWidget* parent);
 
 }  // namespace kelvqt

@@ -118,8 +118,6 @@ ScreenWindow* Renderer::build(form::Form& f)
     buildOptionGroups(f, *win);
 
     // Pictures once sizes are known.
-    showPictures(def, *win);
-
     // Keyboard order as declared; focus starts at the first.
     setTabOrderAsDeclared(def, *win);
 
@@ -198,7 +196,7 @@ QWidget* Renderer::createControl(const form::ScreenDef& def, const ControlDef& c
     }
     case Kind::Picture:
     case Kind::Image: {
-        auto* picture = new QLabel(parent);
+        auto* picture = newPictureLabel(c.picture, QSize(px(c.rect.width), px(c.rect.height)), parent);
         picture->setScaledContents(false);
         if (c.kind == Kind::Picture && c.border) {
             picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
