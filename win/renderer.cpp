@@ -212,6 +212,18 @@ bool accessibleFacts(HWND hwnd, AccessibleFacts& facts)
     return true;
 }
 
+// What the input method is still composing in the focused field goes into
+// the field.
+void completeComposition()
+{
+    if (HWND focus = ::GetFocus()) {
+        if (HIMC context = ::ImmGetContext(focus)) {
+            ::ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_COMPLETE, 0);
+            ::ImmReleaseContext(focus, context);
+        }
+    }
+}
+
 // The first file of a drop, or nothing.
 std::wstring firstDropped(HDROP drop)
 {
@@ -396,18 +408,13 @@ ScreenWindow* Renderer::build(form::Form& f)
         switch (c.kind) {
         case Kind::Label:
             cls = L"STATIC";
-            cs |= SS_NOTIFY | SS_NOPREFIX |
-                  (c.align == form::Align::Center  ? SS_CENTER
-                   : c.align == form::Align::Right ? SS_RIGHT
-                                                   : SS_LEFT);
+            cs |= SS_NOTIFY | SS_NOPREFIX | render::aligned(c.align, SS_LEFT, SS_CENTER, SS_RIGHT);
             break;
         case Kind::TextBox:
             cls = L"EDIT";
             // A preview shows another field's text and takes no typing.
             cs |= ES_AUTOHSCROLL | (c.readOnly || !c.previewOf.empty() ? ES_READONLY : 0) |
-                  (c.align == form::Align::Center  ? ES_CENTER
-                   : c.align == form::Align::Right ? ES_RIGHT
-                                                   : ES_LEFT);
+                  render::aligned(c.align, ES_LEFT, ES_CENTER, ES_RIGHT);
             ex |= c.border ? WS_EX_CLIENTEDGE : 0;
             break;
         case Kind::Button:
@@ -564,11 +571,7 @@ void Renderer::syncControl(form::Form& f, const std::string& control)
 
 void Renderer::syncAll(const std::string& screen)
 {
-    if (form::Form* f = program_.find(screen)) {
-        for (const ControlDef& c : f->def().controls()) {
-            syncControl(*f, c.name);
-        }
-    }
+    render::showAll(program_, screen, [this](form::Form& f, const std::string& control) { syncControl(f, control); });
 }
 
 void Renderer::screenShown(form::Form& f)
@@ -627,19 +630,8 @@ void Renderer::controlChanged(form::Form& f, const std::string& control)
 
 void Renderer::userClicked(const std::string& screen, const std::string& control)
 {
-    // A press acts on what the screen shows: what the input method is still
-    // composing in the focused field goes into it first, and so cannot land
-    // in a dialog the press opens.
-    if (HWND focus = ::GetFocus()) {
-        if (HIMC context = ::ImmGetContext(focus)) {
-            ::ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_COMPLETE, 0);
-            ::ImmReleaseContext(focus, context);
-        }
-    }
-    program_.click(screen, control);
-    // An option the user clicked shows the model's choice, also when the
-    // click did not change it.
-    syncAll(screen);
+    render::clickReported(program_, screen, control, completeComposition,
+                          [this](form::Form& f, const std::string& name) { syncControl(f, name); });
 }
 
 void Renderer::userEdited(const std::string& screen, const std::string& control, HWND edit)
