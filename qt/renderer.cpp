@@ -138,10 +138,7 @@ QWidget* Renderer::createControl(const form::ScreenDef& def, const ControlDef& c
     case Kind::Label: {
         auto* label = new QLabel(parent);
         label->setWordWrap(true);
-        label->setAlignment((c.align == form::Align::Center  ? Qt::AlignHCenter
-                             : c.align == form::Align::Right ? Qt::AlignRight
-                                                             : Qt::AlignLeft) |
-                            Qt::AlignTop);
+        label->setAlignment(render::aligned(c.align, Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight) | Qt::AlignTop);
         w = label;
         break;
     }
@@ -302,11 +299,7 @@ void Renderer::syncControl(form::Form& f, const std::string& control)
 
 void Renderer::syncAll(const std::string& screen)
 {
-    if (form::Form* f = program_.find(screen)) {
-        for (const ControlDef& c : f->def().controls()) {
-            syncControl(*f, c.name);
-        }
-    }
+    render::showAll(program_, screen, [this](form::Form& f, const std::string& control) { syncControl(f, control); });
 }
 
 void Renderer::screenShown(form::Form& f)
@@ -463,13 +456,9 @@ bool Renderer::fileDropped(QLineEdit* edit, QDropEvent* event)
 
 void Renderer::userClicked(const std::string& screen, const std::string& control)
 {
-    // A press acts on what the screen shows, composition included, and the
-    // composition must not outlive it into a dialog the press opens.
-    commitCompositions();
-    program_.click(screen, control);
-    // An option the user clicked shows the model's choice, also when the
-    // click did not change it.
-    syncAll(screen);
+    render::clickReported(
+        program_, screen, control, [this] { commitCompositions(); },
+        [this](form::Form& f, const std::string& name) { syncControl(f, name); });
 }
 
 void Renderer::userToggled(const std::string& screen, const std::string& control, bool checked)

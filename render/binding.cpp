@@ -269,4 +269,21 @@ void optionReported(form::Program& program, const std::string& screen, const std
     program.click(screen, control);
 }
 
+void showAll(form::Program& program, const std::string& screen, const ShowControl& show)
+{
+    if (form::Form* f = program.find(screen)) {
+        for (const ControlDef& c : f->def().controls()) {
+            show(*f, c.name);
+        }
+    }
+}
+
+void clickReported(form::Program& program, const std::string& screen, const std::string& control,
+                   const std::function<void()>& commitComposition, const ShowControl& show)
+{
+    commitComposition();
+    program.click(screen, control);
+    showAll(program, screen, show);
+}
+
 }  // namespace render
