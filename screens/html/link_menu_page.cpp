@@ -10,6 +10,7 @@
 #include "flows/save_document.h"
 #include "screens/button_band.h"
 #include "screens/conventions.h"
+#include "screens/html/link_rows.h"
 #include "screens/template_rows.h"
 #include "screens/html/height_from_width.h"
 
@@ -17,20 +18,7 @@ namespace screens {
 
 namespace {
 
-struct LinkRow {
-    const char* comment;  // the link text
-    const char* target;   // the page the link opens in the frame
-    const char* preview;  // the menu preview's line for this link
-    int top;              // of the link text and target fields
-};
-
-constexpr std::array<LinkRow, 5> rows{{
-    {"Text1", "Text11", "Text6", 4080},
-    {"Text2", "Text12", "Text7", 4680},
-    {"Text3", "Text13", "Text8", 5280},
-    {"Text4", "Text14", "Text9", 5880},
-    {"Text5", "Text15", "Text10", 6480},
-}};
+constexpr std::array<LinkRow, 5> rows = linkRows(4080);
 
 // The fields the user fills besides the link rows, and the menu preview's
 // fixed heading.

@@ -10,25 +10,13 @@
 #include "flows/save_document.h"
 #include "screens/button_band.h"
 #include "screens/conventions.h"
+#include "screens/html/link_rows.h"
 
 namespace screens {
 
 namespace {
 
-struct LinkRow {
-    const char* comment;   // the link text the user types
-    const char* metafile;  // the metafile the link starts
-    const char* preview;   // the row of the miniature page that shows the link text
-    int top;               // of the comment and metafile fields
-};
-
-constexpr std::array<LinkRow, 5> rows{{
-    {"Text1", "Text11", "Text6", 2280},
-    {"Text2", "Text12", "Text7", 2880},
-    {"Text3", "Text13", "Text8", 3480},
-    {"Text4", "Text14", "Text9", 4080},
-    {"Text5", "Text15", "Text10", 4680},
-}};
+constexpr std::array<LinkRow, 5> rows = linkRows(2280);
 
 // The block's alignment, which the options set, and the template's
 // fragments in the order the page reads them; the link rows are above.
@@ -75,7 +63,7 @@ const form::ScreenDef& multiLinkPageScreen()
                 .promptedBy("Label2")
                 .describedBy({"Label3"})
                 .tab(tab++);
-            s.text(row.metafile, "")
+            s.text(row.target, "")
                 .at(8520, row.top, 1455, 495)
                 .tooltipText("事前に作成したasxファイルを記入")
                 .promptedBy("Label4")
@@ -145,7 +133,7 @@ const form::ScreenDef& multiLinkPageScreen()
             f.set(alignField, "center");
             f.move("Picture2", 960, previewBlockTop);
             for (const LinkRow& row : rows) {
-                f.set(row.metafile, ".asx");
+                f.set(row.target, ".asx");
             }
         });
         for (const Alignment& a : alignments) {
@@ -163,7 +151,7 @@ output::Document multiLinkPageLines(const form::Form& f)
         f.text(blockOpen) + f.text(alignField) + f.text(tableOpen),
     };
     for (const LinkRow& row : rows) {
-        lines.push_back(f.text(lineBreak) + f.text(linkOpen) + f.text(row.metafile) + f.text(linkTargetClose) +
+        lines.push_back(f.text(lineBreak) + f.text(linkOpen) + f.text(row.target) + f.text(linkTargetClose) +
                         f.text(row.comment) + f.text(linkClose));
     }
     lines.push_back(f.text(pageClose));

@@ -4,7 +4,6 @@
 // page adds the folder step and the "/" between folder and metafile name.
 #include "screens/html/popup_page.h"
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
