@@ -542,57 +542,49 @@ private:
             }
             return "windows in view:" + names;
         }
-        if (quick()) {
-            return std::nullopt;
-        }
-        const auto field = [&](const char* screen, const char* control) -> const std::string& {
-            return p.find(screen)->text(control);
-        };
-        const auto same = [&](const char* screen, const char* a, const char* b) -> std::optional<std::string> {
-            if (p.find(screen) != nullptr && field(screen, a) != field(screen, b)) {
-                return std::string(screen) + " " + b + " does not show " + a;
-            }
-            return std::nullopt;
-        };
-        const auto height = [&](const char* screen, const char* width, const char* h) -> std::optional<std::string> {
-            if (p.find(screen) != nullptr && field(screen, h) != screens::HeightFromWidth(field(screen, width))) {
-                return std::string(screen) + " " + h + " \"" + field(screen, h).substr(0, 40) +
-                       "\" is not the height of " + width + " \"" + field(screen, width).substr(0, 40) + "\"";
-            }
-            return std::nullopt;
-        };
-        std::vector<std::optional<std::string>> checks = {
-            same("Form5", "Text2", "Text3"),      same("Form8", "Text2", "Text3"),
-            height("Form6", "Text4", "Text6"),    height("Form9", "Text4", "Text6"),
-            height("Form12", "Text16", "Text17"), height("Form13", "Text12", "Text14"),
-        };
-        for (int row = 1; row <= 5; ++row) {
-            const std::string comment = "Text" + std::to_string(row);
-            const std::string preview = "Text" + std::to_string(row + 5);
-            checks.push_back(same("Form11", comment.c_str(), preview.c_str()));
-            checks.push_back(same("Form12", comment.c_str(), preview.c_str()));
-        }
-        if (p.find("Form13") == nullptr) {
-            staleMirrors_.clear();  // the next load takes every setting afresh
-        }
-        if (p.find("Form13") != nullptr && p.find("Form14") != nullptr) {
-            for (const char* mirror : {"Text4", "Text12", "Text17"}) {
-                if (staleMirrors_.count(mirror) != 0) {
-                    if (field("Form13", mirror) == field("Form14", mirror)) {
-                        staleMirrors_.erase(mirror);  // in step again from here on
+        // Every field rule the screens declare holds once an action is over:
+        // previews show their fields, worked-out values follow theirs, and
+        // mirrors hold the fields of the screens they mirror.
+        const auto quoted = [](const std::string& text) { return " \"" + text.substr(0, 40) + "\""; };
+        std::vector<std::string> checks;
+        bool mirrorsLoaded = false;
+        for (const std::string& screen : p.loadedScreens()) {
+            const form::Form& f = *p.find(screen);
+            for (const form::ControlDef& c : f.def().controls()) {
+                const std::string& text = f.text(c.name);
+                if (!c.previewOf.empty() && text != f.text(c.previewOf)) {
+                    checks.push_back(screen + " " + c.name + " does not show " + c.previewOf);
+                }
+                if (c.computation != nullptr && text != c.computation(f.text(c.computedFrom))) {
+                    checks.push_back(screen + " " + c.name + quoted(text) + " is not worked out from " +
+                                     c.computedFrom + quoted(f.text(c.computedFrom)));
+                }
+                if (c.mirrorOf.screen.empty()) {
+                    continue;
+                }
+                mirrorsLoaded = true;
+                const form::Form* source = p.find(c.mirrorOf.screen);
+                if (source == nullptr) {
+                    continue;
+                }
+                const std::string& held = source->text(c.mirrorOf.field);
+                if (staleMirrors_.count(c.name) != 0) {
+                    if (text == held) {
+                        staleMirrors_.erase(c.name);  // in step again from here on
                     }
                     continue;
                 }
-                if (field("Form13", mirror) != field("Form14", mirror)) {
-                    checks.push_back(std::string("Form13 ") + mirror + " \"" + field("Form13", mirror).substr(0, 40) +
-                                     "\" differs from the settings' \"" + field("Form14", mirror).substr(0, 40) + "\"");
+                if (text != held) {
+                    checks.push_back(screen + " " + c.name + quoted(text) + " differs from " + c.mirrorOf.screen +
+                                     "'s" + quoted(held));
                 }
             }
         }
-        for (const std::optional<std::string>& c : checks) {
-            if (c) {
-                return c;
-            }
+        if (!mirrorsLoaded) {
+            staleMirrors_.clear();  // the next load takes every setting afresh
+        }
+        if (!checks.empty()) {
+            return checks.front();
         }
         return std::nullopt;
     }

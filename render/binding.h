@@ -36,9 +36,8 @@ bool shown(const form::Form& f, const std::string& control);
 bool userCanEdit(const form::Form& f, const std::string& control);
 
 // The name assistive technology reads for a control: its own spoken name;
-// for a button or option its caption; for a field "「field」のプレビュー" when
-// it previews another, else its prompt label's text (numbered when several
-// fields share one prompt), else its tooltip.
+// for a button or option its caption; for a field what the user calls it
+// (form::fieldName, the same name the messages use).
 std::string accessibleName(const form::Form& f, const std::string& control);
 
 // What assistive technology reads as a control's description: for a field,
