@@ -6,6 +6,7 @@
 #include <QFontDatabase>
 #include <QIconEngine>
 #include <QLibraryInfo>
+#include <QAbstractButton>
 #include <QMessageBox>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -134,6 +135,13 @@ void QtPlatform::realMessageBox(QWidget* owner, const QString& title, const QStr
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, owner);
     box.setObjectName(QStringLiteral("messageBox"));
+    // The message is also what its button describes. A screen reader reads
+    // the message when the box is activated, but one that is behind on a
+    // busy machine may take the button's focus first and then present only
+    // the button; its description still carries the message to the listener.
+    if (QAbstractButton* ok = box.button(QMessageBox::Ok)) {
+        ok->setAccessibleDescription(text);
+    }
     box.exec();
 }
 

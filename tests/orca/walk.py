@@ -199,12 +199,15 @@ class Orca:
                         else "Orca read nothing after 「%s」" % said[at].strip())
             time.sleep(0.1)
 
-    def wait_window(self, mark, title):
-        """Waits until Orca presents a window by its title. What it said
-        before may still be about the window before: on a busy machine it
-        works through the events of one window while the next is shown."""
+    def wait_window(self, mark, title, *first):
+        """Waits until Orca presents a window: by its title, or by what it
+        says of the control that takes the focus (first), since a screen
+        reader that is behind may take that focus before the window and then
+        leave the window's title out. What it said before may still be about
+        the window before: on a busy machine it works through the events of
+        one window while the next is shown."""
         start = time.monotonic()
-        while title not in "\n".join(self.since(mark)):
+        while not any(p in "\n".join(self.since(mark)) for p in (title,) + first):
             if not self.waiting(start, WAIT):
                 raise AssertionError("timed out waiting for Orca to present the window %s; %s"
                                      % (title, said_text(self.since(mark))))
@@ -518,7 +521,7 @@ def simple_metafile(walk, c):
     w = go(p, orca, "簡単メタファイル作成", "簡単メタファイル")
     field = control(w, "text", "ビデオ名記入")
     tab_to(p, orca, lambda a: a.path == field.path, "the video name field")
-    orca.wait_window(mark, "簡単メタファイル")
+    orca.wait_window(mark, "簡単メタファイル", "ビデオ名記入")
     c.hear(orca, mark, {"prompt": ["ビデオ名記入"], "example": ["例：kyou01.wmv"]})
     tab_round(p, orca, field)
     type_into(orca, field, "kyou01.wmv")
@@ -550,7 +553,7 @@ def popup_page(walk, c):
     w = go(p, orca, "ポップアップ形式（文字式）", "簡単ポップアップ形式")
     name = control(w, "text", "保存したasxファイルの名前を記入")
     tab_to(p, orca, lambda a: a.path == name.path, "the metafile name field")
-    orca.wait_window(mark, "簡単ポップアップ形式")
+    orca.wait_window(mark, "簡単ポップアップ形式", "保存したasxファイルの名前を記入")
     c.hear(orca, mark, {"name prompt": ["保存したasxファイルの名前を記入"],
                         "name example": ["例：hoge.asx（半角入力）"]})
     type_into(orca, name, "kyou01.asx")
@@ -637,7 +640,7 @@ def embed_page(walk, c):
     width = control(w, "text", "幅")
     height = control(w, "text", "高さ")
     tab_to(p, orca, lambda a: a.path == width.path, "the width field")
-    orca.wait_window(mark, "簡単エンベッド[埋め込み]形式作成")
+    orca.wait_window(mark, "簡単エンベッド[埋め込み]形式作成", "幅サイズを記入すると高さは自動入力されます。")
     c.hear(orca, mark, {"width prompt": ["幅"], "width hint": ["幅サイズを記入すると高さは自動入力されます。"]})
     mark = orca.mark()
     type_into(orca, width, "480")
@@ -683,7 +686,7 @@ def one_shot(walk, c):
     mark = orca.mark()
     go(p, orca, "diz\u3000君", "diz\u3000君")
     field, _ = tab_to(p, orca, lambda a: a.getRoleName() == "text", "the name field")
-    orca.wait_window(mark, "diz\u3000君")
+    orca.wait_window(mark, "diz\u3000君", "例：bb.wmvは”ｂｂ”と記入。")
     c.hear(orca, mark, {"example": ["例：bb.wmvは”ｂｂ”と記入。"]})
     folder = os.path.join(BUILD, "orcawalk")
     remove_tree(folder)
@@ -772,7 +775,7 @@ def quick_set(walk, c):
     try:
         p.window("diz君")
         field, _ = tab_to(p, orca, lambda a: a.getRoleName() == "text", "the name field")
-        orca.wait_window(mark, "diz君")
+        orca.wait_window(mark, "diz君", "ビデオファイルの拡張子抜きファイル名を記入")
         c.hear(orca, mark, {"prompt": ["ビデオファイルの拡張子抜きファイル名を記入"]})
         type_into(orca, field, "orcaquick")
         pressed = press(p, orca, "一発作成")
