@@ -44,10 +44,10 @@ for i in 0 1; do
 done
 
 # The help, found from the installed bin/ folder through ../share/kelvora.
-if [ -x "$build/test_qt" ]; then
+if [ -x "$build/test_qt_help" ]; then
   [ ! -e "$prefix/bin/KELVORA.hlp" ] || { echo "the help should not lie in bin/"; exit 1; }
-  cp "$build/test_qt" "$prefix/bin/"
-  "$prefix/bin/test_qt" --gtest_brief=1 --gtest_filter='HelpGui.EveryHelpButton*'
+  cp "$build/test_qt_help" "$prefix/bin/"
+  "$prefix/bin/test_qt_help" --gtest_brief=1 --gtest_filter='HelpGui.EveryHelpButton*'
   echo "installed programs find their help: ok"
 fi
 
@@ -86,7 +86,7 @@ if [ -x "$build/press_quick" ] && [ "$(id -u)" -eq 0 ] && command -v setpriv >/d
     LC_ALL=C grep -qaF "$link" "$home/kelvora/$name/$file" || { echo "$file does not link into the stand-in"; exit 1; }
   done
   [ -s "$home/kelvora/${name}2/${name}2.htm" ] || { echo "the second folder is missing"; exit 1; }
-  [ -z "$(ls -A "$prefix/bin" | grep -v -e '^kelvora$' -e '^kelvquick$' -e '^press_quick$' -e '^test_qt$')" ] ||
+  [ -z "$(ls -A "$prefix/bin" | grep -v -e '^kelvora$' -e '^kelvquick$' -e '^press_quick$' -e '^test_qt_help$')" ] ||
     { echo "something was left in the installed bin/:"; ls -A "$prefix/bin"; exit 1; }
   echo "generators in a read-only installed copy use ~/kelvora: ok"
 fi
