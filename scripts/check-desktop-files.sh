@@ -7,6 +7,7 @@
 # installed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/lib.sh"
 [ "$#" -gt 0 ] || set -- "$root/data" "$root/build/data"
 entries=() infos=()
 for folder in "$@"; do
@@ -34,6 +35,5 @@ if command -v appstreamcli >/dev/null; then
   done
 fi
 if [ "$checked" -eq 0 ]; then
-  echo "check-desktop-files: SKIPPED: desktop-file-validate and appstreamcli are not installed: nothing checked"
-  exit 77
+  skip "desktop-file-validate and appstreamcli are not installed: nothing checked"
 fi

@@ -7,9 +7,9 @@
 # lists the archive and prints its path.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=build-windows
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DKELVORA_BUILD_GUI=OFF -DKELVORA_BUILD_WIN32=ON >/dev/null
+. scripts/lib.sh
+build=$windows_build
+configure_windows "$build"
 cmake --build "$build" -j2 --target kelvora kelvquick
 
 version=$(sed -n 's/^project(kelvora VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
