@@ -6,13 +6,12 @@
 
 #include "app/catalog.h"
 #include "form/screen_ops.h"
+#include "screens/button_band.h"
 #include "screens/conventions.h"
 
 namespace app {
 
 namespace {
-
-using screens::colors::band;
 
 struct Choice {
     const char* button;
@@ -29,7 +28,7 @@ constexpr int bandHeight = 1095;
 // at the bottom the way back to the top menu and the exit button.
 form::ScreenDef menuWindow(const char* screen, const char* caption, const char* title,
                            const std::vector<Choice>& choices, const char* topButton, const char* topCaption,
-                           const char* exitButton)
+                           const form::Steps& toTop, const char* exitButton)
 {
     const int bandTop = choiceTop + static_cast<int>(choices.size()) * choiceStride + 120;
     form::ScreenDef s{screen, caption, {menuWidth, bandTop + bandHeight}};
@@ -40,10 +39,10 @@ form::ScreenDef menuWindow(const char* screen, const char* caption, const char* 
         paint(s.button(c.button, c.caption).at(600, top, menuWidth - 1200, 615).tab(tab++), c.color);
         top += choiceStride;
     }
-    // The band is drawn first of the bottom row so that the buttons lie on it.
-    paint(s.label("Label2", "").at(0, bandTop, menuWidth, bandHeight), band);
-    paint(s.button(topButton, topCaption).at(480, bandTop + 360, 2175, 375).tab(tab++), screens::colors::back);
-    paint(s.button(exitButton, "終了").at(2880, bandTop + 360, 1335, 375).tab(tab++), screens::colors::grey);
+    screens::ButtonBand buttons(s, 480, bandTop + 360, 225);
+    buttons.strip("Label2", {0, bandTop, menuWidth, bandHeight});
+    buttons.back(topButton, toTop, 2175).captioned(topCaption).tab(tab++);
+    buttons.exit(exitButton, 1335).tab(tab++);
     return s;
 }
 
@@ -52,11 +51,12 @@ form::ScreenDef menuWindow(const char* screen, const char* caption, const char* 
 const form::ScreenDef& htmlMenu()
 {
     static const form::ScreenDef screen = [] {
-        form::ScreenDef s = menuWindow("Form4", "ｈｔｍ作成選択", "簡単html選択",
-                                       {{"Command1", "ポップアップ形式（文字式）", screens::colors::save},
-                                        {"Command2", "エンベッド形式　（TV形式）", screens::colors::next},
-                                        {"Command3", "その他", screens::colors::pink}},
-                                       "Command4", "topメニューに戻る", "Command5");
+        form::ScreenDef s =
+            menuWindow("Form4", "ｈｔｍ作成選択", "簡単html選択",
+                       {{"Command1", "ポップアップ形式（文字式）", screens::colors::save},
+                        {"Command2", "エンベッド形式　（TV形式）", screens::colors::next},
+                        {"Command3", "その他", screens::colors::pink}},
+                       "Command4", "topメニューに戻る", screens::Steps().show(1).hide(2, 3).unload(4, 13), "Command5");
         // The page screens are hidden, not unloaded, so that both keep what
         // the user typed while the user switches between them.
         s.onClick("Command1", [](form::Form& f) {
@@ -67,9 +67,6 @@ const form::ScreenDef& htmlMenu()
         });
         s.onClick("Command3",
                   [](form::Form& f) { SwitchScreen(f, screens::Steps().unload(1, 9).show(10).unload(11, 13)); });
-        s.onClick("Command4",
-                  [](form::Form& f) { SwitchScreen(f, screens::Steps().show(1).hide(2, 3).unload(4, 13)); });
-        s.onClick("Command5", [](form::Form& f) { ExitProgram(f); });
         return s;
     }();
     return screen;
@@ -81,7 +78,7 @@ const form::ScreenDef& detailedHtmlMenu()
         form::ScreenDef s = menuWindow("Form7", "詳細ｈｔｍ作成選択", "詳細html選択",
                                        {{"Command1", "ポップアップ形式（文字式）", screens::colors::save},
                                         {"Command2", "エンベッド形式　（TV形式）", screens::colors::next}},
-                                       "Command4", "topに戻る", "Command5");
+                                       "Command4", "topに戻る", screens::Steps().show(1).unload(2, 13), "Command5");
         s.onClick("Command1", [](form::Form& f) {
             SwitchScreen(f,
                          screens::Steps().unload(1, 2).hide(3).unload(4).unload(6, 7).show(8).hide(9).unload(10, 13));
@@ -90,8 +87,6 @@ const form::ScreenDef& detailedHtmlMenu()
         s.onClick("Command2", [](form::Form& f) {
             SwitchScreen(f, screens::Steps().unload(1, 2).hide(3).unload(4).unload(6).hide(8).show(9).unload(10, 13));
         });
-        s.onClick("Command4", [](form::Form& f) { SwitchScreen(f, screens::Steps().show(1).unload(2, 13)); });
-        s.onClick("Command5", [](form::Form& f) { ExitProgram(f); });
         return s;
     }();
     return screen;
@@ -103,12 +98,10 @@ const form::ScreenDef& otherFormatsMenu()
         form::ScreenDef s = menuWindow("Form10", "その他の形式メニュー", "その他の形式",
                                        {{"Command1", "ポップアップ上級htm", screens::colors::save},
                                         {"Command2", "エンベッド上級htm", screens::colors::next}},
-                                       "Command4", "topに戻る", "Command3");
+                                       "Command4", "topに戻る", screens::Steps().show(1).unload(2, 12), "Command3");
         s.onClick("Command1",
                   [](form::Form& f) { SwitchScreen(f, screens::Steps().unload(1, 10).show(11).unload(12)); });
         s.onClick("Command2", [](form::Form& f) { SwitchScreen(f, screens::Steps().unload(1, 11).show(12)); });
-        s.onClick("Command4", [](form::Form& f) { SwitchScreen(f, screens::Steps().show(1).unload(2, 12)); });
-        s.onClick("Command3", [](form::Form& f) { ExitProgram(f); });
         return s;
     }();
     return screen;

@@ -1,6 +1,7 @@
 // The top menu: the three ways of working, help and exit.
 #include "app/catalog.h"
 #include "form/screen_ops.h"
+#include "screens/button_band.h"
 #include "screens/conventions.h"
 
 namespace app {
@@ -13,16 +14,15 @@ const form::ScreenDef& topMenu()
         paint(s.button("Command2", "diz　君").at(840, 840, 3015, 615).tab(0), screens::colors::lightGreen);
         paint(s.button("Command3", "簡単メタファイル作成").at(840, 1680, 3015, 615).tab(1), screens::colors::save);
         paint(s.button("Command4", "詳細メタファイル作成").at(840, 2520, 3015, 615).tab(2), screens::colors::next);
-        paint(s.label("Label1", "").at(0, 4320, 4695, 990), screens::colors::band);
-        paint(s.button("Command5", "?").named("ヘルプ").at(1320, 4560, 735, 375).tab(4), screens::colors::help);
-        paint(s.button("Command1", "終了").at(2400, 4560, 855, 375).tab(3), screens::colors::green);
+        screens::ButtonBand band(s, 1320, 4560);
+        band.strip("Label1", {0, 4320, 4695, 990});
+        band.help("Command5").tab(4);
+        paint(band.exit("Command1", 855), screens::colors::green).tab(3);
 
         s.onClick("Command2", [](form::Form& f) { SwitchScreen(f, screens::Steps().unload(1, 12).show(13)); });
         s.onClick("Command3", [](form::Form& f) { SwitchScreen(f, screens::Steps().unload(1).show(2).unload(3, 13)); });
         s.onClick("Command4",
                   [](form::Form& f) { SwitchScreen(f, screens::Steps().unload(1, 2).show(3).unload(4, 13)); });
-        s.onClick("Command1", [](form::Form& f) { ExitProgram(f); });
-        s.onClick("Command5", [](form::Form& f) { ShowHelp(f); });
         return s;
     }();
     return screen;

@@ -1,34 +1,62 @@
 #!/usr/bin/env bash
 # Start-up time and peak memory of kelvora and kelvquick, each next to the
-# same figures of an empty Qt Widgets program (build/empty_window: one window,
-# one Japanese label) started the same way.
+# same figures of an empty Qt Widgets program (empty_window: one window, one
+# Japanese label) started the same way.
 #
 #   bench/startup.sh [runs]     installs what is missing, builds, measures
 #
-# Every program is started `runs` times (7 by default, after one unmeasured
+# The programs are measured as people get them: the installed package
+# (/usr/bin/kelvora and /usr/bin/kelvquick) when it is installed, else a
+# Release build stripped of its symbols. The empty program is always a
+# Release build of this checkout, stripped the same way. The Release build
+# lives in build-release/, its stripped copies in build-release/stripped/.
+#
+# Every program is started `runs` times (9 by default, after one unmeasured
 # warm-up start each, taking turns so that a busy machine slows all alike) on
 # a private Xvfb display. Start-up is the time from starting the process to
 # its first window being mapped, as the X server reports it; peak memory is
 # the process's peak resident set (VmHWM) once the window has been up for a
 # moment. The medians are printed with their ratio to the empty program.
-# KELVORA_BENCH_BUILD=<folder> measures an existing build instead, without
-# installing or building.
+# KELVORA_BENCH_BUILD=<folder> measures the three programs of an existing
+# folder instead, without installing or building.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-runs=${1:-7}
+runs=${1:-9}
 settle=${KELVORA_BENCH_SETTLE:-0.5}  # seconds the window stays up before the memory is read
+programs=(empty_window kelvora kelvquick)
+declare -A path
 if [ -n "${KELVORA_BENCH_BUILD:-}" ]; then
-  build=$KELVORA_BENCH_BUILD
+  for p in "${programs[@]}"; do
+    path[$p]=$KELVORA_BENCH_BUILD/$p
+  done
+  measured="the programs in $KELVORA_BENCH_BUILD"
 else
   scripts/setup.sh
-  scripts/build.sh
-  build=build
+  installed=yes
+  for p in kelvora kelvquick; do
+    [ -x "/usr/bin/$p" ] || installed=
+  done
+  targets=(empty_window)
+  [ -n "$installed" ] || targets+=(kelvora kelvquick)
+  cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build build-release -j"$(nproc)" --target "${targets[@]}"
+  mkdir -p build-release/stripped
+  for p in "${targets[@]}"; do
+    strip -o "build-release/stripped/$p" "build-release/$p"
+    path[$p]=build-release/stripped/$p
+  done
+  if [ -n "$installed" ]; then
+    path[kelvora]=/usr/bin/kelvora
+    path[kelvquick]=/usr/bin/kelvquick
+    measured="the installed package, next to a stripped Release build of empty_window"
+  else
+    measured="stripped Release builds (build-release/stripped)"
+  fi
 fi
-programs=(empty_window kelvora kelvquick)
 for p in "${programs[@]}"; do
-  if [ ! -x "$build/$p" ]; then
-    echo "startup.sh: $build/$p is missing" >&2
+  if [ ! -x "${path[$p]}" ]; then
+    echo "startup.sh: ${path[$p]} is missing" >&2
     exit 1
   fi
 done
@@ -78,7 +106,7 @@ measure() {
   local program=$1 before t0 pid mapped="" i
   before=$(wc -l <"$work/maps")
   t0=$EPOCHREALTIME
-  "$build/$program" >"$work/$program.log" 2>&1 &
+  "${path[$program]}" >"$work/$program.log" 2>&1 &
   pid=$!
   for i in $(seq 2000); do
     if [ "$(wc -l <"$work/maps")" -gt "$before" ]; then
@@ -121,6 +149,7 @@ for run in $(seq "$runs"); do
 done
 
 echo "Start-up to the first window mapped and peak resident memory, median of $runs runs"
+echo "of $measured"
 echo "(Xvfb $DISPLAY, $(nproc) cores; ratio to the empty Qt program)"
 printf '%-14s %10s %7s %12s %7s\n' program "start ms" ratio "peak MiB" ratio
 ref_ms=$(cut -d' ' -f1 "$work/empty_window.runs" | median)

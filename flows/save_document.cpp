@@ -1,5 +1,6 @@
 #include "flows/save_document.h"
 
+#include "form/field_name.h"
 #include "output/cp932.h"
 
 namespace flows {
@@ -7,15 +8,6 @@ namespace flows {
 using output::firstUnencodable;
 using output::FsResult;
 using output::WriteDocument;
-
-std::string fieldTitle(const form::Form& screen, const std::string& control)
-{
-    const form::ControlDef& def = screen.def().get(control);
-    if (!def.prompt.empty()) {
-        return screen.text(def.prompt);
-    }
-    return control;
-}
 
 bool checkEncodable(form::Form& screen, const Document& lines)
 {
@@ -27,7 +19,8 @@ bool checkEncodable(form::Form& screen, const Document& lines)
         std::string where;
         for (const form::ControlDef& c : screen.def().controls()) {
             if (c.kind == form::Kind::TextBox && screen.text(c.name).find(*bad) != std::string::npos) {
-                where = "「" + fieldTitle(screen, c.name) + "」の";
+                const std::string name = form::fieldName(screen, c.name);
+                where = "「" + (name.empty() ? c.name : name) + "」の";
                 break;
             }
         }

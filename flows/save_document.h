@@ -25,7 +25,4 @@ void SaveDocument(form::Form& screen, const Document& lines,
 // returns false. Nothing is written then.
 [[nodiscard]] bool checkEncodable(form::Form& screen, const Document& lines);
 
-// What the user calls a field: its prompt label's caption, else its name.
-std::string fieldTitle(const form::Form& screen, const std::string& control);
-
 }  // namespace flows

@@ -408,13 +408,18 @@ void Program::fireChange(Form& form, const std::string& control)
     if (ended_ || changeDepth_ >= maxChangeDepth) {
         return;
     }
-    if (const Handler* h = form.def().changeHandler(control)) {
-        ++changeDepth_;
-        ++eventDepth_;
-        (*h)(form);
-        --eventDepth_;
-        --changeDepth_;
+    const Handler* h = form.def().changeHandler(control);
+    if (h == nullptr && !hasFieldRules(form.def(), control)) {
+        return;
     }
+    ++changeDepth_;
+    ++eventDepth_;
+    followFieldRules(form, control);
+    if (h != nullptr) {
+        (*h)(form);
+    }
+    --eventDepth_;
+    --changeDepth_;
 }
 
 void Program::fireClick(Form& form, const std::string& control)

@@ -8,7 +8,13 @@
 //  - a screen is loaded on first use with its design-time values, then its
 //    load handler runs; it counts as loaded before that handler runs;
 //  - reading or writing a field of a screen that is not loaded loads it hidden;
-//  - a handler may unload its own screen and go on running safely.
+//  - a handler may unload its own screen and go on running safely;
+//  - the field rules a screen declares on its controls (previews, mirrors,
+//    values worked out from a field) run as part of a field's change, before
+//    the screen's own change handler: the changed field first takes what its
+//    rule says, then the fields of its screen that follow it, then the fields
+//    of other screens that mirror it. Each step is an ordinary assignment, so
+//    a rule settles as soon as a field already holds what it should.
 #pragma once
 
 #include <functional>
@@ -174,6 +180,10 @@ public:
     void keyPress(const std::string& screen);
     void closeWindow(const std::string& screen);
 
+    // Whether a change of the field runs anything: a field rule or the
+    // screen's own change handler.
+    bool reactsToChange(const std::string& screen, const std::string& control);
+
     // Used by Form: runs a handler inside the current event.
     void fireChange(Form& form, const std::string& control);
     void fireClick(Form& form, const std::string& control);
@@ -184,6 +194,10 @@ public:
 
 private:
     Form& load(const std::string& name);
+    // The field rules of one change (field_rules.cpp).
+    bool hasFieldRules(const ScreenDef& def, const std::string& control);
+    void followFieldRules(Form& form, const std::string& control);
+    const std::vector<FieldRef>& mirroredBy(const std::string& screen, const std::string& control);
     // Runs one user event; ends the program when no window is left.
     template <typename Fn>
     void dispatch(Fn&& fn);
@@ -200,6 +214,9 @@ private:
     int eventDepth_ = 0;
     int changeDepth_ = 0;
     bool ended_ = false;
+    // For each field of a screen, the fields of other screens that mirror it;
+    // gathered from the catalog on first use.
+    std::optional<std::map<std::pair<std::string, std::string>, std::vector<FieldRef>>> mirrors_;
 };
 
 }  // namespace form

@@ -108,9 +108,22 @@ ControlDef& ControlDef::describedBy(std::vector<std::string> labels)
     return *this;
 }
 
-ControlDef& ControlDef::computedFromField(std::string field)
+ControlDef& ControlDef::captioned(std::string caption)
+{
+    text = std::move(caption);
+    return *this;
+}
+
+ControlDef& ControlDef::computedFromField(std::string field, Derivation how)
 {
     computedFrom = std::move(field);
+    computation = how;
+    return *this;
+}
+
+ControlDef& ControlDef::mirrors(std::string screen, std::string field)
+{
+    mirrorOf = {std::move(screen), std::move(field)};
     return *this;
 }
 

@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace form {
@@ -56,6 +57,16 @@ struct DialogDesign {
 // name), the file's name, the name without its extension, or a folder's name.
 enum class DropName { None, FileName, BaseName, FolderName };
 
+// How a field's text is worked out from another field's text.
+using Derivation = std::string (*)(std::string_view);
+
+// A field of a screen, found by the names of both.
+struct FieldRef {
+    std::string screen;
+    std::string field;
+    bool operator==(const FieldRef&) const = default;
+};
+
 struct ControlDef {
     std::string name;  // design-time name, "Label5(1)" for an array element
     Kind kind = Kind::Label;
@@ -70,17 +81,19 @@ struct ControlDef {
     bool visible = true;
     bool enabled = true;
     bool readOnly = false;
-    bool border = true;              // text fields and pictures
-    bool selected = false;           // option buttons at design time
-    bool stretch = false;            // images drawn to the control's size
-    std::string container;           // "" for the window itself, else a Frame or Picture
-    std::string picture;             // name of the picture shown by an Image or Picture
-    std::string prompt;              // the label that asks for this field, or names this option's group
-    std::string spokenName;          // what assistive technology calls it, when not its prompt
-    std::string groupName;           // what assistive technology calls an option's group no label names
-    std::vector<std::string> notes;  // labels that explain a field: its step, example and hints
-    std::string previewOf;           // the field whose text this one previews
-    std::string computedFrom;        // the field whose text this read-only one is worked out from
+    bool border = true;                // text fields and pictures
+    bool selected = false;             // option buttons at design time
+    bool stretch = false;              // images drawn to the control's size
+    std::string container;             // "" for the window itself, else a Frame or Picture
+    std::string picture;               // name of the picture shown by an Image or Picture
+    std::string prompt;                // the label that asks for this field, or names this option's group
+    std::string spokenName;            // what assistive technology calls it, when not its prompt
+    std::string groupName;             // what assistive technology calls an option's group no label names
+    std::vector<std::string> notes;    // labels that explain a field: its step, example and hints
+    std::string previewOf;             // the field whose text this one previews
+    std::string computedFrom;          // the field whose text this read-only one is worked out from
+    Derivation computation = nullptr;  // how, when the runtime keeps it worked out
+    FieldRef mirrorOf;                 // a field of another screen whose text this one always holds
     DropName dropName = DropName::None;
     int tabIndex = -1;    // -1: not in the tab order
     DialogDesign dialog;  // CommonDialog only
@@ -103,11 +116,18 @@ struct ControlDef {
     ControlDef& named(std::string name);
     ControlDef& groupNamed(std::string name);
     ControlDef& describedBy(std::vector<std::string> labels);
+    ControlDef& captioned(std::string caption);
+    // A field that always shows another field's text: a change of either
+    // copies the other field's text into it (form.h's field rules).
     ControlDef& previews(std::string field);
     // A read-only field that shows a value worked out from another field: it
     // can be focused, follows that field in the keyboard order, and its value
-    // is part of what assistive technology says of that field.
-    ControlDef& computedFromField(std::string field);
+    // is part of what assistive technology says of that field. With `how`,
+    // a change of either field writes how(field's text) into it.
+    ControlDef& computedFromField(std::string field, Derivation how = nullptr);
+    // A field that always holds the text of `field` on `screen`: a change of
+    // either copies that text into it, loading the other screen if need be.
+    ControlDef& mirrors(std::string screen, std::string field);
     ControlDef& takesDropped(DropName what);
     ControlDef& tab(int index);
     ControlDef& checked();

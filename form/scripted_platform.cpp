@@ -10,12 +10,12 @@ std::optional<std::string> ScriptedPlatform::chooseSaveFile(const Form& owner, c
     if (answers_.empty()) {
         return std::nullopt;
     }
-    std::optional<std::string> answer = answers_.front();
+    const std::optional<Answer> answer = answers_.front();
     answers_.pop_front();
-    if (answer) {
-        return withDefaultExtension(*answer, settings.defaultExt);
+    if (!answer) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    return answer->withDefaultExtension ? withDefaultExtension(answer->path, settings.defaultExt) : answer->path;
 }
 
 void ScriptedPlatform::message(const Form* owner, const std::string& title, const std::string& text)

@@ -1,5 +1,5 @@
-// A platform for tests: dialogs are answered from a script, every message,
-// help call and program end is recorded.
+// The platform for tests and test tools: dialogs are answered from a script,
+// every message, help call and program end is recorded.
 #pragma once
 
 #include <deque>
@@ -31,7 +31,10 @@ public:
 
     // The next save dialog returns this name (the default extension is
     // appended as the real dialog does) ...
-    void answerSave(std::string path) { answers_.push_back(std::move(path)); }
+    void answerSave(std::string path) { answers_.push_back(Answer{std::move(path), true}); }
+    // ... or returns this path as it stands, as when an item that is there
+    // already is picked ...
+    void answerAsIs(std::string path) { answers_.push_back(Answer{std::move(path), false}); }
     // ... or is cancelled.
     void answerCancel() { answers_.push_back(std::nullopt); }
 
@@ -50,7 +53,11 @@ public:
     std::vector<HelpCall> helpCalls;
 
 private:
-    std::deque<std::optional<std::string>> answers_;
+    struct Answer {
+        std::string path;
+        bool withDefaultExtension = true;
+    };
+    std::deque<std::optional<Answer>> answers_;
 };
 
 }  // namespace form

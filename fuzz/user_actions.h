@@ -10,7 +10,7 @@
 //    save changes no file that was there and leaves no file behind.
 //
 // An input is either a readable script (first line "#actions", then one
-// action per line, see user_actions.cpp) or raw bytes, which the fuzzer
+// action per line, see action_script.h) or raw bytes, which the fuzzer
 // mutates. Both run the same actions; a script names screens and controls,
 // raw bytes pick them among what is on screen at the time.
 #pragma once

@@ -207,8 +207,9 @@ public:
             // owner a group of his own; otherwise the new file is the user's,
             // as the system makes it. Before the mode, which a change of owner
             // would strip of its set-id bits.
-            if (::fchown(fd_, old.st_uid, old.st_gid) != 0) {
-                static_cast<void>(::fchown(fd_, static_cast<uid_t>(-1), old.st_gid));
+            if (::fchown(fd_, old.st_uid, old.st_gid) != 0 && ::fchown(fd_, static_cast<uid_t>(-1), old.st_gid) != 0) {
+                // Not even the group may be set: the new file keeps the
+                // user's own group, as any file the user makes would.
             }
             result = copyAttributes(from, fd_);
         }

@@ -1,12 +1,8 @@
 #include "qt/renderer.h"
 
-#include <QAbstractButton>
 #include <QAccessible>
-#include <QAccessibleWidget>
-#include <QCloseEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QInputMethod>
@@ -16,19 +12,25 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QSvgRenderer>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <set>
 #include <vector>
 
+#include "qt/control_properties.h"
+#include "qt/control_style.h"
+#include "qt/line_widget.h"
+#include "qt/option_group.h"
+#include "qt/pictures.h"
+#include "qt/screen_accessible.h"
+#include "qt/screen_button.h"
+#include "qt/screen_window.h"
 #include "qt/spoken_text.h"
+#include "qt/tab_order.h"
 #include "render/binding.h"
 #include "render/layout.h"
 
@@ -44,184 +46,10 @@ int px(int twips)
 
 namespace {
 
-const char* screenProperty = "kelvoraScreen";
-const char* windowProperty = "kelvoraWindow";
-const char* groupProperty = "kelvoraGroup";
-const char* pressableProperty = "kelvoraPressable";
-
-// A surface whose click is a screen's event (the splash's frame): to
-// assistive technology a group it can press, as a click on it does.
-class PressableAccessible : public QAccessibleWidget {
-public:
-    PressableAccessible(QWidget* w, Renderer* renderer)
-        : QAccessibleWidget(w, QAccessible::Grouping), renderer_(renderer)
-    {
-    }
-    QStringList actionNames() const override { return {pressAction()}; }
-    void doAction(const QString& action) override
-    {
-        if (action == pressAction() && renderer_ != nullptr) {
-            renderer_->userClicked(widget()->property(screenProperty).toString().toStdString(),
-                                   widget()->objectName().toStdString());
-        }
-    }
-
-private:
-    QPointer<Renderer> renderer_;
-};
-
-// A screen's window is a window to assistive technology too, named by its
-// caption; a plain widget would be announced as a filler. An option group's
-// box is a group named by its label.
-QAccessibleInterface* screenWindowAccessible(const QString&, QObject* object)
-{
-    auto* w = qobject_cast<QWidget*>(object);
-    if (w == nullptr) {
-        return nullptr;
-    }
-    if (w->isWindow() && w->property(windowProperty).toBool()) {
-        return new QAccessibleWidget(w, QAccessible::Window);
-    }
-    if (w->property(groupProperty).toBool()) {
-        return new QAccessibleWidget(w, QAccessible::Grouping);
-    }
-    if (auto* renderer = qobject_cast<Renderer*>(w->property(pressableProperty).value<QObject*>())) {
-        return new PressableAccessible(w, renderer);
-    }
-    return nullptr;
-}
-
 QString qs(const std::string& s)
 {
     return QString::fromStdString(s);
 }
-
-QString rgb(const form::Color& c)
-{
-    return QStringLiteral("rgb(%1, %2, %3)").arg(c.r).arg(c.g).arg(c.b);
-}
-
-// A picture from the program's resources, drawn at the given size so that
-// vector pictures stay sharp at any scale.
-QPixmap pictureFor(const std::string& name, QSize size, qreal ratio)
-{
-    if (name.empty() || size.isEmpty()) {
-        return {};
-    }
-    const QString svg = QStringLiteral(":/pictures/%1.svg").arg(qs(name));
-    if (QFile::exists(svg)) {
-        QPixmap pm(size * ratio);
-        pm.fill(Qt::transparent);
-        QSvgRenderer renderer(svg);
-        QPainter painter(&pm);
-        renderer.render(&painter);
-        pm.setDevicePixelRatio(ratio);
-        return pm;
-    }
-    const QString png = QStringLiteral(":/pictures/%1.png").arg(qs(name));
-    if (QFile::exists(png)) {
-        return QPixmap(png).scaled(size * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    }
-    return {};
-}
-
-// A straight line between two points of its bounding box.
-class LineWidget : public QWidget {
-public:
-    LineWidget(const ControlDef& def, QWidget* parent) : QWidget(parent), def_(def)
-    {
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        const form::Color c = def_.fore.value_or(form::Color{0, 0, 0});
-        p.setPen(QPen(QColor(c.r, c.g, c.b), 1));
-        const int w = width() - 1;
-        const int h = height() - 1;
-        const bool down = (def_.rect.width >= 0) == (def_.rect.height >= 0);
-        if (down) {
-            p.drawLine(0, 0, w, h);
-        } else {
-            p.drawLine(0, h, w, 0);
-        }
-    }
-
-private:
-    const ControlDef& def_;
-};
-
-// An option that leaves its checked state to the model: a click (mouse,
-// Space, an arrow key inside its group, the accessibility Press action) only
-// reports itself, and the button then shows what the model chose. It stays
-// auto-exclusive, so assistive technology sees one choice of a group. The
-// four arrow keys move through its group in order, wrapping round, and
-// choose the option they reach, as the desktop's radio groups do.
-class OptionButton : public QRadioButton {
-public:
-    OptionButton(QWidget* parent, const form::ScreenDef& screen) : QRadioButton(parent), screen_(screen) {}
-
-    std::vector<QPointer<OptionButton>> group;  // its group, in keyboard order
-
-protected:
-    void nextCheckState() override {}
-
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        const int key = event->key();
-        const bool back = key == Qt::Key_Up || key == Qt::Key_Left;
-        const bool forward = key == Qt::Key_Down || key == Qt::Key_Right;
-        if ((!back && !forward) || event->modifiers() != Qt::NoModifier) {
-            QRadioButton::keyPressEvent(event);
-            return;
-        }
-        event->accept();
-        const auto member = [this](const std::string& option) -> OptionButton* {
-            for (OptionButton* b : group) {
-                if (b != nullptr && b->objectName().toStdString() == option) {
-                    return b;
-                }
-            }
-            return nullptr;
-        };
-        const auto reachable = [&](const std::string& option) {
-            OptionButton* b = member(option);
-            return b != nullptr && b->isVisibleTo(window()) && b->isEnabled();
-        };
-        if (const auto next = render::optionAfter(screen_, objectName().toStdString(), back, reachable)) {
-            OptionButton* b = member(*next);
-            b->setFocus(back ? Qt::BacktabFocusReason : Qt::TabFocusReason);
-            b->click();
-        }
-    }
-
-private:
-    const form::ScreenDef& screen_;
-};
-
-// A push button that Return presses as Space does, as people used to the
-// desktop's dialogs expect of the focused button. The press is a click, so
-// it takes the same way to the program as the mouse's.
-class ScreenButton : public QPushButton {
-public:
-    using QPushButton::QPushButton;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-            (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-            if (!event->isAutoRepeat()) {
-                click();
-            }
-            event->accept();
-            return;
-        }
-        QPushButton::keyPressEvent(event);
-    }
-};
 
 bool isPressedByMouse(Kind kind)
 {
@@ -231,122 +59,6 @@ bool isPressedByMouse(Kind kind)
 }
 
 }  // namespace
-
-// One screen's window: fixed client size, its caption, and the frame's close
-// button and key presses reported to the program.
-class ScreenWindow : public QWidget {
-public:
-    ScreenWindow(Renderer& renderer, const form::ScreenDef& def)
-        : QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint), renderer_(renderer), def_(def)
-    {
-        setObjectName(qs(def.name()));
-        setProperty(windowProperty, true);
-        setWindowTitle(qs(def.caption()));
-        setFixedSize(px(def.client().width), px(def.client().height));
-        setAttribute(Qt::WA_DeleteOnClose, false);
-    }
-
-    QWidget* control(const std::string& name) const
-    {
-        auto it = controls.find(name);
-        return it == controls.end() ? nullptr : it->second;
-    }
-
-    std::map<std::string, QWidget*> controls;
-    std::map<std::string, QWidget*> groupBoxes;  // option -> the box of its group
-    std::vector<QWidget*> tabChain;              // the keyboard order, as declared
-    bool placed = false;
-
-protected:
-    // Tab and Shift+Tab go through the declared order, entering an option
-    // group once, at its chosen option; the arrows move within the group.
-    bool focusNextPrevChild(bool next) override
-    {
-        std::vector<QWidget*> stops;
-        for (QWidget* w : tabChain) {
-            if (!w->isVisibleTo(this) || !w->isEnabled() || w->focusPolicy() == Qt::NoFocus) {
-                continue;
-            }
-            if (auto* option = dynamic_cast<OptionButton*>(w)) {
-                if (stopOf(option) != option) {
-                    continue;
-                }
-            }
-            stops.push_back(w);
-        }
-        if (stops.empty()) {
-            return false;
-        }
-        QWidget* current = focusWidget();
-        if (auto* option = dynamic_cast<OptionButton*>(current)) {
-            current = stopOf(option);
-        }
-        auto at = std::find(stops.begin(), stops.end(), current);
-        std::size_t index = 0;
-        if (at == stops.end()) {
-            index = next ? 0 : stops.size() - 1;
-        } else {
-            const std::size_t here = static_cast<std::size_t>(at - stops.begin());
-            index = next ? (here + 1) % stops.size() : (here + stops.size() - 1) % stops.size();
-        }
-        stops[index]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
-        return true;
-    }
-
-    void closeEvent(QCloseEvent* event) override
-    {
-        // The model decides: it unloads the screen, which hides and then
-        // deletes this window.
-        event->ignore();
-        renderer_.userClosed(def_.name());
-    }
-
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        // A modifier or lock key alone types nothing: it is no key press of
-        // the screen's (a screen reader's own keys begin with one).
-        switch (event->key()) {
-        case Qt::Key_Shift:
-        case Qt::Key_Control:
-        case Qt::Key_Alt:
-        case Qt::Key_AltGr:
-        case Qt::Key_Meta:
-        case Qt::Key_Super_L:
-        case Qt::Key_Super_R:
-        case Qt::Key_CapsLock:
-        case Qt::Key_NumLock:
-        case Qt::Key_ScrollLock:
-            break;
-        default:
-            renderer_.userKeyPress(def_.name());
-            break;
-        }
-        QWidget::keyPressEvent(event);
-    }
-
-private:
-    // Where Tab stops in an option's group: the chosen option, else the
-    // first one the keyboard can reach.
-    QWidget* stopOf(OptionButton* option) const
-    {
-        OptionButton* first = nullptr;
-        for (OptionButton* member : option->group) {
-            if (member == nullptr || !member->isVisibleTo(this) || !member->isEnabled()) {
-                continue;
-            }
-            if (member->isChecked()) {
-                return member;
-            }
-            if (first == nullptr) {
-                first = member;
-            }
-        }
-        return first != nullptr ? first : option;
-    }
-
-    Renderer& renderer_;
-    const form::ScreenDef& def_;
-};
 
 Renderer::Renderer(form::Program& program) : program_(program)
 {
@@ -377,7 +89,6 @@ ScreenWindow* Renderer::build(form::Form& f)
 {
     const form::ScreenDef& def = f.def();
     auto* win = new ScreenWindow(*this, def);
-    const qreal ratio = win->devicePixelRatioF();
 
     for (const ControlDef* cp : render::creationOrder(def)) {
         const ControlDef& c = *cp;
@@ -387,83 +98,7 @@ ScreenWindow* Renderer::build(form::Form& f)
                 parent = container;
             }
         }
-        QWidget* w = nullptr;
-        switch (c.kind) {
-        case Kind::Label: {
-            auto* label = new QLabel(parent);
-            label->setWordWrap(true);
-            label->setAlignment((c.align == form::Align::Center  ? Qt::AlignHCenter
-                                 : c.align == form::Align::Right ? Qt::AlignRight
-                                                                 : Qt::AlignLeft) |
-                                Qt::AlignTop);
-            w = label;
-            break;
-        }
-        case Kind::TextBox: {
-            auto* edit = new SpokenLineEdit(parent);
-            // A preview shows another field's text and takes no typing of
-            // its own; it stays in the keyboard order so it can be read.
-            edit->setReadOnly(c.readOnly || !c.previewOf.empty());
-            edit->setFrame(c.border);
-            // A field holds its whole text, however long: a cut-off text
-            // would be written back to the model as the user's edit.
-            edit->setMaxLength(std::numeric_limits<int>::max());
-            // Every change of the text, whatever made it, except the
-            // renderer's own updates from the model.
-            const std::string screen = def.name();
-            const std::string name = c.name;
-            QObject::connect(edit, &QLineEdit::textChanged, this, [this, screen, name](const QString& text) {
-                if (syncing_ == 0) {
-                    userEdited(screen, name, text);
-                }
-            });
-            edit->installEventFilter(this);
-            w = edit;
-            break;
-        }
-        case Kind::Button: {
-            auto* button = new ScreenButton(parent);
-            const std::string screen = def.name();
-            const std::string name = c.name;
-            QObject::connect(button, &QPushButton::clicked, this, [this, screen, name] { userClicked(screen, name); });
-            w = button;
-            break;
-        }
-        case Kind::Option: {
-            auto* option = new OptionButton(parent, def);
-            const std::string screen = def.name();
-            const std::string name = c.name;
-            QObject::connect(option, &QRadioButton::clicked, this, [this, screen, name] { userClicked(screen, name); });
-            // A check set by another way (the accessibility Toggle action).
-            QObject::connect(option, &QRadioButton::toggled, this, [this, screen, name](bool checked) {
-                if (syncing_ == 0) {
-                    userToggled(screen, name, checked);
-                }
-            });
-            w = option;
-            break;
-        }
-        case Kind::Frame: {
-            auto* frame = new QGroupBox(parent);
-            w = frame;
-            break;
-        }
-        case Kind::Picture:
-        case Kind::Image: {
-            auto* picture = new QLabel(parent);
-            picture->setScaledContents(false);
-            if (c.kind == Kind::Picture && c.border) {
-                picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-            }
-            w = picture;
-            break;
-        }
-        case Kind::Line:
-            w = new LineWidget(c, parent);
-            break;
-        case Kind::CommonDialog:
-            break;
-        }
+        QWidget* w = createControl(def, c, parent);
         if (w == nullptr) {
             continue;
         }
@@ -473,79 +108,18 @@ ScreenWindow* Renderer::build(form::Form& f)
             // Before anything asks for its accessible object, which is kept.
             w->setProperty(pressableProperty, QVariant::fromValue<QObject*>(this));
         }
-        if (!c.tooltip.empty()) {
-            w->setToolTip(qs(c.tooltip));
-        }
-        if (c.fontPoints > 0 || c.bold) {
-            QFont font = w->font();
-            if (c.fontPoints > 0) {
-                font.setPointSizeF(c.fontPoints);
-            }
-            font.setBold(c.bold);
-            w->setFont(font);
-        }
-        QString style;
-        if (c.back) {
-            if (c.kind == Kind::Button) {
-                style += QStringLiteral("QPushButton { background-color: %1; border: 1px solid #707070; "
-                                        "border-radius: 2px; color: black; }"
-                                        "QPushButton:pressed { border: 2px inset #505050; }"
-                                        "QPushButton:focus { border: 1px dotted black; }")
-                             .arg(rgb(*c.back));
-            } else {
-                QPalette pal = w->palette();
-                pal.setColor(QPalette::Window, QColor(c.back->r, c.back->g, c.back->b));
-                pal.setColor(QPalette::Base, QColor(c.back->r, c.back->g, c.back->b));
-                w->setPalette(pal);
-                w->setAutoFillBackground(true);
-            }
-        }
-        if (c.fore) {
-            QPalette pal = w->palette();
-            pal.setColor(QPalette::WindowText, QColor(c.fore->r, c.fore->g, c.fore->b));
-            pal.setColor(QPalette::Text, QColor(c.fore->r, c.fore->g, c.fore->b));
-            w->setPalette(pal);
-        }
-        if (!style.isEmpty()) {
-            w->setStyleSheet(style);
-        }
+        styleControl(w, c);
         if (isPressedByMouse(c.kind)) {
             w->installEventFilter(this);
         }
-        if (!render::inTabOrder(def, c)) {
-            w->setFocusPolicy(Qt::NoFocus);
-        } else if (w->property(pressableProperty).isValid()) {
-            // A surface whose click is an event is pressed by keys too.
-            w->setFocusPolicy(Qt::StrongFocus);
-        }
+        setFocusPolicyAsDeclared(w, def, c);
         win->controls[c.name] = w;
     }
     buildOptionGroups(f, *win);
 
     // Pictures once sizes are known.
-    for (const ControlDef& c : def.controls()) {
-        if ((c.kind == Kind::Picture || c.kind == Kind::Image) && !c.picture.empty()) {
-            if (auto* label = qobject_cast<QLabel*>(win->control(c.name))) {
-                const QSize size(px(c.rect.width), px(c.rect.height));
-                label->setPixmap(pictureFor(c.picture, size, ratio));
-            }
-        }
-    }
-
     // Keyboard order as declared; focus starts at the first.
-    std::vector<QWidget*> tabbed;
-    for (const ControlDef* c : render::tabOrder(def)) {
-        if (QWidget* w = win->control(c->name)) {
-            tabbed.push_back(w);
-        }
-    }
-    for (std::size_t i = 1; i < tabbed.size(); ++i) {
-        QWidget::setTabOrder(tabbed[i - 1], tabbed[i]);
-    }
-    win->tabChain = tabbed;
-    if (!tabbed.empty()) {
-        tabbed.front()->setFocus();
-    }
+    setTabOrderAsDeclared(def, *win);
 
     windows_[def.name()] = win;
     for (const ControlDef& c : def.controls()) {
@@ -555,75 +129,91 @@ ScreenWindow* Renderer::build(form::Form& f)
     return win;
 }
 
-// Each exclusive group of options that has a name is put in a box of its
-// own, which assistive technology reads as a group named by its label; the
-// box covers just its options and shows nothing itself.
-void Renderer::buildOptionGroups(form::Form& f, ScreenWindow& win)
+// The widget a control is shown as, wired to report the user's actions on
+// it; null for a control that shows nothing.
+QWidget* Renderer::createControl(const form::ScreenDef& def, const ControlDef& c, QWidget* parent)
 {
-    const form::ScreenDef& def = f.def();
-    std::set<std::string> done;
-    for (const ControlDef& c : def.controls()) {
-        if (c.kind != Kind::Option || done.count(c.name) != 0) {
-            continue;
-        }
-        const std::vector<std::string> members = render::optionGroup(def, c.name);
-        std::vector<QPointer<OptionButton>> buttons;
-        for (const std::string& m : members) {
-            done.insert(m);
-            buttons.emplace_back(static_cast<OptionButton*>(win.control(m)));
-        }
-        for (const QPointer<OptionButton>& b : buttons) {
-            b->group = buttons;
-        }
-        const std::string name = render::groupName(f, c.name);
-        if (name.empty()) {
-            continue;
-        }
-        QRect area;
-        for (const std::string& m : members) {
-            const form::Rect r = f.state(m).rect;
-            area = area.united(QRect(px(r.left), px(r.top), px(r.width), px(r.height)));
-        }
-        QWidget* parent = buttons.front()->parentWidget();
-        auto* box = new QWidget(parent);
-        box->setObjectName(qs(members.front() + ".group"));
-        box->setProperty(groupProperty, true);
-        box->setAccessibleName(qs(name));
-        box->setGeometry(area);
-        box->lower();
-        for (const QPointer<OptionButton>& b : buttons) {
-            b->setParent(box);
-            win.groupBoxes[b->objectName().toStdString()] = box;
-        }
+    QWidget* w = nullptr;
+    switch (c.kind) {
+    case Kind::Label: {
+        auto* label = new QLabel(parent);
+        label->setWordWrap(true);
+        label->setAlignment(render::aligned(c.align, Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight) | Qt::AlignTop);
+        w = label;
+        break;
     }
+    case Kind::TextBox: {
+        auto* edit = new SpokenLineEdit(parent);
+        // A preview shows another field's text and takes no typing of
+        // its own; it stays in the keyboard order so it can be read.
+        edit->setReadOnly(c.readOnly || !c.previewOf.empty());
+        edit->setFrame(c.border);
+        // A field holds its whole text, however long: a cut-off text
+        // would be written back to the model as the user's edit.
+        edit->setMaxLength(std::numeric_limits<int>::max());
+        // Every change of the text, whatever made it, except the
+        // renderer's own updates from the model.
+        const std::string screen = def.name();
+        const std::string name = c.name;
+        QObject::connect(edit, &QLineEdit::textChanged, this, [this, screen, name](const QString& text) {
+            if (syncing_ == 0) {
+                userEdited(screen, name, text);
+            }
+        });
+        edit->installEventFilter(this);
+        w = edit;
+        break;
+    }
+    case Kind::Button: {
+        auto* button = new ScreenButton(parent);
+        const std::string screen = def.name();
+        const std::string name = c.name;
+        QObject::connect(button, &QPushButton::clicked, this, [this, screen, name] { userClicked(screen, name); });
+        w = button;
+        break;
+    }
+    case Kind::Option: {
+        auto* option = new OptionButton(parent, def);
+        const std::string screen = def.name();
+        const std::string name = c.name;
+        QObject::connect(option, &QRadioButton::clicked, this, [this, screen, name] { userClicked(screen, name); });
+        // A check set by another way (the accessibility Toggle action).
+        QObject::connect(option, &QRadioButton::toggled, this, [this, screen, name](bool checked) {
+            if (syncing_ == 0) {
+                userToggled(screen, name, checked);
+            }
+        });
+        w = option;
+        break;
+    }
+    case Kind::Frame: {
+        auto* frame = new QGroupBox(parent);
+        w = frame;
+        break;
+    }
+    case Kind::Picture:
+    case Kind::Image: {
+        auto* picture = newPictureLabel(c.picture, QSize(px(c.rect.width), px(c.rect.height)), parent);
+        picture->setScaledContents(false);
+        if (c.kind == Kind::Picture && c.border) {
+            picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        }
+        w = picture;
+        break;
+    }
+    case Kind::Line:
+        w = new LineWidget(c, parent);
+        break;
+    case Kind::CommonDialog:
+        break;
+    }
+    return w;
 }
 
-// What assistive technology says of each control and of the window: set
-// again whenever the model changes, since a description may hold a value
-// worked out as the user types. Only a change is passed on, so that a
-// screen reader hears it once.
 void Renderer::describe(form::Form& f)
 {
-    ScreenWindow* win = static_cast<ScreenWindow*>(window(f.name()));
-    if (win == nullptr) {
-        return;
-    }
-    const auto set = [](QWidget* w, const QString& name, const QString& description) {
-        if (!name.isNull() && w->accessibleName() != name) {
-            w->setAccessibleName(name);
-        }
-        if (w->accessibleDescription() != description) {
-            w->setAccessibleDescription(description);
-        }
-    };
-    set(win, f.def().caption().empty() ? qs(render::windowName(f)) : QString(), qs(render::windowDescription(f)));
-    for (const ControlDef& c : f.def().controls()) {
-        QWidget* w = win->control(c.name);
-        if (w == nullptr || c.kind == Kind::Label || c.kind == Kind::Line) {
-            continue;
-        }
-        const bool named = c.kind == Kind::TextBox || !c.spokenName.empty() || !c.prompt.empty();
-        set(w, named ? qs(render::accessibleName(f, c.name)) : QString(), qs(render::accessibleDescription(f, c.name)));
+    if (auto* win = static_cast<ScreenWindow*>(window(f.name()))) {
+        describeScreen(f, *win);
     }
 }
 
@@ -709,11 +299,7 @@ void Renderer::syncControl(form::Form& f, const std::string& control)
 
 void Renderer::syncAll(const std::string& screen)
 {
-    if (form::Form* f = program_.find(screen)) {
-        for (const ControlDef& c : f->def().controls()) {
-            syncControl(*f, c.name);
-        }
-    }
+    render::showAll(program_, screen, [this](form::Form& f, const std::string& control) { syncControl(f, control); });
 }
 
 void Renderer::screenShown(form::Form& f)
@@ -870,13 +456,9 @@ bool Renderer::fileDropped(QLineEdit* edit, QDropEvent* event)
 
 void Renderer::userClicked(const std::string& screen, const std::string& control)
 {
-    // A press acts on what the screen shows, composition included, and the
-    // composition must not outlive it into a dialog the press opens.
-    commitCompositions();
-    program_.click(screen, control);
-    // An option the user clicked shows the model's choice, also when the
-    // click did not change it.
-    syncAll(screen);
+    render::clickReported(
+        program_, screen, control, [this] { commitCompositions(); },
+        [this](form::Form& f, const std::string& name) { syncControl(f, name); });
 }
 
 void Renderer::userToggled(const std::string& screen, const std::string& control, bool checked)

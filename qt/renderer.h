@@ -50,7 +50,7 @@ protected:
 
 private:
     ScreenWindow* build(form::Form& f);
-    void buildOptionGroups(form::Form& f, ScreenWindow& win);
+    QWidget* createControl(const form::ScreenDef& def, const form::ControlDef& c, QWidget* parent);
     void describe(form::Form& f);
     void syncControl(form::Form& f, const std::string& control);
     void syncAll(const std::string& screen);

@@ -296,12 +296,61 @@ QAccessibleInterface* spokenTextAccessible(const QString&, QObject* object)
     return nullptr;
 }
 
+// Whether an event tells assistive technology nothing it could use: a text
+// change in a window nobody can see (one being built before it is shown, or
+// one switched away from), or a caret that moved in a field without the
+// focus, as it does whenever the program sets a field's text. A screen reader
+// reads a window's fields when it appears and follows only the focused
+// field's caret. Each of these events costs it several questions to the
+// program all the same, and on a busy machine the window it should present
+// came many seconds late. Worse, a caret event of a field that takes the
+// focus before the screen reader has caught up makes it take that field as
+// focused already, and it never says the field's name.
+bool nothingToTell(const QAccessibleEvent* event)
+{
+    QObject* object = event->object();
+    if (object == nullptr || !object->isWidgetType()) {
+        return false;
+    }
+    const auto* widget = static_cast<const QWidget*>(object);
+    switch (event->type()) {
+    case QAccessible::TextCaretMoved:
+    case QAccessible::TextSelectionChanged:
+        return !widget->hasFocus();
+    case QAccessible::TextInserted:
+    case QAccessible::TextRemoved:
+    case QAccessible::TextUpdated:
+        return !widget->window()->isVisible();
+    default:
+        return false;
+    }
+}
+
+QAccessible::UpdateHandler passOn = nullptr;
+
+void toldIfSeen(QAccessibleEvent* event)
+{
+    if (nothingToTell(event)) {
+        return;
+    }
+    if (passOn != nullptr) {
+        passOn(event);
+        return;
+    }
+    // No handler before this one: the toolkit hands the event to the
+    // platform's bridge when none is installed.
+    QAccessible::installUpdateHandler(nullptr);
+    QAccessible::updateAccessibility(event);
+    QAccessible::installUpdateHandler(toldIfSeen);
+}
+
 }  // namespace
 
 void installSpokenText()
 {
     static const bool installed = [] {
         QAccessible::installFactory(spokenTextAccessible);
+        passOn = QAccessible::installUpdateHandler(toldIfSeen);
         return true;
     }();
     (void)installed;

@@ -69,7 +69,8 @@ private:
 };
 
 // Makes assistive technology use these objects for every line edit that
-// shows its text; call before the first one is asked for its accessible
+// shows its text, and keeps back the text events it could not use (see
+// spoken_text.cpp); call before the first one is asked for its accessible
 // object.
 void installSpokenText();
 

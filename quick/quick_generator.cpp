@@ -4,14 +4,22 @@
 // where they were written without a web server.
 #include "quick/quick_generator.h"
 
-#include <array>
-
-#include "form/screen_ops.h"
-#include "screens/conventions.h"
 #include "flows/folder_generation.h"
+#include "screens/button_band.h"
+#include "screens/conventions.h"
 #include "screens/oneshot/oneshot_generator.h"
 
 namespace quick {
+
+namespace {
+
+// The name field of the one-shot face, and the fixed fragments of the two
+// files in the order they read them.
+constexpr const char* nameField = "Text1";
+constexpr const char *pageOpen = "Text2", *linkOpen = "Text3", *linkClose = "Text4", *pageClose = "Text5",
+                     *asxOpen = "Text6", *refOpen = "Text7", *refClose = "Text8";
+
+}  // namespace
 
 const form::ScreenDef& quickScreen()
 {
@@ -21,25 +29,24 @@ const form::ScreenDef& quickScreen()
         // The example the main program's generator shows, here as what the
         // field says of itself; the field keeps its own name.
         s.label("Label7", "例：bb.wmvは”ｂｂ”と記入。").at(1320, 1440, 3855, 375).centered();
-        s.control("Text1").describedBy({"Label7"});
-        paint(s.button("Command5", "?").named("ヘルプ").at(3840, 4320, 735, 375).tab(3), screens::colors::help);
-        paint(s.button("Command2", "終了").at(4560, 4320, 855, 375).tooltipText("終了").tab(2), screens::colors::green);
+        s.control(nameField).describedBy({"Label7"});
+        screens::ButtonBand band(s, 3840, 4320, -15);
+        band.help("Command5").tab(3);
+        paint(band.exit("Command2", 855), screens::colors::green).tooltipText("終了").tab(2);
 
         // Template fields, hidden below the window's bottom edge.
         const auto templateField = [&s](const std::string& name, std::string text, int top) {
             s.text(name, std::move(text)).at(120, top, 4095, 285).hidden();
         };
-        templateField("Text2", "<HTML><HEAD><TITLE></TITLE></HEAD><BODY>", 4980);
-        templateField("Text3", "<P align=\"center\"><B><A href=\"", 5340);
-        templateField("Text4", ".asx\" target=\"_self\">ここをクリックしてください。</A></B></P>", 5700);
-        templateField("Text5", "</BODY></HTML>", 6060);
-        templateField("Text6", "<ASX Version =\"3.0\"><Entry>", 6420);
-        templateField("Text7", "<Ref href =\"", 6780);
-        templateField("Text8", ".wmv\"></Entry></ASX>", 7140);
+        templateField(pageOpen, "<HTML><HEAD><TITLE></TITLE></HEAD><BODY>", 4980);
+        templateField(linkOpen, "<P align=\"center\"><B><A href=\"", 5340);
+        templateField(linkClose, ".asx\" target=\"_self\">ここをクリックしてください。</A></B></P>", 5700);
+        templateField(pageClose, "</BODY></HTML>", 6060);
+        templateField(asxOpen, "<ASX Version =\"3.0\"><Entry>", 6420);
+        templateField(refOpen, "<Ref href =\"", 6780);
+        templateField(refClose, ".wmv\"></Entry></ASX>", 7140);
 
         s.onClick("Command1", GenerateQuickSet);
-        s.onClick("Command2", [](form::Form& f) { form::ExitProgram(f); });
-        s.onClick("Command5", [](form::Form& f) { form::ShowHelp(f); });
         return s;
     }();
     return screen;
@@ -57,11 +64,8 @@ form::ProgramDescription quickProgram()
 
 void GenerateQuickSet(form::Form& f)
 {
-    std::array<std::string, 9> t;
-    for (int i = 1; i <= 8; ++i) {
-        t[i] = f.text("Text" + std::to_string(i));
-    }
-    const std::string& name = t[1];
+    const auto t = [&f](const char* field) -> const std::string& { return f.text(field); };
+    const std::string& name = t(nameField);
     const std::string programFolder = f.program().platform().programFolder();
     // Both links lead into the new folder: <program folder>/<name>/<name>.
     const std::string target = flows::joinPath(flows::joinPath(programFolder, name), name);
@@ -77,8 +81,8 @@ void GenerateQuickSet(form::Form& f)
     };
     // The page first, then the metafile it links to.
     job.files = {
-        {name + ".htm", {t[2], t[3] + target + t[4] + t[5]}},
-        {name + ".asx", {t[6], t[7] + target + t[8]}},
+        {name + ".htm", {t(pageOpen), t(linkOpen) + target + t(linkClose) + t(pageClose)}},
+        {name + ".asx", {t(asxOpen), t(refOpen) + target + t(refClose)}},
     };
     job.doneMessages = {"保存しました。", "完成しました。"};
     // The flow tells the user how it went; the screen has nothing to add.

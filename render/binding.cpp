@@ -3,40 +3,16 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "form/field_name.h"
 #include "render/layout.h"
 
 namespace render {
 
 using form::ControlDef;
 using form::Kind;
+using form::tidyLabel;
 
 namespace {
-
-const std::string ideographicSpace = "\u3000";
-
-// A label's text as a name: without surrounding spaces, half- or full-width,
-// and without the point some prompts begin with.
-std::string tidy(std::string s)
-{
-    for (bool changed = true; changed && !s.empty();) {
-        changed = false;
-        if (s.front() == ' ' || s.front() == '.') {
-            s.erase(0, 1);
-            changed = true;
-        } else if (s.back() == ' ') {
-            s.pop_back();
-            changed = true;
-        } else if (s.rfind(ideographicSpace, 0) == 0) {
-            s.erase(0, ideographicSpace.size());
-            changed = true;
-        } else if (s.size() >= ideographicSpace.size() &&
-                   s.compare(s.size() - ideographicSpace.size(), ideographicSpace.size(), ideographicSpace) == 0) {
-            s.erase(s.size() - ideographicSpace.size());
-            changed = true;
-        }
-    }
-    return s;
-}
 
 std::string lastComponent(std::string path)
 {
@@ -91,33 +67,13 @@ std::string accessibleName(const form::Form& f, const std::string& control)
     if (c.kind != Kind::TextBox) {
         // Buttons and options are read by their captions; a tooltip only
         // describes them. A frame without a caption is called by its label.
-        const std::string caption = tidy(f.text(control));
+        const std::string caption = tidyLabel(f.text(control));
         if (caption.empty() && !c.prompt.empty() && c.kind != Kind::Option) {
-            return tidy(f.text(c.prompt));
+            return tidyLabel(f.text(c.prompt));
         }
         return caption.empty() ? c.tooltip : caption;
     }
-    if (!c.previewOf.empty()) {
-        return "「" + accessibleName(f, c.previewOf) + "」のプレビュー";
-    }
-    if (!c.prompt.empty()) {
-        std::string name = tidy(f.text(c.prompt));
-        int sharing = 0;
-        int position = 0;
-        for (const ControlDef& other : f.def().controls()) {
-            if (other.kind == c.kind && other.prompt == c.prompt && other.spokenName.empty()) {
-                ++sharing;
-                if (other.name == c.name) {
-                    position = sharing;
-                }
-            }
-        }
-        if (sharing > 1) {
-            name += " " + std::to_string(position);
-        }
-        return name;
-    }
-    return c.tooltip;
+    return form::fieldName(f, control);
 }
 
 namespace {
@@ -128,7 +84,7 @@ class Description {
 public:
     void add(std::string part)
     {
-        part = tidy(std::move(part));
+        part = tidyLabel(std::move(part));
         if (!part.empty() && std::find(parts_.begin(), parts_.end(), part) == parts_.end()) {
             text_ += (text_.empty() ? "" : " ") + part;
             parts_.push_back(std::move(part));
@@ -194,7 +150,7 @@ std::string groupName(const form::Form& f, const std::string& option)
     for (const std::string& member : optionGroup(f.def(), option)) {
         const ControlDef& c = f.def().get(member);
         if (!c.prompt.empty()) {
-            return tidy(f.text(c.prompt));
+            return tidyLabel(f.text(c.prompt));
         }
         if (!c.groupName.empty()) {
             return c.groupName;
@@ -209,7 +165,7 @@ std::string windowName(const form::Form& f)
     if (!caption.empty() || f.def().nameLabel().empty()) {
         return caption;
     }
-    return tidy(f.text(f.def().nameLabel()));
+    return tidyLabel(f.text(f.def().nameLabel()));
 }
 
 std::string windowDescription(const form::Form& f)
@@ -267,6 +223,23 @@ void optionReported(form::Program& program, const std::string& screen, const std
         return;
     }
     program.click(screen, control);
+}
+
+void showAll(form::Program& program, const std::string& screen, const ShowControl& show)
+{
+    if (form::Form* f = program.find(screen)) {
+        for (const ControlDef& c : f->def().controls()) {
+            show(*f, c.name);
+        }
+    }
+}
+
+void clickReported(form::Program& program, const std::string& screen, const std::string& control,
+                   const std::function<void()>& commitComposition, const ShowControl& show)
+{
+    commitComposition();
+    program.click(screen, control);
+    showAll(program, screen, show);
 }
 
 }  // namespace render

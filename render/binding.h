@@ -5,13 +5,15 @@
 //  - which fields the user can change,
 //  - what assistive technology calls each control,
 //  - what a file dropped on a field gives it,
-//  - how a change a widget reports reaches the model.
+//  - how a change or a press a widget reports reaches the model, and what
+//    the renderer shows again after it.
 // The model is the one truth: a renderer shows what it holds after every
 // event, and hands every change it did not make itself to the functions
 // below, whatever caused the change (typing, an input method, paste, drop,
 // undo, the accessibility interface, a message from another program).
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,9 +36,8 @@ bool shown(const form::Form& f, const std::string& control);
 bool userCanEdit(const form::Form& f, const std::string& control);
 
 // The name assistive technology reads for a control: its own spoken name;
-// for a button or option its caption; for a field "「field」のプレビュー" when
-// it previews another, else its prompt label's text (numbered when several
-// fields share one prompt), else its tooltip.
+// for a button or option its caption; for a field what the user calls it
+// (form::fieldName, the same name the messages use).
 std::string accessibleName(const form::Form& f, const std::string& control);
 
 // What assistive technology reads as a control's description: for a field,
@@ -99,5 +100,22 @@ void textReported(form::Program& program, const std::string& screen, const std::
 // as a click does; an uncheck changes nothing, since an option is cleared
 // only by choosing another. The renderer then shows the model's states again.
 void optionReported(form::Program& program, const std::string& screen, const std::string& control, bool checked);
+
+// How a renderer shows the model's state of one control on its widget.
+using ShowControl = std::function<void(form::Form& f, const std::string& control)>;
+
+// Shows every control of a loaded screen again, in declaration order;
+// nothing when the screen is not loaded (the event before may have unloaded
+// it).
+void showAll(form::Program& program, const std::string& screen, const ShowControl& show);
+
+// A widget reports a press: the mouse, a key, the accessibility interface.
+// The press acts on what the screen shows, so what an input method is still
+// composing goes into its field first (`commitComposition`); it then cannot
+// land in a dialog the press opens either. The model takes the click, and
+// every control of the screen shows the model again: an option the user
+// pressed shows the model's choice, also when the press did not change it.
+void clickReported(form::Program& program, const std::string& screen, const std::string& control,
+                   const std::function<void()>& commitComposition, const ShowControl& show);
 
 }  // namespace render

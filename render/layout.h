@@ -1,6 +1,6 @@
 // How every renderer lays a declared screen out, whatever its toolkit: the
-// order controls are created in, the keyboard order, and where the window
-// first appears.
+// order controls are created in, the keyboard order, how a control aligns its
+// text, and where the window first appears.
 #pragma once
 
 #include <optional>
@@ -23,6 +23,22 @@ bool inTabOrder(const form::ScreenDef& screen, const form::ControlDef& control);
 // from a field right after that field; controls outside it are left out.
 // Equal indexes keep their declaration order.
 std::vector<const form::ControlDef*> tabOrder(const form::ScreenDef& screen);
+
+// A control's text alignment in a toolkit's own terms: the one of `left`,
+// `center` and `right` that the declaration asks for.
+template <typename Flag>
+Flag aligned(form::Align align, Flag left, Flag center, Flag right)
+{
+    switch (align) {
+    case form::Align::Center:
+        return center;
+    case form::Align::Right:
+        return right;
+    case form::Align::Left:
+        break;
+    }
+    return left;
+}
 
 struct Point {
     int x = 0, y = 0;

@@ -5,11 +5,15 @@
 # unprivileged user with a Wine prefix of its own. Writable, the folders go
 # beside the program and nothing is said; read-only, they go to the user's
 # Documents\kelvora, one message says so, and kelvquick's links name it.
-#   check-install-windows.sh [windows build folder]
+# Given the installer (scripts/package-msi.sh), the folder is the real
+# C:\Program Files\kelvora that it installs into the user's prefix, and the
+# test program runs there beside the installed programs.
+#   check-install-windows.sh [windows build folder] [installer]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
 build=${1:-$windows_build}
+msi=${2:-}
 
 find_wine
 [ -n "$wine" ] || skip "Wine is not installed"
@@ -20,10 +24,9 @@ cmake --build "$build" -j2 --target standin_folder >/dev/null
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kelvora-winstall-XXXXXX")
 home=$work/home
-mkdir -p "$home" "$work/Program Files/kelvora"
+mkdir -p "$home"
 chmod 755 "$work"
 chown nobody "$home"
-cp "$build/standin_folder.exe" "$work/Program Files/kelvora/"
 wine_environment "$home/wine"
 as_user() {
   (cd / && HOME=$home setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups "$@")
@@ -37,19 +40,34 @@ trap cleanup EXIT
 unset DISPLAY
 wine_boot as_user
 
-installed=$(windows_path "$work/Program Files/kelvora")
-exe="$work/Program Files/kelvora/standin_folder.exe"
+if [ -n "$msi" ]; then
+  cp "$msi" "$work/kelvora.msi"
+  chmod 644 "$work/kelvora.msi"
+  as_user timeout 300 "$wine" msiexec /i "$(windows_path "$work/kelvora.msi")" /qn ||
+    { echo "the installer failed in the user's prefix"; exit 1; }
+  folder="$home/wine/drive_c/Program Files/kelvora"
+  installed='C:\Program Files\kelvora'
+  [ -s "$folder/kelvquick.exe" ] || { echo "the installer put no kelvquick.exe in $installed"; exit 1; }
+  exe="$installed\standin_folder.exe"
+else
+  folder="$work/Program Files/kelvora"
+  mkdir -p "$folder"
+  installed=$(windows_path "$folder")
+  exe="$folder/standin_folder.exe"
+fi
+cp "$build/standin_folder.exe" "$folder/"
+contents=$(ls -A "$folder")
 
 # Writable: beside the program, nothing said.
-chown -R nobody "$work/Program Files"
+chown -R nobody "$folder"
 out=$(as_user timeout 120 "$wine" "$exe" qq | tr -d '\r')
-[ -s "$work/Program Files/kelvora/qq/qq.htm" ] && grep -qxF "folder: $installed" <<<"$out" &&
+[ -s "$folder/qq/qq.htm" ] && grep -qxF "folder: $installed" <<<"$out" &&
   ! grep -q 'には書き込めないため' <<<"$out" || { echo "writable program folder not used:"; echo "$out"; exit 1; }
-rm -rf "$work/Program Files/kelvora/qq"
+rm -rf "$folder/qq"
 
 # Read-only: the stand-in in Documents, told once, in the links.
-chown -R root "$work/Program Files"
-chmod -R a-w "$work/Program Files"
+chown -R root "$folder"
+chmod -R a-w "$folder"
 out=$(as_user timeout 120 "$wine" "$exe" qq rr | tr -d '\r')
 standin=$(sed -n 's/^folder: //p' <<<"$out")
 case "$standin" in
@@ -67,6 +85,7 @@ for name in qq rr; do
       { echo "$name/$file does not link into the stand-in"; exit 1; }
   done
 done
-[ -z "$(ls -A "$work/Program Files/kelvora" | grep -v '^standin_folder.exe$')" ] ||
-  { echo "something was left in the program folder:"; ls -A "$work/Program Files/kelvora"; exit 1; }
-echo "check-install-windows: a read-only program folder gives Documents\\kelvora, told once: ok"
+[ "$(ls -A "$folder")" = "$contents" ] ||
+  { echo "something was left in the program folder:"; ls -A "$folder"; exit 1; }
+echo "check-install-windows: a read-only program folder${msi:+ ($installed, installed by $(basename "$msi"))}" \
+  "gives Documents\\kelvora, told once: ok"

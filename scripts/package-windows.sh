@@ -17,8 +17,14 @@ name=kelvora-$version-windows
 stage=$(mktemp -d "${TMPDIR:-/tmp}/kelvora-windows-XXXXXX")
 trap 'rm -rf "$stage"' EXIT
 mkdir "$stage/$name"
+# The time a program was linked, from its PE header.
+link_time() { od -An -tu4 -j $(($(od -An -tu4 -j 60 -N 4 "$1") + 8)) -N 4 "$1" | tr -d ' '; }
 for program in kelvora kelvquick; do
-  x86_64-w64-mingw32-strip -o "$stage/$name/$program.exe" "$build/$program.exe"
+  # strip would stamp the time it ran; it keeps the link time instead, so
+  # that the same build gives the same programs (the installer is checked
+  # against the zip).
+  SOURCE_DATE_EPOCH=$(link_time "$build/$program.exe") \
+    x86_64-w64-mingw32-strip -o "$stage/$name/$program.exe" "$build/$program.exe"
 done
 cp help/KELVORA.hlp "$stage/$name/"
 # The build wrote README.txt with the version.

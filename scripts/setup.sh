@@ -14,7 +14,9 @@ packages=(
   clang libclang-rt-14-dev
   libbenchmark-dev
   g++-mingw-w64-x86-64 wine64 librsvg2-bin icoutils imagemagick
+  wixl msitools
   appstream desktop-file-utils
+  dpkg-dev lintian man-db
   acl attr
   orca speech-dispatcher openbox locales
 )

@@ -83,6 +83,8 @@ stage sanitizers scripts/test-sanitizers.sh
 stage windows scripts/test-windows.sh
 stage cross-check scripts/test-cross-check.sh build "$windows_build"
 stage windows-install scripts/check-install-windows.sh "$windows_build"
+stage windows-installer scripts/check-package-msi.sh
+stage debian-package scripts/check-package-deb.sh
 
 echo "== summary"
 printf '  %s\n' "${results[@]}"

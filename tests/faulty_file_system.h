@@ -1,5 +1,6 @@
 // File systems that fail chosen operations and otherwise work on the real
-// disk: the generators' failure paths, and every step of the save rule.
+// disk: the fuzz target's faults, the generators' failure paths, and every
+// step of the save rule.
 #pragma once
 
 #include <cerrno>
@@ -12,28 +13,46 @@
 
 namespace testing_support {
 
+// The real disk, on which one chosen operation fails: the Nth of its
+// folder creations, file writes and removals from the moment it is told,
+// counted down as they are asked for (the fuzz target and the generators'
+// tests).
 class FaultyFileSystem : public output::FileSystem {
 public:
+    // The nth operation from now (1: the next one) fails with `error`; 0
+    // fails none.
+    void failOperation(int nth, int error)
+    {
+        countdown_ = nth;
+        error_ = error;
+    }
+
     output::FsResult createFolder(const std::string& path) override
     {
-        if (refuseFolders) {
-            return output::FsResult::fromErrno(EACCES);
-        }
-        return FileSystem::createFolder(path);
+        return fails() ? failure() : FileSystem::createFolder(path);
     }
     output::FsResult replaceFile(const std::string& path, const std::string& bytes) override
     {
         replaced.push_back(path);
-        if (static_cast<int>(replaced.size()) == failingWrite) {
-            return output::FsResult::fromErrno(writeError);
-        }
-        return FileSystem::replaceFile(path, bytes);
+        return fails() ? failure() : FileSystem::replaceFile(path, bytes);
+    }
+    output::FsResult removeFile(const std::string& path) override
+    {
+        return fails() ? failure() : FileSystem::removeFile(path);
+    }
+    output::FsResult removeFolder(const std::string& path) override
+    {
+        return fails() ? failure() : FileSystem::removeFolder(path);
     }
 
-    bool refuseFolders = false;
-    int failingWrite = 0;  // 1-based number of the write that fails; 0: none
-    int writeError = ENOSPC;
-    std::vector<std::string> replaced;
+    std::vector<std::string> replaced;  // every file written, the failed write too
+
+private:
+    bool fails() { return countdown_ > 0 && --countdown_ == 0; }
+    output::FsResult failure() const { return output::FsResult::fromErrno(error_); }
+
+    int countdown_ = 0;
+    int error_ = 0;
 };
 
 // The steps of the save rule that touch the disk, numbered from 1 in the

@@ -6,31 +6,18 @@
 // installed programs, where it finds the same program folder they do.
 #include <QApplication>
 
-#include <cstdio>
 #include <optional>
 
-#include "form/form.h"
 #include "qt/qt_platform.h"
 #include "quick/quick_generator.h"
+#include "tools/printing_run.h"
 
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    kelvqt::QtPlatform platform([](QWidget*, const kelvqt::SaveRequest&) { return std::optional<QString>(); },
-                                [](QWidget*, const QString& title, const QString& text) {
-                                    QString line = text;
-                                    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
-                                    std::printf("message: %s|%s\n", title.toUtf8().constData(),
-                                                line.toUtf8().constData());
-                                });
+    test_tools::PrintingPlatform<kelvqt::QtPlatform> platform(
+        [](QWidget*, const kelvqt::SaveRequest&) { return std::optional<QString>(); });
     form::ProgramDescription description = quick::quickProgram();
     platform.setProgramTitle(description.title);
-    form::Program program(std::move(description), platform);
-    program.start("Form1");
-    for (int i = 1; i < argc; ++i) {
-        program.edit("Form1", "Text1", argv[i]);
-        program.click("Form1", "Command1");
-    }
-    std::printf("folder: %s\n", platform.programFolder().c_str());
-    return 0;
+    return test_tools::pressEachName(platform, std::move(description), argc, argv);
 }

@@ -80,10 +80,8 @@ public:
     // IAccessible: what the facts say, the rest from the standard object.
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override
     {
-        AccessibleFacts facts;
-        if (name != nullptr && isSelf(child) && lookup_(hwnd_, facts) && facts.name) {
-            *name = ::SysAllocStringLen(facts.name->data(), static_cast<UINT>(facts.name->size()));
-            return *name != nullptr ? S_OK : E_OUTOFMEMORY;
+        if (const auto answer = factText(child, name, &AccessibleFacts::name)) {
+            return *answer;
         }
         return standard_->get_accName(child, name);
     }
@@ -119,10 +117,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override
     {
-        AccessibleFacts facts;
-        if (text != nullptr && isSelf(child) && lookup_(hwnd_, facts) && facts.description) {
-            *text = ::SysAllocStringLen(facts.description->data(), static_cast<UINT>(facts.description->size()));
-            return *text != nullptr ? S_OK : E_OUTOFMEMORY;
+        if (const auto answer = factText(child, text, &AccessibleFacts::description)) {
+            return *answer;
         }
         return standard_->get_accDescription(child, text);
     }
@@ -188,6 +184,20 @@ public:
 
 private:
     ~AccessibleControl() { standard_->Release(); }
+
+    // The answer of a text the facts hold (`fact`) for the control itself,
+    // or nothing when the standard object answers instead.
+    std::optional<HRESULT> factText(const VARIANT& child, BSTR* out,
+                                    std::optional<std::wstring> AccessibleFacts::*fact) const
+    {
+        AccessibleFacts facts;
+        if (out == nullptr || !isSelf(child) || !lookup_(hwnd_, facts) || !(facts.*fact)) {
+            return std::nullopt;
+        }
+        const std::wstring& text = *(facts.*fact);
+        *out = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+        return *out != nullptr ? S_OK : E_OUTOFMEMORY;
+    }
 
     LONG refs_ = 1;
     HWND hwnd_;

@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "form/form.h"
+#include "win/fonts.h"
 #include "win/pictures.h"
+#include "win/screen_window.h"
 
 namespace kelvwin {
-
-struct ScreenWindow;
 
 class Renderer : public form::Observer {
 public:
@@ -64,20 +64,18 @@ private:
     ScreenWindow* build(form::Form& f);
     void syncControl(form::Form& f, const std::string& control);
     void syncAll(const std::string& screen);
-    HFONT fontFor(double points, bool bold);
     // Lays every screen out again at another resolution; the window that
-    // moved there takes the place Windows suggests.
+    // moved there takes the place Windows suggests (win/dpi.cpp).
     void setDpi(int dpi, HWND moved, const RECT* suggested);
+    // What reaches a screen's window and the controls' (win/window_procedures.cpp).
     LRESULT handleScreen(ScreenWindow& w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     bool handleChild(ScreenWindow& w, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
-    void paintLines(ScreenWindow& w, HDC dc, const std::string& container);
 
     form::Program& program_;
     HINSTANCE instance_;
     int dpi_ = 96;
     Pictures pictures_;
-    std::wstring faceName_;
-    std::map<std::pair<int, bool>, HFONT> fonts_;
+    std::unique_ptr<Fonts> fonts_;  // at dpi_
     std::map<std::string, std::unique_ptr<ScreenWindow>> windows_;
     std::vector<std::unique_ptr<ScreenWindow>> dying_;
     int syncing_ = 0;  // the model is setting a control: no echo to the model

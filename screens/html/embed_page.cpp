@@ -7,14 +7,24 @@
 
 #include <optional>
 
-#include "form/screen_ops.h"
-#include "screens/conventions.h"
 #include "flows/save_document.h"
+#include "screens/button_band.h"
+#include "screens/conventions.h"
 #include "screens/html/height_from_width.h"
 
 namespace screens {
 
 namespace {
+
+// The fields the user fills: the player's size, the metafile and, on the
+// detailed page, its folder and the "/" after it; the object's start value.
+constexpr const char *widthField = "Text4", *heightField = "Text6", *metafileField = "Text12", *folderField = "Text19",
+                     *folderSeparator = "Text20", *autoStartField = "Text9";
+// The template's fragments, in the order the page reads them.
+constexpr const char *headOpen = "Text1", *bodyOpen = "Text2", *objectWidth = "Text3", *objectHeight = "Text5",
+                     *objectClassId = "Text7", *autoStartParam = "Text8", *autoStartClose = "Text10",
+                     *urlParam = "Text17", *urlClose = "Text18", *embedSource = "Text11", *embedWidth = "Text13",
+                     *embedHeight = "Text14", *embedClose = "Text15", *pageClose = "Text16";
 
 // How the page names its metafile, after the "./" or "../" of the template.
 using MetafilePath = std::string (*)(const form::Form&);
@@ -39,26 +49,18 @@ struct EmbedVariant {
     MetafilePath metafilePath;
 };
 
-// The height always follows the width; the height field is read-only, and
-// a change of it only writes the computed height back, which stops at once
-// because an unchanged text fires no further change.
-void heightRule(form::Form& f)
-{
-    f.set("Text6", HeightFromWidth(f.text("Text4")));
-}
-
 output::Document embedPageLines(const form::Form& f, int width, int height, const std::string& metafile)
 {
     const std::string w = std::to_string(width);
     const std::string h = std::to_string(height);
     return {
-        f.text("Text1"),
-        f.text("Text2"),
-        f.text("Text3") + w + f.text("Text5") + h + f.text("Text7"),
-        f.text("Text8") + f.text("Text9") + f.text("Text10"),
-        f.text("Text17") + metafile + f.text("Text18"),
-        f.text("Text11") + metafile + f.text("Text13") + w + f.text("Text14") + h + f.text("Text15"),
-        f.text("Text16"),
+        f.text(headOpen),
+        f.text(bodyOpen),
+        f.text(objectWidth) + w + f.text(objectHeight) + h + f.text(objectClassId),
+        f.text(autoStartParam) + f.text(autoStartField) + f.text(autoStartClose),
+        f.text(urlParam) + metafile + f.text(urlClose),
+        f.text(embedSource) + metafile + f.text(embedWidth) + w + f.text(embedHeight) + h + f.text(embedClose),
+        f.text(pageClose),
     };
 }
 
@@ -67,12 +69,12 @@ output::Document embedPageLines(const form::Form& f, int width, int height, cons
 // dialog opens, and nothing is written.
 void savePage(form::Form& f, MetafilePath metafilePath)
 {
-    const std::optional<int> width = roundedInteger(f.text("Text4"));
+    const std::optional<int> width = roundedInteger(f.text(widthField));
     if (!width) {
         f.program().message(&f, "幅を半角の数値で記入してください。（-32768～32767）");
         return;
     }
-    const std::optional<int> height = roundedInteger(f.text("Text6"));
+    const std::optional<int> height = roundedInteger(f.text(heightField));
     if (!height) {
         f.program().message(&f, "高さが数値になっていません。幅を半角の数値で記入し直してください。");
         return;
@@ -114,7 +116,7 @@ form::ScreenDef embedPage(const EmbedVariant& v)
 
     // ① the size: the width typed, the height computed.
     s.label("Label8", "①").at(240, 1320, 375, 375).font(14, true);
-    s.text("Text4", "")
+    s.text(widthField, "")
         .at(x, 1320, 1095, 375)
         .font(12)
         .tooltipText(v.widthTip)
@@ -122,14 +124,14 @@ form::ScreenDef embedPage(const EmbedVariant& v)
         .named("幅")
         .describedBy({"Label8", "Label5(0)", "Label7"})
         .tab(0);
-    s.text("Text6", "")
+    s.text(heightField, "")
         .at(x + 1200, 1320, 1095, 375)
         .font(12)
         .tooltipText(v.heightTip)
         .promptedBy("Frame1")
         .named("高さ")
         .readOnlyField()
-        .computedFromField("Text4");
+        .computedFromField(widthField, HeightFromWidth);
     s.imageBox("Image2").at(x, 1920, 480, 480).image("video");
     s.frame("Frame1", "基本サイズ").at(x + 2520, 1200, right - x - 2760, 1815);
     s.label("Label5(0)", "幅サイズを記入すると高さは自動入力されます。")
@@ -150,52 +152,44 @@ form::ScreenDef embedPage(const EmbedVariant& v)
     s.option("Option2", "html開いたら自動スタート").at(4440, 3240, 3615, 375).tooltipText(v.optionTip).tab(2);
     s.line("Line2", 240, 3780, right - 240, 3780).foreColor(255, 0, 0);
 
-    paint(s.label(v.bandLabel, "").at(0, buttonTop - 360, right, bottom - buttonTop + 360), screens::colors::band);
-    paint(s.button("Command4", "?").named("ヘルプ").at(1320, buttonTop, 735, 375).tab(13), screens::colors::help);
-    paint(s.button("Command3", "戻る").at(2400, buttonTop, 1215, 375).tooltipText(v.backTip).tab(12),
-          screens::colors::back);
-    paint(s.button("Command1", "保存").at(3960, buttonTop, 1215, 375).tooltipText(v.saveTip).tab(10),
-          screens::colors::save);
-    paint(s.button("Command2", "終了").at(5520, buttonTop, 1215, 375).tooltipText(v.exitTip).tab(11),
-          screens::colors::grey);
+    ButtonBand band(s, 1320, buttonTop);
+    band.strip(v.bandLabel, {0, buttonTop - 360, right, bottom - buttonTop + 360});
+    band.help("Command4").tab(13);
+    band.back("Command3", v.backSteps).tooltipText(v.backTip).tab(12);
+    band.save("Command1", [path = v.metafilePath](form::Form& f) { savePage(f, path); }).tooltipText(v.saveTip).tab(10);
+    band.exit("Command2").tooltipText(v.exitTip).tab(11);
 
     // Template fields, in a column below the window's bottom edge, in the
     // order in which they appear in the page.
     const int t = bottom + 240;
-    s.text("Text1", "<html><head><title>enbedsampl</title><meta http-equiv=\"Content-Type\" "
-                    "content=\"text/html; charset=Shift_JIS\">")
+    s.text(headOpen, "<html><head><title>enbedsampl</title><meta http-equiv=\"Content-Type\" "
+                     "content=\"text/html; charset=Shift_JIS\">")
         .at(240, t, 8655, 285);
-    s.text("Text2", "</head><body bgcolor=\"#FFFFFF\" text=\"#000000\">").at(240, t + 360, 4455, 285);
-    s.text("Text3", "<OBJECT ID=\"Player\" width=\"").at(240, t + 720, 2655, 285);
-    s.text("Text5", "\" height=\"").at(3000, t + 720, 1095, 285);
-    s.text("Text7", "\"CLASSID=\"CLSID:6BF52A52-394A-11d3-B153-00C04F79FAA6\">").at(4200, t + 720, 4695, 285);
-    s.text("Text8", "<PARAM name=\"autoStart\" value=\"").at(240, t + 1080, 2655, 285);
-    s.text("Text9", "false").at(3000, t + 1080, 735, 285);
-    s.text("Text10", "\">").at(3840, t + 1080, 495, 285);
-    s.text("Text17", std::string("<PARAM name=\"URL\" value=\"") + v.folderPrefix).at(240, t + 1440, 2655, 285);
-    s.text("Text18", "\">").at(3840, t + 1440, 495, 285);
-    s.text("Text11", std::string("<embed src=\"") + v.folderPrefix).at(240, t + 1800, 1455, 285);
-    s.text("Text13", "\" autostart=\"false\" width=").at(1800, t + 1800, 2295, 285);
-    s.text("Text14", " height=").at(4200, t + 1800, 735, 285);
-    s.text("Text15", "></embed></OBJECT>").at(5040, t + 1800, 1695, 285);
-    s.text("Text16", "</body></html>").at(240, t + 2160, 1455, 285);
+    s.text(bodyOpen, "</head><body bgcolor=\"#FFFFFF\" text=\"#000000\">").at(240, t + 360, 4455, 285);
+    s.text(objectWidth, "<OBJECT ID=\"Player\" width=\"").at(240, t + 720, 2655, 285);
+    s.text(objectHeight, "\" height=\"").at(3000, t + 720, 1095, 285);
+    s.text(objectClassId, "\"CLASSID=\"CLSID:6BF52A52-394A-11d3-B153-00C04F79FAA6\">").at(4200, t + 720, 4695, 285);
+    s.text(autoStartParam, "<PARAM name=\"autoStart\" value=\"").at(240, t + 1080, 2655, 285);
+    s.text(autoStartField, "false").at(3000, t + 1080, 735, 285);
+    s.text(autoStartClose, "\">").at(3840, t + 1080, 495, 285);
+    s.text(urlParam, std::string("<PARAM name=\"URL\" value=\"") + v.folderPrefix).at(240, t + 1440, 2655, 285);
+    s.text(urlClose, "\">").at(3840, t + 1440, 495, 285);
+    s.text(embedSource, std::string("<embed src=\"") + v.folderPrefix).at(240, t + 1800, 1455, 285);
+    s.text(embedWidth, "\" autostart=\"false\" width=").at(1800, t + 1800, 2295, 285);
+    s.text(embedHeight, " height=").at(4200, t + 1800, 735, 285);
+    s.text(embedClose, "></embed></OBJECT>").at(5040, t + 1800, 1695, 285);
+    s.text(pageClose, "</body></html>").at(240, t + 2160, 1455, 285);
     s.dialog("CommonDialog1", "htm", v.htmFilter).startingIn(designFolder);
 
     s.onLoad([](form::Form& f) {
-        f.set("Text4", "320");
+        f.set(widthField, "320");
         f.select("Option1");
-        f.set("Text12", ".asx");
+        f.set(metafileField, ".asx");
     });
-    s.onChange("Text4", heightRule);
-    s.onChange("Text6", heightRule);
     // Only the object's start value follows the options; the embed element's
     // autostart in Text13 stays "false" whichever is chosen.
-    s.onClick("Option1", [](form::Form& f) { f.set("Text9", "false"); });
-    s.onClick("Option2", [](form::Form& f) { f.set("Text9", "true"); });
-    s.onClick("Command1", [path = v.metafilePath](form::Form& f) { savePage(f, path); });
-    s.onClick("Command3", [steps = v.backSteps](form::Form& f) { form::SwitchScreen(f, steps); });
-    s.onClick("Command2", [](form::Form& f) { form::ExitProgram(f); });
-    s.onClick("Command4", [](form::Form& f) { form::ShowHelp(f); });
+    s.onClick("Option1", [](form::Form& f) { f.set(autoStartField, "false"); });
+    s.onClick("Option2", [](form::Form& f) { f.set(autoStartField, "true"); });
     return s;
 }
 
@@ -220,11 +214,12 @@ const form::ScreenDef& simpleEmbedScreen()
             .exitTip = "終了します",
             .htmFilter = "ハイパーテキスト(*.htm)|*.htm",
             .backSteps = screens::Steps().unload(1, 3).show(4).unload(5, 9),
-            .metafilePath = [](const form::Form& f) { return f.text("Text12"); },
+            .metafilePath = [](const form::Form& f) { return f.text(metafileField); },
         });
         // ③ the metafile, in the page's own folder.
-        entryBlock(s, 4020, "Label10", "③", "Label3", "asxファイル名記入", "Text12", "先ほど保存したasxファイル名記入",
-                   3, "Label5(1)", "Label4", "例：hoge.asx", form::DropName::FileName);
+        entryBlock(s, 4020, "Label10", "③", "Label3", "asxファイル名記入", metafileField,
+                   "先ほど保存したasxファイル名記入", 3, "Label5(1)", "Label4", "例：hoge.asx",
+                   form::DropName::FileName);
         s.imageBox("Image3").at(7800, 4320, 735, 735).image("metafile");
         return s;
     }();
@@ -251,18 +246,21 @@ const form::ScreenDef& detailedEmbedScreen()
             // The pattern has no point; that is how this screen offers it.
             .htmFilter = "ハイパーテキスト(*.htm)|*htm",
             .backSteps = screens::Steps().unload(1, 2).hide(3).unload(4, 6).show(7).hide(8, 9).unload(10, 12),
-            .metafilePath = [](const form::Form& f) { return f.text("Text19") + f.text("Text20") + f.text("Text12"); },
+            .metafilePath =
+                [](const form::Form& f) {
+                    return f.text(folderField) + f.text(folderSeparator) + f.text(metafileField);
+                },
         });
         s.label("Label14", "位置").at(720, 1380, 615, 255);
         // ③ the metafile's folder, ④ the metafile.
-        entryBlock(s, 3960, "Label10", "③", "Label11", "asxファイルを入れるフォルダー名記入", "Text19",
+        entryBlock(s, 3960, "Label10", "③", "Label11", "asxファイルを入れるフォルダー名記入", folderField,
                    "事前に作成してあるフォルダー名記入", 3, "Label5(1)", "Label12", "例：baku",
                    form::DropName::FolderName);
-        entryBlock(s, 5340, "Label13", "④", "Label3", "asxファイル名記入", "Text12", "先ほど保存したasxファイル記入", 4,
-                   "Label5(2)", "Label4", "例：hoge.asx", form::DropName::FileName);
+        entryBlock(s, 5340, "Label13", "④", "Label3", "asxファイル名記入", metafileField,
+                   "先ほど保存したasxファイル記入", 4, "Label5(2)", "Label4", "例：hoge.asx", form::DropName::FileName);
         s.imageBox("Image3").at(7800, 4200, 735, 735).image("folder");
         s.imageBox("Image4").at(7800, 5580, 735, 735).image("metafile");
-        s.text("Text20", "/").at(5040, s.client().height + 1440, 495, 285);
+        s.text(folderSeparator, "/").at(5040, s.client().height + 1440, 495, 285);
         return s;
     }();
     return screen;

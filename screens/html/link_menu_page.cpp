@@ -7,29 +7,28 @@
 #include <array>
 #include <string>
 
-#include "form/screen_ops.h"
-#include "screens/conventions.h"
 #include "flows/save_document.h"
+#include "screens/button_band.h"
+#include "screens/conventions.h"
+#include "screens/html/link_rows.h"
+#include "screens/template_rows.h"
 #include "screens/html/height_from_width.h"
 
 namespace screens {
 
 namespace {
 
-struct LinkRow {
-    const char* comment;  // the link text
-    const char* target;   // the page the link opens in the frame
-    const char* preview;  // the menu preview's line for this link
-    int top;              // of the link text and target fields
-};
+constexpr std::array<LinkRow, 5> rows = linkRows(4080);
 
-constexpr std::array<LinkRow, 5> rows{{
-    {"Text1", "Text11", "Text6", 4080},
-    {"Text2", "Text12", "Text7", 4680},
-    {"Text3", "Text13", "Text8", 5280},
-    {"Text4", "Text14", "Text9", 5880},
-    {"Text5", "Text15", "Text10", 6480},
-}};
+// The fields the user fills besides the link rows, and the menu preview's
+// fixed heading.
+constexpr const char *widthField = "Text16", *heightField = "Text17", *titlePageField = "Text31",
+                     *menuHeading = "Text18";
+// The template's fragments, in the order the page reads them.
+constexpr const char *doctype = "Text19", *pageOpen = "Text20", *frameOpen = "Text21", *frameHeight = "Text22",
+                     *frameWidth = "Text23", *frameClose = "Text24", *menuOpen = "Text25", *linkOpen = "Text26",
+                     *linkTargetClose = "Text27", *linkClose = "Text28", *lastLinkClose = "Text29",
+                     *pageClose = "Text30";
 
 // Positions of the preview's pictures in its one layout, "デフォルト".
 constexpr int browserLeft = 120;
@@ -44,31 +43,14 @@ void placePreview(form::Form& f)
     f.move("Picture3", menuLeft, menuTop);
 }
 
-// The height always follows the width. Run on a change of either field, it
-// also undoes anything written into the height; once the height holds the
-// computed text, writing it again changes nothing and the chain stops. A width
-// that is not a number leaves the height empty until the width is one again.
-void applyHeightRule(form::Form& f)
-{
-    f.set("Text17", HeightFromWidth(f.text("Text16")));
-}
-
-// A menu preview line always shows its link text; what is typed into the
-// preview itself is replaced at once.
-void mirrorRow(form::Form& f, const LinkRow& row)
-{
-    f.set(row.preview, f.text(row.comment));
-}
-
 void save(form::Form& f)
 {
     // Without a number in the width there is no height to write: the page
     // would carry an empty "height=", so nothing is asked for or written.
-    if (HeightFromWidth(f.text("Text16")).empty()) {
+    if (HeightFromWidth(f.text(widthField)).empty()) {
         f.program().message(&f, widthNotNumberMessage);
         return;
     }
-    applyHeightRule(f);
     flows::SaveDocument(f, linkMenuPageLines(f));
 }
 
@@ -86,19 +68,19 @@ const form::ScreenDef& linkMenuPageScreen()
         // ① the frame size
         s.label("Label12", "①").at(4320, 840, 375, 375).font(12, true);
         s.label("Label8", "幅").at(4800, 900, 375, 255);
-        s.text("Text16", "")
+        s.text(widthField, "")
             .at(5280, 840, 1215, 375)
             .tooltipText("幅を記入")
             .promptedBy("Label8")
             .describedBy({"Label12"})
             .tab(0);
         s.label("Label9", "高さ").at(6720, 900, 495, 255);
-        s.text("Text17", "")
+        s.text(heightField, "")
             .at(7320, 840, 1215, 375)
             .tooltipText("幅を記入すると高さ自動入力")
             .promptedBy("Label9")
             .readOnlyField()
-            .computedFromField("Text16");
+            .computedFromField(widthField, HeightFromWidth);
 
         // ② the title page shown in the frame
         s.label("Label13", "②").at(4320, 1680, 375, 375).font(12, true);
@@ -106,7 +88,7 @@ const form::ScreenDef& linkMenuPageScreen()
         s.label("Label7", "すでに作成してあるｈｔｍ").at(6720, 1680, 3255, 255);
         s.label("Label4(1)", "htmファイルにリンク").at(4800, 2040, 1815, 255);
         s.label("Label11", "例：abc.htm（半角入力）").at(6720, 2040, 2655, 255);
-        s.text("Text31", "")
+        s.text(titlePageField, "")
             .at(4800, 2400, 3255, 375)
             .tooltipText("タイトルｈｔｍは事前に作成してください")
             .promptedBy("Label10")
@@ -142,7 +124,7 @@ const form::ScreenDef& linkMenuPageScreen()
         s.picture("Picture2").at(240, frameTop, 1095, 1035).inside("Picture1").image("player", true);
         s.picture("Picture3").at(menuLeft, menuTop, 1935, 1455).inside("Picture1").noBorder();
         // The heading only shows the fixed "メニュー" of the page's menu.
-        s.text("Text18", "")
+        s.text(menuHeading, "")
             .named("メニューの見出しのプレビュー")
             .at(0, 0, 1815, 240)
             .inside("Picture3")
@@ -178,57 +160,43 @@ const form::ScreenDef& linkMenuPageScreen()
         }
         s.line("Line10", 120, 8280, 11955, 8280);
 
-        paint(s.label("Label15", "").at(0, 8640, 12075, 1485), screens::colors::band);
-        paint(s.button("Command4", "?").named("ヘルプ").at(3360, 9240, 735, 375).tab(tab + 3), screens::colors::help);
-        paint(s.button("Command3", "戻る").at(4440, 9240, 1215, 375).tooltipText("その他のメニューに戻る").tab(tab + 2),
-              screens::colors::back);
-        paint(s.button("Command1", "保存").at(6000, 9240, 1215, 375).tooltipText("ｈｔｍを保存").tab(tab),
-              screens::colors::save);
-        paint(s.button("Command2", "終了").at(7560, 9240, 1215, 375).tooltipText("終了").tab(tab + 1),
-              screens::colors::grey);
+        ButtonBand band(s, 3360, 9240);
+        band.strip("Label15", {0, 8640, 12075, 1485});
+        band.help("Command4").tab(tab + 3);
+        band.back("Command3", Steps().unload(1, 9).show(10).unload(11, 13))
+            .tooltipText("その他のメニューに戻る")
+            .tab(tab + 2);
+        band.save("Command1", save).tooltipText("ｈｔｍを保存").tab(tab);
+        band.exit("Command2").tooltipText("終了").tab(tab + 1);
 
         // Template fields: hidden, in rows shaped like the page's lines, below
         // the window's bottom edge.
-        s.text("Text19", "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\">").at(240, 10320, 5055, 285).hidden();
-        s.text("Text20", "<HTML><HEAD><TITLE></TITLE></HEAD><BODY bgcolor=\"#a7fef3\">")
-            .at(240, 10680, 5655, 285)
-            .hidden();
-        s.text("Text21", "<iframe src=\"./").at(240, 11040, 1335, 285).hidden();
-        s.text("Text22", "\" name=\"sample\" height=").at(1680, 11040, 2175, 285).hidden();
-        s.text("Text23", " width=").at(3960, 11040, 615, 285).hidden();
-        s.text("Text24", " scrolling=no align=left marginwidth=0 marginheight=0></iframe>")
-            .at(4680, 11040, 5655, 285)
-            .hidden();
-        s.text("Text25", "<TABLE><TBODY><TR><TD></TD><TD>メニュー<BR>").at(240, 11400, 4215, 285).hidden();
-        s.text("Text26", "<BR><A href=\"./").at(240, 11760, 1455, 285).hidden();
-        s.text("Text27", "\" target=\"sample\">").at(1800, 11760, 1815, 285).hidden();
-        s.text("Text28", "</A><BR>").at(3720, 11760, 1095, 285).hidden();
-        s.text("Text29", "</A></TD>").at(4920, 11760, 1095, 285).hidden();
-        s.text("Text30", "</TR></TBODY></TABLE></BODY></HTML>").at(240, 12120, 3975, 285).hidden();
+        TemplateRows(s, 10320, TemplateRows::Shown::No)
+            .row({{doctype, "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\">", 5055}})
+            .row({{pageOpen, "<HTML><HEAD><TITLE></TITLE></HEAD><BODY bgcolor=\"#a7fef3\">", 5655}})
+            .row({{frameOpen, "<iframe src=\"./", 1335},
+                  {frameHeight, "\" name=\"sample\" height=", 2175},
+                  {frameWidth, " width=", 615},
+                  {frameClose, " scrolling=no align=left marginwidth=0 marginheight=0></iframe>", 5655}})
+            .row({{menuOpen, "<TABLE><TBODY><TR><TD></TD><TD>メニュー<BR>", 4215}})
+            .row({{linkOpen, "<BR><A href=\"./", 1455},
+                  {linkTargetClose, "\" target=\"sample\">", 1815},
+                  {linkClose, "</A><BR>", 1095},
+                  {lastLinkClose, "</A></TD>", 1095}})
+            .row({{pageClose, "</TR></TBODY></TABLE></BODY></HTML>", 3975}});
         s.dialog("CommonDialog1", "htm", "ハイパーテキスト(*.htm)|*.htm").startingIn(designFolder);
 
         s.onLoad([](form::Form& f) {
             f.select("Option1");
-            f.set("Text16", "320");
-            f.set("Text17", "304");
-            f.set("Text18", "メニュー");
-            f.set("Text31", ".htm");
+            f.set(widthField, "320");
+            f.set(heightField, "304");
+            f.set(menuHeading, "メニュー");
+            f.set(titlePageField, ".htm");
             for (const LinkRow& row : rows) {
                 f.set(row.target, ".htm");
             }
         });
         s.onClick("Option1", placePreview);
-        s.onChange("Text16", applyHeightRule);
-        s.onChange("Text17", applyHeightRule);
-        for (const LinkRow& row : rows) {
-            s.onChange(row.comment, [&row](form::Form& f) { mirrorRow(f, row); });
-            s.onChange(row.preview, [&row](form::Form& f) { mirrorRow(f, row); });
-        }
-        s.onClick("Command1", save);
-        s.onClick("Command3",
-                  [](form::Form& f) { form::SwitchScreen(f, screens::Steps().unload(1, 9).show(10).unload(11, 13)); });
-        s.onClick("Command2", [](form::Form& f) { form::ExitProgram(f); });
-        s.onClick("Command4", [](form::Form& f) { form::ShowHelp(f); });
         return s;
     }();
     return screen;
@@ -237,20 +205,20 @@ const form::ScreenDef& linkMenuPageScreen()
 output::Document linkMenuPageLines(const form::Form& f)
 {
     const auto link = [&f](const LinkRow& row, const char* end) {
-        return f.text("Text26") + f.text(row.target) + f.text("Text27") + f.text(row.comment) + f.text(end);
+        return f.text(linkOpen) + f.text(row.target) + f.text(linkTargetClose) + f.text(row.comment) + f.text(end);
     };
     return {
-        f.text("Text19"),
-        f.text("Text20"),
-        f.text("Text21") + f.text("Text31") + f.text("Text22") + f.text("Text17") + f.text("Text23") +
-            f.text("Text16") + f.text("Text24"),
-        f.text("Text25"),
-        link(rows[0], "Text28"),
-        link(rows[1], "Text28"),
-        link(rows[2], "Text28"),
-        link(rows[3], "Text28"),
-        link(rows[4], "Text29"),
-        f.text("Text30"),
+        f.text(doctype),
+        f.text(pageOpen),
+        f.text(frameOpen) + f.text(titlePageField) + f.text(frameHeight) + f.text(heightField) + f.text(frameWidth) +
+            f.text(widthField) + f.text(frameClose),
+        f.text(menuOpen),
+        link(rows[0], linkClose),
+        link(rows[1], linkClose),
+        link(rows[2], linkClose),
+        link(rows[3], linkClose),
+        link(rows[4], lastLinkClose),
+        f.text(pageClose),
     };
 }
 

@@ -7,28 +7,22 @@
 #include <array>
 #include <string>
 
-#include "form/screen_ops.h"
-#include "screens/conventions.h"
 #include "flows/save_document.h"
+#include "screens/button_band.h"
+#include "screens/conventions.h"
+#include "screens/html/link_rows.h"
 
 namespace screens {
 
 namespace {
 
-struct LinkRow {
-    const char* comment;   // the link text the user types
-    const char* metafile;  // the metafile the link starts
-    const char* preview;   // the row of the miniature page that shows the link text
-    int top;               // of the comment and metafile fields
-};
+constexpr std::array<LinkRow, 5> rows = linkRows(2280);
 
-constexpr std::array<LinkRow, 5> rows{{
-    {"Text1", "Text11", "Text6", 2280},
-    {"Text2", "Text12", "Text7", 2880},
-    {"Text3", "Text13", "Text8", 3480},
-    {"Text4", "Text14", "Text9", 4080},
-    {"Text5", "Text15", "Text10", 4680},
-}};
+// The block's alignment, which the options set, and the template's
+// fragments in the order the page reads them; the link rows are above.
+constexpr const char *alignField = "Text16", *pageOpen = "Text17", *blockOpen = "Text18", *tableOpen = "Text19",
+                     *lineBreak = "Text20", *linkOpen = "Text21", *linkTargetClose = "Text22", *linkClose = "Text23",
+                     *pageClose = "Text24";
 
 struct Alignment {
     const char* option;
@@ -50,16 +44,8 @@ const char* const previewHint = "チェックボタンを選択　文字表示�
 
 void alignTo(form::Form& f, const Alignment& a)
 {
-    f.set("Text16", a.value);
+    f.set(alignField, a.value);
     f.move("Picture2", a.blockLeft, previewBlockTop);
-}
-
-// A preview row always shows its comment. Run on a change of either field,
-// it also undoes whatever is typed into the preview row; once the two agree
-// the assignment changes nothing and the chain stops.
-void mirrorRow(form::Form& f, const LinkRow& row)
-{
-    f.set(row.preview, f.text(row.comment));
 }
 
 }  // namespace
@@ -77,7 +63,7 @@ const form::ScreenDef& multiLinkPageScreen()
                 .promptedBy("Label2")
                 .describedBy({"Label3"})
                 .tab(tab++);
-            s.text(row.metafile, "")
+            s.text(row.target, "")
                 .at(8520, row.top, 1455, 495)
                 .tooltipText("事前に作成したasxファイルを記入")
                 .promptedBy("Label4")
@@ -116,55 +102,43 @@ const form::ScreenDef& multiLinkPageScreen()
         // Tab order after the options: the buttons, the template fields, help last.
         constexpr int commandTab = 20;
         constexpr int templateTab = commandTab + 3;
-        paint(s.label("Label6", "").at(0, 5640, 10695, 975), screens::colors::band);
-        paint(s.button("Command4", "?").named("ヘルプ").at(2640, 5880, 735, 375).tab(templateTab + 9),
-              screens::colors::help);
-        paint(s.button("Command3", "戻る")
-                  .at(3720, 5880, 1215, 375)
-                  .tooltipText("その他のメニューに戻る")
-                  .tab(commandTab + 2),
-              screens::colors::back);
-        paint(
-            s.button("Command1", "保存").at(5280, 5880, 1215, 375).tooltipText("ｈｔｍファイルを保存").tab(commandTab),
-            screens::colors::save);
-        paint(s.button("Command2", "終了").at(6840, 5880, 1215, 375).tooltipText("終了").tab(commandTab + 1),
-              screens::colors::grey);
+        ButtonBand band(s, 2640, 5880);
+        band.strip("Label6", {0, 5640, 10695, 975});
+        band.help("Command4").tab(templateTab + 9);
+        band.back("Command3", Steps().unload(1, 9).show(10).unload(11, 12))
+            .tooltipText("その他のメニューに戻る")
+            .tab(commandTab + 2);
+        band.save("Command1", [](form::Form& f) { flows::SaveDocument(f, multiLinkPageLines(f)); })
+            .tooltipText("ｈｔｍファイルを保存")
+            .tab(commandTab);
+        band.exit("Command2").tooltipText("終了").tab(commandTab + 1);
 
         // Template fields, in rows shaped like the page's lines, below the
         // window's bottom edge.
-        s.text("Text17", "<HTML><HEAD><TITLE></TITLE></HEAD>").at(240, 7320, 4455, 285).tab(templateTab + 1);
-        s.text("Text18", "<BODY><DIV align=\"").at(240, 7800, 2055, 285).tab(templateTab + 2);
-        s.text("Text16", "").at(2400, 7800, 1095, 285).tab(templateTab);
-        s.text("Text19", "\"><TABLE><TBODY><TR><TD><BR>").at(3600, 7800, 3015, 285).tab(templateTab + 3);
-        s.text("Text20", "<BR>").at(240, 8160, 615, 285).tab(templateTab + 4);
-        s.text("Text21", "<A href=\"./").at(960, 8160, 1215, 285).tab(templateTab + 5);
-        s.text("Text22", "\">").at(2280, 8160, 495, 285).tab(templateTab + 6);
-        s.text("Text23", "</A><BR>").at(2880, 8160, 1095, 285).tab(templateTab + 7);
-        s.text("Text24", "</A></TD></TR></TBODY></DIV></TABLE></BODY></HTML>")
+        s.text(pageOpen, "<HTML><HEAD><TITLE></TITLE></HEAD>").at(240, 7320, 4455, 285).tab(templateTab + 1);
+        s.text(blockOpen, "<BODY><DIV align=\"").at(240, 7800, 2055, 285).tab(templateTab + 2);
+        s.text(alignField, "").at(2400, 7800, 1095, 285).tab(templateTab);
+        s.text(tableOpen, "\"><TABLE><TBODY><TR><TD><BR>").at(3600, 7800, 3015, 285).tab(templateTab + 3);
+        s.text(lineBreak, "<BR>").at(240, 8160, 615, 285).tab(templateTab + 4);
+        s.text(linkOpen, "<A href=\"./").at(960, 8160, 1215, 285).tab(templateTab + 5);
+        s.text(linkTargetClose, "\">").at(2280, 8160, 495, 285).tab(templateTab + 6);
+        s.text(linkClose, "</A><BR>").at(2880, 8160, 1095, 285).tab(templateTab + 7);
+        s.text(pageClose, "</A></TD></TR></TBODY></DIV></TABLE></BODY></HTML>")
             .at(240, 8760, 5055, 285)
             .tab(templateTab + 8);
         s.dialog("CommonDialog1", "htm", "ハイパーテキスト(*.htm)|*.htm").startingIn(designFolder);
 
         s.onLoad([](form::Form& f) {
             f.select("Option6");
-            f.set("Text16", "center");
+            f.set(alignField, "center");
             f.move("Picture2", 960, previewBlockTop);
             for (const LinkRow& row : rows) {
-                f.set(row.metafile, ".asx");
+                f.set(row.target, ".asx");
             }
         });
         for (const Alignment& a : alignments) {
             s.onClick(a.option, [&a](form::Form& f) { alignTo(f, a); });
         }
-        for (const LinkRow& row : rows) {
-            s.onChange(row.comment, [&row](form::Form& f) { mirrorRow(f, row); });
-            s.onChange(row.preview, [&row](form::Form& f) { mirrorRow(f, row); });
-        }
-        s.onClick("Command1", [](form::Form& f) { flows::SaveDocument(f, multiLinkPageLines(f)); });
-        s.onClick("Command3",
-                  [](form::Form& f) { form::SwitchScreen(f, screens::Steps().unload(1, 9).show(10).unload(11, 12)); });
-        s.onClick("Command2", [](form::Form& f) { form::ExitProgram(f); });
-        s.onClick("Command4", [](form::Form& f) { form::ShowHelp(f); });
         return s;
     }();
     return screen;
@@ -173,14 +147,14 @@ const form::ScreenDef& multiLinkPageScreen()
 output::Document multiLinkPageLines(const form::Form& f)
 {
     output::Document lines{
-        f.text("Text17"),
-        f.text("Text18") + f.text("Text16") + f.text("Text19"),
+        f.text(pageOpen),
+        f.text(blockOpen) + f.text(alignField) + f.text(tableOpen),
     };
     for (const LinkRow& row : rows) {
-        lines.push_back(f.text("Text20") + f.text("Text21") + f.text(row.metafile) + f.text("Text22") +
-                        f.text(row.comment) + f.text("Text23"));
+        lines.push_back(f.text(lineBreak) + f.text(linkOpen) + f.text(row.target) + f.text(linkTargetClose) +
+                        f.text(row.comment) + f.text(linkClose));
     }
-    lines.push_back(f.text("Text24"));
+    lines.push_back(f.text(pageClose));
     return lines;
 }
 

@@ -4,17 +4,24 @@
 // page adds the folder step and the "/" between folder and metafile name.
 #include "screens/html/popup_page.h"
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "form/screen_ops.h"
-#include "screens/conventions.h"
 #include "flows/save_document.h"
+#include "screens/button_band.h"
+#include "screens/conventions.h"
 
 namespace screens {
 
 namespace {
+
+// The fields the user fills, the comment's preview, the alignment the
+// options set, and on the detailed page the folder and the "/" after it.
+constexpr const char *metafileField = "Text1", *commentField = "Text2", *previewField = "Text3", *alignField = "Text6",
+                     *folderField = "Text11", *folderSeparator = "Text12";
+// The template's fragments, in the order the page reads them.
+constexpr const char *pageOpen = "Text4", *paragraphOpen = "Text5", *linkOpen = "Text7", *linkTargetClose = "Text8",
+                     *linkClose = "Text9", *pageClose = "Text10";
 
 // Where the twins differ. Positions in twips.
 struct PopupTwin {
@@ -68,14 +75,16 @@ constexpr Alignment alignments[] = {
 
 void align(form::Form& f, const Alignment& a)
 {
-    f.set("Text6", a.value);
-    f.move("Text3", a.previewLeft, previewTextTop);
+    f.set(alignField, a.value);
+    f.move(previewField, a.previewLeft, previewTextTop);
 }
 
-int tabIndex(const PopupTwin& t, const std::string& control)
+// The keyboard order, once every control of the twin is declared.
+void applyTabOrder(form::ScreenDef& s, const PopupTwin& t)
 {
-    const auto it = std::find(t.tabOrder.begin(), t.tabOrder.end(), control);
-    return it == t.tabOrder.end() ? -1 : static_cast<int>(it - t.tabOrder.begin());
+    for (std::size_t i = 0; i < t.tabOrder.size(); ++i) {
+        s.control(t.tabOrder[i]).tab(static_cast<int>(i));
+    }
 }
 
 // A numbered step on the right: its mark, the prompt and the example above
@@ -92,7 +101,6 @@ form::ScreenDef popupPage(const PopupTwin& t)
 {
     form::ScreenDef s{t.screen, t.caption, t.client};
     const int width = t.client.width;
-    const auto tab = [&t](const std::string& control) { return tabIndex(t, control); };
 
     s.label("Label1", t.title).at(240, 120, width - 480, 495).centered().font(18, true);
     s.label("Label2", "文字をクリックするとストリーミングがスタートする形式").at(240, 660, width - 480, 255).centered();
@@ -101,109 +109,74 @@ form::ScreenDef popupPage(const PopupTwin& t)
     s.picture("Picture1")
         .at(t.previewLeft, 1440, previewWidth, previewHeight)
         .image("browser", true)
-        .tooltipText(t.previewTip)
-        .tab(tab("Picture1"));
+        .tooltipText(t.previewTip);
     s.label("Label7", "位置").at(t.previewLeft, t.optionTop - 300, 1215, 255).tooltipText(t.previewTip);
     s.option("Option1", "左端")
         .at(t.previewLeft, t.optionTop, 1335, 375)
         .tooltipText(t.previewTip)
-        .promptedBy("Label7")
-        .tab(tab("Option1"));
-    s.option("Option2", "中心")
-        .at(t.previewLeft + 1560, t.optionTop, 1335, 375)
-        .tooltipText(t.previewTip)
-        .tab(tab("Option2"));
-    s.option("Option3", "右端")
-        .at(t.previewLeft + 3120, t.optionTop, 1335, 375)
-        .tooltipText(t.previewTip)
-        .tab(tab("Option3"));
+        .promptedBy("Label7");
+    s.option("Option2", "中心").at(t.previewLeft + 1560, t.optionTop, 1335, 375).tooltipText(t.previewTip);
+    s.option("Option3", "右端").at(t.previewLeft + 3120, t.optionTop, 1335, 375).tooltipText(t.previewTip);
 
     stepLabels(s, t, t.nameMark, t.nameMarkText, "Label4", "保存したasxファイルの名前を記入", "Label5",
                "例：hoge.asx（半角入力）", t.nameTop);
-    s.text("Text1", "")
+    s.text(metafileField, "")
         .at(t.fieldsLeft, t.nameTop, 2055, 375)
         .tooltipText(t.nameTip)
         .promptedBy("Label4")
         .describedBy({t.nameMark, "Label5"})
-        .takesDropped(form::DropName::FileName)
-        .tab(tab("Text1"));
+        .takesDropped(form::DropName::FileName);
     stepLabels(s, t, t.commentMark, t.commentMarkText, "Label6", ".コメント記入", "Label3",
                "例：　家族の映像です。クリックしてね。", t.commentTop);
-    s.text("Text2", "")
+    s.text(commentField, "")
         .at(t.fieldsLeft, t.commentTop, 4455, 375)
         .tooltipText(t.commentTip)
         .promptedBy("Label6")
-        .describedBy({t.commentMark, "Label3"})
-        .tab(tab("Text2"));
+        .describedBy({t.commentMark, "Label3"});
     // Declared after the comment, so that a character the page cannot hold
     // is reported against the comment the user typed, not its preview.
-    paint(s.text("Text3", "")
+    paint(s.text(previewField, "")
               .at(840, previewTextTop, previewTextWidth, 255)
               .inside("Picture1")
               .noBorder()
               .font(5.25)
-              .previews("Text2")
-              .tab(tab("Text3")),
+              .previews(commentField),
           screens::colors::lightGreen);
 
     // The page's fragments, in rows that mirror its lines, out of view. The
     // user never sees them, so keystrokes must not reach them either.
     const auto& [line1, line2, line3] = t.templateTops;
-    auto& first = s.text("Text4", "<HTML><HEAD><TITLE></TITLE></HEAD><BODY>")
-                      .at(240, line1, 4455, 285)
-                      .readOnlyField()
-                      .tab(tab("Text4"));
+    auto& first =
+        s.text(pageOpen, "<HTML><HEAD><TITLE></TITLE></HEAD><BODY>").at(240, line1, 4455, 285).readOnlyField();
     if (t.firstLineHidden) {
         first.hidden();
     }
-    s.text("Text5", "<P align=\"").at(240, line2, 1095, 285).readOnlyField().tab(tab("Text5"));
-    s.text("Text6", "").at(1380, line2, 855, 285).readOnlyField().tab(tab("Text6"));
-    s.text("Text7", t.linkStart).at(2280, line2, 1815, 285).readOnlyField().tab(tab("Text7"));
-    s.text("Text8", "\" target=\"_self\">").at(4140 + t.line2Shift, line2, 1575, 285).readOnlyField().tab(tab("Text8"));
-    s.text("Text9", "</A></B></P>").at(5760 + t.line2Shift, line2, 1335, 285).readOnlyField().tab(tab("Text9"));
-    s.text("Text10", "</BODY></HTML>").at(240, line3, 1815, 285).readOnlyField().tab(tab("Text10"));
+    s.text(paragraphOpen, "<P align=\"").at(240, line2, 1095, 285).readOnlyField();
+    s.text(alignField, "").at(1380, line2, 855, 285).readOnlyField();
+    s.text(linkOpen, t.linkStart).at(2280, line2, 1815, 285).readOnlyField();
+    s.text(linkTargetClose, "\" target=\"_self\">").at(4140 + t.line2Shift, line2, 1575, 285).readOnlyField();
+    s.text(linkClose, "</A></B></P>").at(5760 + t.line2Shift, line2, 1335, 285).readOnlyField();
+    s.text(pageClose, "</BODY></HTML>").at(240, line3, 1815, 285).readOnlyField();
 
     // The four buttons, "?" to "終了", centred on the band.
-    const int buttonsLeft = (width - 5415) / 2 / 15 * 15;
-    paint(s.label(t.bandName, "").at(t.band.left, t.band.top, t.band.width, t.band.height), screens::colors::band);
-    paint(s.button("Command4", "?").named("ヘルプ").at(buttonsLeft, t.buttonTop, 735, 375).tab(tab("Command4")),
-          screens::colors::help);
-    paint(s.button("Command3", "戻る")
-              .at(buttonsLeft + 1080, t.buttonTop, 1215, 375)
-              .tooltipText(t.backTip)
-              .tab(tab("Command3")),
-          screens::colors::back);
-    paint(s.button("Command1", "保存")
-              .at(buttonsLeft + 2640, t.buttonTop, 1215, 375)
-              .tooltipText(t.saveTip)
-              .tab(tab("Command1")),
-          screens::colors::save);
-    paint(s.button("Command2", "終了")
-              .at(buttonsLeft + 4200, t.buttonTop, 1215, 375)
-              .tooltipText(t.exitTip)
-              .tab(tab("Command2")),
-          screens::colors::grey);
+    ButtonBand band(s, (width - 5415) / 2 / 15 * 15, t.buttonTop);
+    band.strip(t.bandName, t.band);
+    band.help("Command4");
+    band.back("Command3", t.back).tooltipText(t.backTip);
+    band.save("Command1", [lines = t.lines](form::Form& f) { flows::SaveDocument(f, lines(f)); })
+        .tooltipText(t.saveTip);
+    band.exit("Command2").tooltipText(t.exitTip);
     s.dialog("CommonDialog1", "htm", "ハイパーテキスト(*.htm)|*.htm").startingIn(designFolder);
 
     s.onLoad([](form::Form& f) {
         f.select("Option2");
-        f.set("Text6", "center");
-        f.move("Text3", 840, previewTextTop);
-        f.set("Text1", ".asx");
+        f.set(alignField, "center");
+        f.move(previewField, 840, previewTextTop);
+        f.set(metafileField, ".asx");
     });
     for (const Alignment& a : alignments) {
         s.onClick(a.option, [&a](form::Form& f) { align(f, a); });
     }
-    // The preview always shows the comment; an edit made in the preview
-    // itself is undone at once. Setting the text it already holds fires
-    // nothing, so the mirror settles after one step.
-    const auto mirror = [](form::Form& f) { f.set("Text3", f.text("Text2")); };
-    s.onChange("Text2", mirror);
-    s.onChange("Text3", mirror);
-    s.onClick("Command1", [lines = t.lines](form::Form& f) { flows::SaveDocument(f, lines(f)); });
-    s.onClick("Command3", [back = t.back](form::Form& f) { form::SwitchScreen(f, back); });
-    s.onClick("Command2", [](form::Form& f) { form::ExitProgram(f); });
-    s.onClick("Command4", [](form::Form& f) { form::ShowHelp(f); });
     return s;
 }
 
@@ -211,10 +184,10 @@ form::ScreenDef popupPage(const PopupTwin& t)
 output::Document popupLines(const form::Form& f, const std::string& linkTarget)
 {
     return {
-        f.text("Text4"),
-        f.text("Text5") + f.text("Text6") + f.text("Text7") + linkTarget + f.text("Text8") + f.text("Text2") +
-            f.text("Text9"),
-        f.text("Text10"),
+        f.text(pageOpen),
+        f.text(paragraphOpen) + f.text(alignField) + f.text(linkOpen) + linkTarget + f.text(linkTargetClose) +
+            f.text(commentField) + f.text(linkClose),
+        f.text(pageClose),
     };
 }
 
@@ -222,12 +195,12 @@ output::Document popupLines(const form::Form& f, const std::string& linkTarget)
 
 output::Document simplePopupLines(const form::Form& f)
 {
-    return popupLines(f, f.text("Text1"));
+    return popupLines(f, f.text(metafileField));
 }
 
 output::Document detailedPopupLines(const form::Form& f)
 {
-    return popupLines(f, f.text("Text11") + f.text("Text12") + f.text("Text1"));
+    return popupLines(f, f.text(folderField) + f.text(folderSeparator) + f.text(metafileField));
 }
 
 const form::ScreenDef& simplePopupPage()
@@ -268,6 +241,7 @@ const form::ScreenDef& simplePopupPage()
         };
         form::ScreenDef s = popupPage(twin);
         s.imageBox("Image1").at(7080, 1980, 480, 480).image("document");
+        applyTabOrder(s, twin);
         return s;
     }();
     return screen;
@@ -314,16 +288,16 @@ const form::ScreenDef& detailedPopupPage()
         // The folder that holds the metafile, one level up from the page.
         stepLabels(s, twin, "Label10", "②", "Label13", "asxファイルを入れるフォルダー記入", "Label14",
                    "例：omiyage（半角入力）", 1800);
-        s.text("Text11", "")
+        s.text(folderField, "")
             .at(twin.fieldsLeft, 1800, 1935, 375)
             .tooltipText("事前に作成したフォルダー名を記入")
             .promptedBy("Label13")
             .describedBy({"Label10", "Label14"})
-            .takesDropped(form::DropName::FolderName)
-            .tab(tabIndex(twin, "Text11"));
+            .takesDropped(form::DropName::FolderName);
         s.imageBox("Image1").at(7200, 1860, 240, 240).image("folder");
         s.imageBox("Image2").at(7320, 3180, 480, 480).image("document");
-        s.text("Text12", "/").at(4140, 7440, 615, 285).readOnlyField().tab(tabIndex(twin, "Text12"));
+        s.text(folderSeparator, "/").at(4140, 7440, 615, 285).readOnlyField();
+        applyTabOrder(s, twin);
         return s;
     }();
     return screen;

@@ -4,13 +4,22 @@
 // name; the five template fields below the window's edge hold the markup.
 #include "screens/metafile/detailed_metafile.h"
 
-#include "form/screen_ops.h"
+#include <vector>
+
+#include "screens/button_band.h"
+#include "screens/template_rows.h"
 #include "screens/conventions.h"
-#include "flows/save_document.h"
+#include "screens/metafile/metafile_parts.h"
 
 namespace screens {
 
 namespace {
+
+// The folder and video name, and the template's fragments in the order
+// the metafile reads them.
+constexpr const char *folderField = "Text1", *videoField = "Text2";
+constexpr const char *asxOpen = "Text4", *refOpen = "Text5", *folderSeparator = "Text3", *refClose = "Text6",
+                     *asxClose = "Text7";
 
 // The explanation on the left: a small drawing of the site, a server with
 // one folder for each kind of file under it. Coordinates are inside Frame1.
@@ -34,6 +43,41 @@ void siteDiagram(form::ScreenDef& s)
     s.label("Label10", "ｈｔｍを入れるフォルダー").at(960, 3840, 3735, 255).inside("Frame1");
 }
 
+// A numbered step on the right, from its mark at `top` down: the bold
+// prompt, what to type, the field and its half-width hint. The examples
+// under the field differ between the steps and follow it.
+struct Label {
+    const char* name;
+    const char* caption;
+    int width = 0;
+};
+
+struct Field {
+    const char* name;
+    const char* tip;
+    form::DropName dropped;
+    int tab;
+};
+
+constexpr int entryLeft = 5880;
+
+void entry(form::ScreenDef& s, int top, Label mark, Label prompt, Label explanation, Field field, const char* hint,
+           std::vector<std::string> notes)
+{
+    s.label(mark.name, mark.caption).at(5400, top, 375, 375).font(14, true);
+    s.label(prompt.name, prompt.caption).at(entryLeft, top, 2295, 375).font(12, true);
+    s.label(explanation.name, explanation.caption).at(entryLeft, top + 420, explanation.width, 255);
+    s.text(field.name, "")
+        .at(entryLeft, top + 720, 2535, 375)
+        .font(12)
+        .tooltipText(field.tip)
+        .promptedBy(prompt.name)
+        .describedBy(std::move(notes))
+        .takesDropped(field.dropped)
+        .tab(field.tab);
+    s.label(hint, "（半角英入力）").at(8520, top + 780, 1695, 255);
+}
+
 }  // namespace
 
 const form::ScreenDef& detailedMetafileScreen()
@@ -45,64 +89,42 @@ const form::ScreenDef& detailedMetafileScreen()
         siteDiagram(s);
 
         // ① the folder that holds the video.
-        s.label("Label13", "①").at(5400, 840, 375, 375).font(14, true);
-        s.label("Label5(0)", "フォルダー名記入").at(5880, 840, 2295, 375).font(12, true);
-        s.label("Label16", "ビデオファイルを置くフォルダー名").at(5880, 1260, 4215, 255);
-        s.text("Text1", "")
-            .at(5880, 1560, 2535, 375)
-            .font(12)
-            .tooltipText("フォルダー名を半角英で記入")
-            .promptedBy("Label5(0)")
-            .describedBy({"Label13", "Label16", "Label12", "Label15", "Label5(1)"})
-            .takesDropped(form::DropName::FolderName)
-            .tab(0);
-        s.label("Label5(1)", "（半角英入力）").at(8520, 1620, 1695, 255);
-        s.label("Label12", "例：wmv").at(5880, 2010, 1455, 255);
+        entry(s, 840, {"Label13", "①"}, {"Label5(0)", "フォルダー名記入"},
+              {"Label16", "ビデオファイルを置くフォルダー名", 4215},
+              {folderField, "フォルダー名を半角英で記入", form::DropName::FolderName, 0}, "Label5(1)",
+              {"Label13", "Label16", "Label12", "Label15", "Label5(1)"});
+        s.label("Label12", "例：wmv").at(entryLeft, 2010, 1455, 255);
         s.label("Label15", "例：wmv/wmv2").at(7440, 2010, 2175, 255);
 
         // ② the video file name.
-        s.label("Label14", "②").at(5400, 2640, 375, 375).font(14, true);
-        s.label("Label2", "ビデオ名記入").at(5880, 2640, 2295, 375).font(12, true);
-        s.label("Label3", "avi、mpg、wmvの拡張子のついたファイルを記入").at(5880, 3060, 4380, 255);
-        s.text("Text2", "")
-            .at(5880, 3360, 2535, 375)
-            .font(12)
-            .tooltipText("ビデオ名を記入")
-            .promptedBy("Label2")
-            .describedBy({"Label14", "Label4", "Label3", "Label5(2)"})
-            .takesDropped(form::DropName::FileName)
-            .tab(1);
-        s.label("Label5(2)", "（半角英入力）").at(8520, 3420, 1695, 255);
-        s.label("Label4", "例：kyou01.wmv").at(5880, 3810, 2535, 255);
+        entry(s, 2640, {"Label14", "②"}, {"Label2", "ビデオ名記入"},
+              {"Label3", "avi、mpg、wmvの拡張子のついたファイルを記入", 4380},
+              {videoField, "ビデオ名を記入", form::DropName::FileName, 1}, "Label5(2)",
+              {"Label14", "Label4", "Label3", "Label5(2)"});
+        s.label("Label4", "例：kyou01.wmv").at(entryLeft, 3810, 2535, 255);
         s.imageBox("Image2").at(5400, 4320, 480, 480).image("video");
 
-        paint(s.label("Label17", "").at(0, 5760, 10380, 960), screens::colors::band);
-        paint(s.button("Command4", "?").named("ヘルプ").at(2040, 6060, 735, 375).tab(5), screens::colors::help);
-        paint(s.button("Command1", "topに戻る").at(3000, 6060, 1575, 375).tooltipText("topに戻る").tab(4),
-              screens::colors::back);
-        paint(s.button("Command3", "保存").at(4800, 6060, 1215, 375).tooltipText("asxファイルを保存").tab(2),
-              screens::colors::green);
-        paint(s.button("Command2", "次").at(6240, 6060, 1215, 375).tooltipText("詳細htm作成メニュー行く").tab(3),
-              screens::colors::next);
-
-        // Template fields, in a column below the window's bottom edge.
-        s.text("Text3", "/").at(240, 6960, 615, 285);
-        s.text("Text4", "<ASX Version =\"3.0\"><Entry>").at(240, 7320, 3015, 285);
-        s.text("Text5", "<Ref href =\"../").at(240, 7680, 2055, 285);
-        s.text("Text6", "\">").at(2400, 7680, 615, 285);
-        s.text("Text7", "</Entry></ASX>").at(240, 8040, 2055, 285);
-        s.dialog("CommonDialog1", "asx", "メタファイル(*.asx)|*.asx").startingIn(designFolder);
-
-        s.onLoad([](form::Form& f) { f.set("Text2", ".wmv"); });
-        s.onClick("Command3", [](form::Form& f) {
-            flows::SaveDocument(f, detailedMetafileLines(f), flows::metafileFilterAfterSave);
-        });
+        ButtonBand band(s, 2040, 6060, 225);
+        band.strip("Label17", {0, 5760, 10380, 960});
+        band.help("Command4").tab(5);
+        band.back("Command1", Steps().show(1).unload(2, 13), 1575)
+            .captioned("topに戻る")
+            .tooltipText("topに戻る")
+            .tab(4);
+        paint(band.save("Command3", saveMetafile(detailedMetafileLines)), colors::green)
+            .tooltipText("asxファイルを保存")
+            .tab(2);
         // Only hidden: the entries stay while the detailed pages are made.
-        s.onClick("Command2", [](form::Form& f) {
-            form::SwitchScreen(f, screens::Steps().unload(1, 2).hide(3).unload(4, 6).show(7).hide(8, 9).unload(10, 13));
-        });
-        s.onClick("Command1", [](form::Form& f) { form::SwitchScreen(f, screens::Steps().show(1).unload(2, 13)); });
-        s.onClick("Command4", [](form::Form& f) { form::ShowHelp(f); });
+        band.next("Command2", Steps().unload(1, 2).hide(3).unload(4, 6).show(7).hide(8, 9).unload(10, 13))
+            .tooltipText("詳細htm作成メニュー行く")
+            .tab(3);
+
+        TemplateRows(s, 6960)
+            .row({{folderSeparator, "/", 615}})
+            .row({{asxOpen, "<ASX Version =\"3.0\"><Entry>", 3015}})
+            .row({{refOpen, "<Ref href =\"../", 2055}, {refClose, "\">", 615}})
+            .row({{asxClose, "</Entry></ASX>", 2055}});
+        metafileDialogAndVideo(s, videoField);
         return s;
     }();
     return screen;
@@ -111,9 +133,9 @@ const form::ScreenDef& detailedMetafileScreen()
 output::Document detailedMetafileLines(const form::Form& f)
 {
     return {
-        f.text("Text4"),
-        f.text("Text5") + f.text("Text1") + f.text("Text3") + f.text("Text2") + f.text("Text6"),
-        f.text("Text7"),
+        f.text(asxOpen),
+        f.text(refOpen) + f.text(folderField) + f.text(folderSeparator) + f.text(videoField) + f.text(refClose),
+        f.text(asxClose),
     };
 }
 

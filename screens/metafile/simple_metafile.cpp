@@ -2,13 +2,22 @@
 // fields below the window's edge hold the ASX markup around it.
 #include "screens/metafile/simple_metafile.h"
 
-#include "form/screen_ops.h"
+#include "screens/button_band.h"
 #include "screens/conventions.h"
-#include "flows/save_document.h"
+#include "screens/template_rows.h"
+#include "screens/metafile/metafile_parts.h"
 
 namespace screens {
 
-using screens::colors::band;
+namespace {
+
+// The video name, and the template's fragments in the order the metafile
+// reads them.
+constexpr const char* videoField = "Text1";
+constexpr const char *asxOpen = "Text2", *asxVersion = "Text3", *entryOpen = "Text4", *refOpen = "Text5",
+                     *refClose = "Text6", *entryClose = "Text7";
+
+}  // namespace
 
 const form::ScreenDef& simpleMetafileScreen()
 {
@@ -17,7 +26,7 @@ const form::ScreenDef& simpleMetafileScreen()
         s.label("Label1", "簡単メタファイル").at(240, 240, 8625, 495).centered().font(18, true);
         s.label("Label2", "ビデオ名記入").at(1080, 1200, 2415, 375).font(12, true);
         s.imageBox("Image1").at(480, 1080, 480, 480).image("video");
-        s.text("Text1", "")
+        s.text(videoField, "")
             .at(1080, 1680, 3255, 375)
             .font(12)
             .tooltipText("ビデオ名を記入拡張子を忘れずに。")
@@ -28,32 +37,20 @@ const form::ScreenDef& simpleMetafileScreen()
         s.label("Label5", "（半角英入力）").at(4440, 1740, 1935, 255);
         s.label("Label4", "例：kyou01.wmv").at(1080, 2160, 3255, 255);
         s.label("Label3", "avi、mpg、wmvの拡張子のついたファイルを記入").at(1080, 2520, 6615, 255);
-        paint(s.label("Label6", "").at(0, 3720, 9105, 1005), band);
-        paint(s.button("Command4", "?").named("ヘルプ").at(1560, 4080, 735, 375).tab(4), screens::colors::help);
-        paint(s.button("Command3", "戻る").at(2640, 4080, 1215, 375).tooltipText("topメニューに戻る").tab(3),
-              screens::colors::back);
-        paint(s.button("Command1", "保存").at(4200, 4080, 1215, 375).tooltipText("asxファイルに保存します").tab(1),
-              screens::colors::save);
-        paint(s.button("Command2", "次").at(5760, 4080, 1215, 375).tooltipText("htm作成へ行きます。").tab(2),
-              screens::colors::next);
 
-        // Template fields, in a column below the window's bottom edge.
-        s.text("Text2", "<ASX Version =").at(240, 4920, 2055, 285);
-        s.text("Text3", "\"3.0\">").at(2400, 4920, 1215, 285);
-        s.text("Text4", "<Entry>").at(240, 5280, 2055, 285);
-        s.text("Text5", "<Ref href =\"./").at(240, 5640, 2055, 285);
-        s.text("Text6", "\">").at(2400, 5640, 615, 285);
-        s.text("Text7", "</Entry></ASX>").at(240, 6000, 2055, 285);
-        s.dialog("CommonDialog1", "asx", "メタファイル(*.asx)|*.asx").startingIn(designFolder);
+        ButtonBand band(s, 1560, 4080);
+        band.strip("Label6", {0, 3720, 9105, 1005});
+        band.help("Command4").tab(4);
+        band.back("Command3", Steps().show(1).unload(2, 13)).tooltipText("topメニューに戻る").tab(3);
+        band.save("Command1", saveMetafile(simpleMetafileLines)).tooltipText("asxファイルに保存します").tab(1);
+        band.next("Command2", Steps().unload(1, 3).show(4).unload(5, 13)).tooltipText("htm作成へ行きます。").tab(2);
 
-        s.onLoad([](form::Form& f) { f.set("Text1", ".wmv"); });
-        s.onClick("Command1", [](form::Form& f) {
-            flows::SaveDocument(f, simpleMetafileLines(f), flows::metafileFilterAfterSave);
-        });
-        s.onClick("Command2",
-                  [](form::Form& f) { form::SwitchScreen(f, screens::Steps().unload(1, 3).show(4).unload(5, 13)); });
-        s.onClick("Command3", [](form::Form& f) { form::SwitchScreen(f, screens::Steps().show(1).unload(2, 13)); });
-        s.onClick("Command4", [](form::Form& f) { form::ShowHelp(f); });
+        TemplateRows(s, 4920)
+            .row({{asxOpen, "<ASX Version =", 2055}, {asxVersion, "\"3.0\">", 1215}})
+            .row({{entryOpen, "<Entry>", 2055}})
+            .row({{refOpen, "<Ref href =\"./", 2055}, {refClose, "\">", 615}})
+            .row({{entryClose, "</Entry></ASX>", 2055}});
+        metafileDialogAndVideo(s, videoField);
         return s;
     }();
     return screen;
@@ -62,10 +59,10 @@ const form::ScreenDef& simpleMetafileScreen()
 output::Document simpleMetafileLines(const form::Form& f)
 {
     return {
-        f.text("Text2") + f.text("Text3"),
-        f.text("Text4"),
-        f.text("Text5") + f.text("Text1") + f.text("Text6"),
-        f.text("Text7"),
+        f.text(asxOpen) + f.text(asxVersion),
+        f.text(entryOpen),
+        f.text(refOpen) + f.text(videoField) + f.text(refClose),
+        f.text(entryClose),
     };
 }
 

@@ -1,11 +1,12 @@
 // Form13, the one-shot generator: the user types a video name, the screen
 // writes a folder with the metafile, the link page and the embed page.
 //
-// Four fields mirror the settings screen (Form14): extension, width, height
-// and automatic start. Whoever writes into them, their change handlers read
-// Form14 again, so they always settle on its values and the height always
-// follows the width. The load step clears the four mirrors, which makes each
-// of them refresh itself; the first read of Form14 in a run loads it hidden.
+// Three fields mirror the settings screen (Form14): extension, width and
+// automatic start; a fourth, the height, follows the width. Whoever writes
+// into a mirror, it reads Form14 again (the field rules of form.h), so it
+// always settles on its value. The load step clears the four, which makes
+// each of them refresh itself; the first read of Form14 in a run loads it
+// hidden.
 //
 // Closing this window by its frame unloads only this screen. When the
 // settings screen is hidden at that moment no window is left in view, and
@@ -15,26 +16,38 @@
 // hidden way back that no button of this screen offers.
 #include "screens/oneshot/oneshot_generator.h"
 
-#include <array>
-
-#include "form/screen_ops.h"
-#include "screens/conventions.h"
 #include "flows/folder_generation.h"
+#include "form/screen_ops.h"
+#include "screens/button_band.h"
+#include "screens/conventions.h"
 #include "screens/html/height_from_width.h"
 
 namespace screens {
 
 namespace {
 
-form::Form& settings(form::Form& f)
-{
-    return f.screen("Form14");
-}
+// The fixed fragments of the three files, in the order they read them.
+constexpr const char *asxOpen = "Text2", *refOpen = "Text3", *refClose = "Text5", *linkPageOpen = "Text6",
+                     *linkOpen = "Text7", *linkClose = "Text8", *embedHead = "Text9", *embedBodyOpen = "Text10",
+                     *objectWidth = "Text11", *objectHeight = "Text13", *objectClassId = "Text15",
+                     *autoStartParam = "Text16", *autoStartClose = "Text18", *urlParam = "Text19", *urlClose = "Text20",
+                     *embedSource = "Text21", *embedWidth = "Text22", *embedHeight = "Text23", *embedClose = "Text24";
 
-// Hidden, disabled template fields: fixed fragments of the three files.
-void templateField(form::ScreenDef& s, const std::string& name, std::string text, int left, int top)
+constexpr const char* settings = "Form14";
+
+// Hidden, disabled template fields: fixed fragments of the three files, in
+// columns from (left, top) down.
+struct Fragment {
+    const char* field;
+    const char* text;
+};
+
+void templateColumn(form::ScreenDef& s, int left, int top, std::initializer_list<Fragment> fragments)
 {
-    s.text(name, std::move(text)).at(left, top, 1935, 285).hidden().disabled();
+    for (const Fragment& f : fragments) {
+        s.text(f.field, f.text).at(left, top, 1935, 285).hidden().disabled();
+        top += 360;
+    }
 }
 
 }  // namespace
@@ -42,7 +55,7 @@ void templateField(form::ScreenDef& s, const std::string& name, std::string text
 void oneShotFace(form::ScreenDef& s)
 {
     s.imageBox("Image2").at(600, 0, 5340, 1260).image("banner", true);
-    s.text("Text1", "")
+    s.text(oneshot::nameField, "")
         .at(2640, 1920, 1455, 495)
         .font(12)
         .tooltipText("ビデオファイルの拡張子抜きファイル名を記入")
@@ -63,22 +76,30 @@ const form::ScreenDef& oneShotGeneratorScreen()
         form::ScreenDef s{"Form13", "diz　君", {6510, 4845}};
         oneShotFace(s);
         s.label("Label7", "例：bb.wmvは”ｂｂ”と記入。").at(1320, 1440, 3855, 375).centered();
-        s.control("Text1").promptedBy("Label7");
-        paint(s.button("Command5", "?").named("ヘルプ").at(3000, 4320, 735, 375).tab(5), screens::colors::help);
-        paint(s.button("Command3", "戻る").at(3720, 4320, 855, 375).tooltipText("topメニューに戻る").tab(3),
-              screens::colors::back);
-        paint(s.button("Command2", "終了").at(4560, 4320, 855, 375).tooltipText("終了").tab(4), screens::colors::green);
-        paint(s.button("Command4", "設定")
-                  .at(5400, 4320, 735, 375)
-                  .tooltipText("通常設定不要　ビデオ拡張子がavi、mpg、の時　使用。")
-                  .tab(2),
-              screens::colors::pink);
+        s.control(oneshot::nameField).promptedBy("Label7");
+        ButtonBand band(s, 3000, 4320, -15);
+        band.help("Command5").tab(5);
+        band.back("Command3", Steps().show(1).unload(2, 13), 855).tooltipText("topメニューに戻る").tab(3);
+        paint(band.exit("Command2", 855), colors::green).tooltipText("終了").tab(4);
+        // Form14 is loaded already (the load step read it); show it above.
+        band.button(
+                "Command4", "設定", colors::pink,
+                [](form::Form& f) { form::SwitchScreen(f, Steps().unload(2, 12).show(13).show(14)); }, 735)
+            .tooltipText("通常設定不要　ビデオ拡張子がavi、mpg、の時　使用。")
+            .tab(2);
 
-        // Mirrors of the settings screen, never in view.
-        s.text("Text4", ".wmv").at(6720, 360, 855, 375).hidden();
-        s.text("Text12", "320").at(6720, 960, 495, 375);
-        s.text("Text14", "304").at(6720, 1440, 495, 375);
-        s.text("Text17", "true").at(6720, 1920, 855, 375);
+        // Mirrors of the settings screen, never in view; the height follows
+        // the width here, and stays empty while the width is no number (the
+        // user is retyping it): "一発作成" refuses to write with it.
+        s.text(oneshot::extensionField, ".wmv")
+            .at(6720, 360, 855, 375)
+            .hidden()
+            .mirrors(settings, oneshot::extensionField);
+        s.text(oneshot::widthField, "320").at(6720, 960, 495, 375).mirrors(settings, oneshot::widthField);
+        s.text(oneshot::heightField, "304")
+            .at(6720, 1440, 495, 375)
+            .computedFromField(oneshot::widthField, HeightFromWidth);
+        s.text(oneshot::autoStartField, "true").at(6720, 1920, 855, 375).mirrors(settings, oneshot::autoStartField);
 
         // Leftovers of the settings that live on Form14 now; never in view.
         s.label("Label1", "asxの設定　拡張子").at(6720, 2400, 2055, 255).hidden();
@@ -90,54 +111,39 @@ const form::ScreenDef& oneShotGeneratorScreen()
         s.imageBox("Image1").at(6720, 3480, 2055, 1410).image("player", true);
 
         // Template fields, in two columns below the window's bottom edge.
-        templateField(s, "Text2", "<ASX Version =\"3.0\"><Entry>", 120, 5040);
-        templateField(s, "Text3", "<Ref href =\"./", 120, 5400);
-        templateField(s, "Text5", "\"></Entry></ASX>", 120, 5760);
-        templateField(s, "Text6", "<HTML><HEAD><TITLE></TITLE></HEAD><BODY>", 120, 6120);
-        templateField(s, "Text7", "<P align=\"center\"><B><A href=\"./", 120, 6480);
-        templateField(s, "Text8", ".asx\" target=\"_self\">ここをクリックしてください。</A></B></P>\r\n'</BODY></HTML>",
-                      120, 6840);
-        templateField(s, "Text9",
-                      "<html><head><title>enbedsampl</title><meta http-equiv=\"Content-Type\" "
-                      "content=\"text/html; charset=Shift_JIS\">",
-                      120, 7200);
-        templateField(s, "Text10", "</head><body bgcolor=\"#FFFFFF\" text=\"#000000\">", 120, 7560);
-        templateField(s, "Text11", "<OBJECT ID=\"Player\" width=\"", 120, 7920);
-        templateField(s, "Text13", "\" height=\"", 2160, 5040);
-        templateField(s, "Text15", "\"CLASSID=\"CLSID:6BF52A52-394A-11d3-B153-00C04F79FAA6\">", 2160, 5400);
-        templateField(s, "Text16", "<PARAM name=\"autoStart\" value=\"", 2160, 5760);
-        templateField(s, "Text18", "\">", 2160, 6120);
-        templateField(s, "Text19", "<PARAM name=\"URL\" value=\"./", 2160, 6480);
-        templateField(s, "Text20", ".asx\">", 2160, 6840);
-        templateField(s, "Text21", "<embed src=\"./", 2160, 7200);
-        templateField(s, "Text22", ".asx\" autostart=\"false\" width=", 2160, 7560);
-        templateField(s, "Text23", " height=", 2160, 7920);
-        templateField(s, "Text24", "></embed></OBJECT>\r\n</body></html>\r\n", 4200, 5040);
+        templateColumn(
+            s, 120, 5040,
+            {{asxOpen, "<ASX Version =\"3.0\"><Entry>"},
+             {refOpen, "<Ref href =\"./"},
+             {refClose, "\"></Entry></ASX>"},
+             {linkPageOpen, "<HTML><HEAD><TITLE></TITLE></HEAD><BODY>"},
+             {linkOpen, "<P align=\"center\"><B><A href=\"./"},
+             {linkClose, ".asx\" target=\"_self\">ここをクリックしてください。</A></B></P>\r\n'</BODY></HTML>"},
+             {embedHead, "<html><head><title>enbedsampl</title><meta http-equiv=\"Content-Type\" "
+                         "content=\"text/html; charset=Shift_JIS\">"},
+             {embedBodyOpen, "</head><body bgcolor=\"#FFFFFF\" text=\"#000000\">"},
+             {objectWidth, "<OBJECT ID=\"Player\" width=\""}});
+        templateColumn(s, 2160, 5040,
+                       {{objectHeight, "\" height=\""},
+                        {objectClassId, "\"CLASSID=\"CLSID:6BF52A52-394A-11d3-B153-00C04F79FAA6\">"},
+                        {autoStartParam, "<PARAM name=\"autoStart\" value=\""},
+                        {autoStartClose, "\">"},
+                        {urlParam, "<PARAM name=\"URL\" value=\"./"},
+                        {urlClose, ".asx\">"},
+                        {embedSource, "<embed src=\"./"},
+                        {embedWidth, ".asx\" autostart=\"false\" width="},
+                        {embedHeight, " height="}});
+        templateColumn(s, 4200, 5040, {{embedClose, "></embed></OBJECT>\r\n</body></html>\r\n"}});
 
-        // Each cleared mirror refreshes itself from Form14 (handlers below).
+        // Each cleared mirror refreshes itself from Form14, whose first read
+        // in a run loads it hidden.
         s.onLoad([](form::Form& f) {
-            f.set("Text4", "");
-            f.set("Text17", "");
-            f.set("Text12", "");
-            f.set("Text14", "");
+            f.set(oneshot::extensionField, "");
+            f.set(oneshot::autoStartField, "");
+            f.set(oneshot::widthField, "");
+            f.set(oneshot::heightField, "");
         });
-        s.onChange("Text4", [](form::Form& f) { f.set("Text4", settings(f).text("Text4")); });
-        s.onChange("Text17", [](form::Form& f) { f.set("Text17", settings(f).text("Text17")); });
-        s.onChange("Text12", [](form::Form& f) {
-            f.set("Text12", settings(f).text("Text12"));
-            // A width that is not a number (the user is retyping it) leaves
-            // the height empty; "一発作成" refuses to write with it.
-            f.set("Text14", HeightFromWidth(settings(f).text("Text12")));
-        });
-        s.onChange("Text14", [](form::Form& f) { f.set("Text14", HeightFromWidth(f.text("Text12"))); });
-
         s.onClick("Command1", GenerateOneShot);
-        s.onClick("Command3", [](form::Form& f) { form::SwitchScreen(f, screens::Steps().show(1).unload(2, 13)); });
-        s.onClick("Command2", [](form::Form& f) { form::ExitProgram(f); });
-        s.onClick("Command5", [](form::Form& f) { form::ShowHelp(f); });
-        // Form14 is loaded already (the load step read it); show it above.
-        s.onClick("Command4",
-                  [](form::Form& f) { form::SwitchScreen(f, screens::Steps().unload(2, 12).show(13).show(14)); });
         return s;
     }();
     return screen;
@@ -145,40 +151,39 @@ const form::ScreenDef& oneShotGeneratorScreen()
 
 void GenerateOneShot(form::Form& f)
 {
-    // Working copies of every field, read once, in order.
-    std::array<std::string, 25> t;
-    for (int i = 1; i <= 24; ++i) {
-        t[i] = f.text("Text" + std::to_string(i));
-    }
-    const std::string& name = t[1];
+    const auto t = [&f](const char* field) -> const std::string& { return f.text(field); };
+    const std::string& name = t(oneshot::nameField);
+    const std::string& extension = t(oneshot::extensionField);
+    const std::string& width = t(oneshot::widthField);
+    const std::string& height = t(oneshot::heightField);
 
     flows::FolderJob job;
     job.programFolder = f.program().platform().programFolder();
     job.name = name;
-    if (!parseNumber(t[12])) {
-        job.refusal = "設定の幅「" + t[12] +
+    if (!parseNumber(width)) {
+        job.refusal = "設定の幅「" + width +
                       "」が数値ではありません。"
                       "「設定」で幅に数値を入れてから作成してください。";
-    } else if (!parseNumber(t[14])) {
-        job.refusal = "設定の幅「" + t[12] +
+    } else if (!parseNumber(height)) {
+        job.refusal = "設定の幅「" + width +
                       "」から高さを決められません。"
                       "「設定」で幅を直してから作成してください。";
     }
     job.inputs = {
         {"ビデオファイル名", name, "名前を別の文字で記入してください。"},
-        {"設定の拡張子", t[4], "「設定」で拡張子を直してください。"},
+        {"設定の拡張子", extension, "「設定」で拡張子を直してください。"},
     };
     job.files = {
-        {name + ".asx", {t[2], t[3] + name + t[4] + t[5]}},
-        {name + ".htm", {t[6], t[7] + name + t[8]}},
+        {name + ".asx", {t(asxOpen), t(refOpen) + name + extension + t(refClose)}},
+        {name + ".htm", {t(linkPageOpen), t(linkOpen) + name + t(linkClose)}},
         {name + "01.htm",
          {
-             t[9],
-             t[10],
-             t[11] + t[12] + t[13] + t[14] + t[15],
-             t[16] + t[17] + t[18],
-             t[19] + name + t[20],
-             t[21] + name + t[22] + t[12] + t[23] + t[14] + t[24],
+             t(embedHead),
+             t(embedBodyOpen),
+             t(objectWidth) + width + t(objectHeight) + height + t(objectClassId),
+             t(autoStartParam) + t(oneshot::autoStartField) + t(autoStartClose),
+             t(urlParam) + name + t(urlClose),
+             t(embedSource) + name + t(embedWidth) + width + t(embedHeight) + height + t(embedClose),
          }},
     };
     job.doneMessages = {"保存しました。"};

@@ -36,10 +36,12 @@ BUILD = os.path.realpath(sys.argv[1])
 WORK = sys.argv[2]
 OUT = os.path.join(WORK, "out")
 HELP_FILE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "help", "KELVORA.hlp")
-# How long an expected phrase may take once Orca has begun presenting the
-# object it belongs to: Orca speaks a whole presentation within milliseconds,
-# so this only has to cover a busy machine.
-HEAR = float(os.environ.get("KELVORA_ORCA_HEAR", "5"))
+# How long an expected phrase may take. Orca speaks a whole presentation
+# within milliseconds, but on a busy machine it may still be working through
+# the events that came before; a phrase that is heard ends the wait at once.
+HEAR = float(os.environ.get("KELVORA_ORCA_HEAR", str(WAIT)))
+# How long Orca's log stays still once Orca has nothing left to do.
+QUIET = 3.0
 KEYS = KeyboardAndMouse()
 
 
@@ -68,6 +70,7 @@ class Orca:
         self._record = None
         self._record_taken = False
         self._syncs = 0
+        self._grew = time.monotonic()
         with open(os.path.join(WORK, "orca-stderr.log"), "w") as err:
             self.process = subprocess.Popen(["orca", "-u", os.path.join(WORK, "orca"), "--debug-file", self.log],
                                             stdout=subprocess.DEVNULL, stderr=err)
@@ -94,6 +97,8 @@ class Orca:
         except FileNotFoundError:
             return True
         self._offset += len(data)
+        if data:
+            self._grew = time.monotonic()
         data = self._rest + data
         end = data.rfind(b"\n") + 1
         self._rest = data[end:]
@@ -138,28 +143,39 @@ class Orca:
         self.update()
         return self.said[mark:]
 
+    def waiting(self, start, timeout):
+        """Whether a wait begun at start goes on: for timeout seconds, and
+        after that for as long as Orca is still working (its log grows)
+        through the events that came before, up to four times as long. On a
+        busy machine it may be many seconds behind the programs; a phrase it
+        has not said once it has nothing left to do will not come."""
+        self._alive()
+        self.update()
+        now = time.monotonic()
+        if now < start + timeout:
+            return True
+        return now - self._grew < QUIET and now < start + 4 * timeout
+
     def wait_heard(self, mark, phrases, timeout):
-        """Waits until everything said since mark holds every phrase, at most
-        timeout seconds; returns the phrases heard."""
-        end = time.monotonic() + timeout
+        """Waits until everything said since mark holds every phrase (see
+        waiting); returns the phrases heard."""
+        start = time.monotonic()
         while True:
-            self._alive()
             spoken = "\n".join(self.since(mark))
             heard = {p for p in phrases if p in spoken}
-            if len(heard) == len(phrases) or time.monotonic() >= end:
+            if len(heard) == len(phrases) or not self.waiting(start, timeout):
                 return heard
             time.sleep(0.1)
 
     def wait_utterance(self, mark, utterance, timeout):
         """Waits until Orca says exactly this (a character read alone, not
         the word or line that holds it), at most timeout seconds."""
-        end = time.monotonic() + timeout
-        while time.monotonic() < end:
-            self._alive()
+        start = time.monotonic()
+        while self.waiting(start, timeout):
             if any(u.strip() == utterance for u in self.since(mark)):
                 return True
             time.sleep(0.1)
-        return False
+        return any(u.strip() == utterance for u in self.since(mark))
 
     def wait_field(self, mark, name, text, timeout):
         """Waits until Orca presents a field as a listener hears it on focus:
@@ -169,18 +185,29 @@ class Orca:
         def whole(u):
             u = u.strip()
             return u.startswith(text) and u[len(text):len(text) + 1] in ("", ".", " ")
-        end = time.monotonic() + timeout
+        start = time.monotonic()
         while True:
-            self._alive()
+            going_on = self.waiting(start, timeout)
             said = self.since(mark)
             at = next((i for i, u in enumerate(said) if name in u), None)
             if at is not None and at + 1 < len(said):
                 if whole(said[at + 1]):
                     return None
                 return "after 「%s」 Orca read 「%s」, not 「%s」 whole" % (said[at].strip(), said[at + 1].strip(), text)
-            if time.monotonic() >= end:
+            if not going_on:
                 return ("Orca did not present the field by its name 「%s」" % name if at is None
                         else "Orca read nothing after 「%s」" % said[at].strip())
+            time.sleep(0.1)
+
+    def wait_window(self, mark, title):
+        """Waits until Orca presents a window by its title. What it said
+        before may still be about the window before: on a busy machine it
+        works through the events of one window while the next is shown."""
+        start = time.monotonic()
+        while title not in "\n".join(self.since(mark)):
+            if not self.waiting(start, WAIT):
+                raise AssertionError("timed out waiting for Orca to present the window %s; %s"
+                                     % (title, said_text(self.since(mark))))
             time.sleep(0.1)
 
     def wait_any(self, mark, what, timeout=None):
@@ -491,7 +518,7 @@ def simple_metafile(walk, c):
     w = go(p, orca, "簡単メタファイル作成", "簡単メタファイル")
     field = control(w, "text", "ビデオ名記入")
     tab_to(p, orca, lambda a: a.path == field.path, "the video name field")
-    orca.wait_any(mark, "簡単メタファイル")
+    orca.wait_window(mark, "簡単メタファイル")
     c.hear(orca, mark, {"prompt": ["ビデオ名記入"], "example": ["例：kyou01.wmv"]})
     tab_round(p, orca, field)
     type_into(orca, field, "kyou01.wmv")
@@ -523,7 +550,7 @@ def popup_page(walk, c):
     w = go(p, orca, "ポップアップ形式（文字式）", "簡単ポップアップ形式")
     name = control(w, "text", "保存したasxファイルの名前を記入")
     tab_to(p, orca, lambda a: a.path == name.path, "the metafile name field")
-    orca.wait_any(mark, "簡単ポップアップ形式")
+    orca.wait_window(mark, "簡単ポップアップ形式")
     c.hear(orca, mark, {"name prompt": ["保存したasxファイルの名前を記入"],
                         "name example": ["例：hoge.asx（半角入力）"]})
     type_into(orca, name, "kyou01.asx")
@@ -610,7 +637,7 @@ def embed_page(walk, c):
     width = control(w, "text", "幅")
     height = control(w, "text", "高さ")
     tab_to(p, orca, lambda a: a.path == width.path, "the width field")
-    orca.wait_any(mark, "簡単エンベッド[埋め込み]形式作成")
+    orca.wait_window(mark, "簡単エンベッド[埋め込み]形式作成")
     c.hear(orca, mark, {"width prompt": ["幅"], "width hint": ["幅サイズを記入すると高さは自動入力されます。"]})
     mark = orca.mark()
     type_into(orca, width, "480")
@@ -656,7 +683,7 @@ def one_shot(walk, c):
     mark = orca.mark()
     go(p, orca, "diz\u3000君", "diz\u3000君")
     field, _ = tab_to(p, orca, lambda a: a.getRoleName() == "text", "the name field")
-    orca.wait_any(mark, "diz\u3000君")
+    orca.wait_window(mark, "diz\u3000君")
     c.hear(orca, mark, {"example": ["例：bb.wmvは”ｂｂ”と記入。"]})
     folder = os.path.join(BUILD, "orcawalk")
     remove_tree(folder)
@@ -745,7 +772,7 @@ def quick_set(walk, c):
     try:
         p.window("diz君")
         field, _ = tab_to(p, orca, lambda a: a.getRoleName() == "text", "the name field")
-        orca.wait_any(mark, "kelvquick")
+        orca.wait_window(mark, "diz君")
         c.hear(orca, mark, {"prompt": ["ビデオファイルの拡張子抜きファイル名を記入"]})
         type_into(orca, field, "orcaquick")
         pressed = press(p, orca, "一発作成")

@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -62,6 +63,28 @@ public:
     kelvqt::Renderer renderer;
     bool ended = false;
 };
+
+// Whether a picture control shows its picture when it is painted: pictures
+// are drawn with their first paint, which this forces.
+inline bool showsPicture(QLabel* picture)
+{
+    if (picture == nullptr) {
+        return false;
+    }
+    const QImage shown = picture->grab().toImage();
+    if (picture->pixmap().isNull()) {
+        return false;
+    }
+    // Not one plain colour: the picture is in what was painted.
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            if (shown.pixel(x, y) != shown.pixel(0, 0)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
 
 // Types text into a line edit one character at a time, each as a key event
 // carrying the character, so that the edit reports it as the user's.

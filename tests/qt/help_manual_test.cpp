@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "app/catalog.h"
-#include "qt/help_viewer.h"
+#include "qt/help_html.h"
 #include "quick/quick_generator.h"
 
 namespace fs = std::filesystem;

@@ -12,7 +12,7 @@
 
 #include "app/catalog.h"
 #include "qt/gui_support.h"
-#include "qt/help_viewer.h"
+#include "qt/help_file.h"
 #include "quick/quick_generator.h"
 #include "support.h"
 

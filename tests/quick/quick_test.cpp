@@ -170,7 +170,7 @@ TEST_F(Quick, FailuresTakeBackWhatTheRunCreated)
 
     {
         FaultyFileSystem fs;
-        fs.refuseFolders = true;
+        fs.failOperation(1, EACCES);  // the folder
         output::FileSystemOverride use(fs);
         platform.messages.clear();
         program.click("Form1", "Command1");
@@ -180,8 +180,7 @@ TEST_F(Quick, FailuresTakeBackWhatTheRunCreated)
     for (int failing = 1; failing <= 2; ++failing) {
         SCOPED_TRACE(failing);
         FaultyFileSystem fs;
-        fs.failingWrite = failing;
-        fs.writeError = EIO;
+        fs.failOperation(1 + failing, EIO);  // after the folder, the page or the metafile
         output::FileSystemOverride use(fs);
         platform.messages.clear();
         program.click("Form1", "Command1");

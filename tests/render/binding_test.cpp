@@ -124,3 +124,41 @@ TEST(Binding, NamesComeFromPromptsPreviewsAndTooltips)
     quick.start("Form1");
     EXPECT_EQ(render::accessibleName(*quick.find("Form1"), "Text1"), "ビデオファイルの拡張子抜きファイル名を記入");
 }
+
+TEST(Binding, APressTakesTheCompositionFirstThenShowsTheWholeScreenAgain)
+{
+    form::ScriptedPlatform platform;
+    form::Program program(app::kelvoraProgram(), platform);
+    program.start("Form5");
+    const form::Form& page = *program.find("Form5");
+    std::vector<std::string> steps;
+    const auto commitComposition = [&] {
+        // Nothing of the press has happened yet.
+        EXPECT_FALSE(page.selected("Option1"));
+        render::textReported(program, "Form5", "Text2", "家族の映像");
+        steps.push_back("commit");
+    };
+    const auto show = [&](form::Form& f, const std::string& control) {
+        EXPECT_EQ(&f, &page);
+        EXPECT_TRUE(f.selected("Option1")) << control;
+        steps.push_back(control);
+    };
+    render::clickReported(program, "Form5", "Option1", commitComposition, show);
+    std::vector<std::string> expected{"commit"};
+    for (const form::ControlDef& c : page.def().controls()) {
+        expected.push_back(c.name);
+    }
+    EXPECT_EQ(steps, expected);
+    EXPECT_EQ(page.text("Text3"), "家族の映像");
+    EXPECT_EQ(page.text("Text6"), "left");
+
+    // A press that unloads its own screen leaves nothing of it to show.
+    form::Program menus(app::kelvoraProgram(), platform);
+    menus.start("Form10");
+    steps.clear();
+    render::clickReported(
+        menus, "Form10", "Command4", [&] { steps.push_back("commit"); },
+        [&](form::Form&, const std::string& control) { steps.push_back(control); });
+    ASSERT_EQ(menus.find("Form10"), nullptr);
+    EXPECT_EQ(steps, std::vector<std::string>{"commit"});
+}

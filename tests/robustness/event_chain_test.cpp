@@ -1,6 +1,6 @@
-// Every change handler of every screen, fed every kind of text: the chain of
-// changes it starts must end, and end settled, so that running any handler
-// once more changes nothing. A chain that only stopped at the model's depth
+// Every change handler and field rule of every screen, fed every kind of
+// text: the chain of changes it starts must end, and end settled, so that
+// running any of them once more changes nothing. A chain that only stopped at the model's depth
 // limit would leave a screen that a second pass still changes.
 #include <gtest/gtest.h>
 
@@ -45,13 +45,16 @@ struct Handler {
     std::string field;
 };
 
-// Found in the screens themselves, so that a new handler is tested too.
+// Found in the screens themselves, so that a new handler or field rule is
+// tested too.
 std::vector<Handler> everyChangeHandler()
 {
+    form::ScriptedPlatform platform;
+    form::Program program(app::kelvoraProgram(), platform);
     std::vector<Handler> all;
     for (const auto& [name, def] : app::kelvoraCatalog()) {
         for (const form::ControlDef& c : def().controls()) {
-            if (def().changeHandler(c.name) != nullptr) {
+            if (program.reactsToChange(name, c.name)) {
                 all.push_back({name, c.name});
             }
         }
@@ -76,22 +79,22 @@ Texts allTexts(form::Program& program)
 TEST(EventChains, EveryHandlerSettlesOnEveryKindOfText)
 {
     const std::vector<Handler> handlers = everyChangeHandler();
-    ASSERT_GE(handlers.size(), 30u);  // mirrors, heights and settings pushes of eight screens
+    ASSERT_GE(handlers.size(), 30u);  // previews, heights and mirrors of eight screens
     for (const Handler& h : handlers) {
         for (const std::string& value : values()) {
             SCOPED_TRACE(h.screen + "." + h.field + " = \"" + value.substr(0, 20) + "\"");
             form::ScriptedPlatform platform;
             form::Program program(app::kelvoraProgram(), platform);
             program.start(h.screen);
-            program.screen("Form13");  // the settings pushes need their generator
+            program.screen("Form13");  // the settings feed the generator's mirrors
             program.edit(h.screen, h.field, value);
 
             const Texts settled = allTexts(program);
             for (const std::string& screen : program.loadedScreens()) {
                 form::Form& f = *program.find(screen);
                 for (const form::ControlDef& c : f.def().controls()) {
-                    if (const form::Handler* again = f.def().changeHandler(c.name)) {
-                        (*again)(f);
+                    if (program.reactsToChange(screen, c.name)) {
+                        program.fireChange(f, c.name);
                     }
                 }
             }

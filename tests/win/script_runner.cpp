@@ -7,13 +7,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "form/form.h"
+#include "fuzz/action_script.h"
 #include "output/windows_text.h"
 #include "render/binding.h"
 #include "win/renderer.h"
@@ -458,23 +459,11 @@ std::unique_ptr<TestHook> TestHook::fromEnvironment(Renderer& renderer, HINSTANC
     if (script.empty()) {
         return nullptr;
     }
-    std::ifstream in(widen(script).c_str());
+    std::ifstream in(widen(script).c_str(), std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     std::vector<std::vector<std::string>> actions;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (line.empty() || line[0] == '#') {
-            continue;
-        }
-        std::vector<std::string> fields;
-        std::stringstream fieldStream(line);
-        std::string field;
-        while (std::getline(fieldStream, field, '\t')) {
-            fields.push_back(field);
-        }
-        actions.push_back(fields);
+    for (const action_script::ScriptLine& line : action_script::scriptLines(bytes)) {
+        actions.push_back(action_script::splitFields(line.text, '\t'));
     }
     std::string log = environment(L"KELVORA_TEST_LOG");
     if (log.empty()) {

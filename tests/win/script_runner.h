@@ -1,7 +1,8 @@
 // A driver for the smoke test under Wine: when KELVORA_TEST_SCRIPT names a
 // file of actions, they are played one by one from a timer, through the real
 // windows and the real common dialogs, and logged to KELVORA_TEST_LOG.
-// Lines hold tab-separated fields:
+// Lines hold tab-separated fields, read by fuzz/action_script.h (blank lines
+// and lines that start with "#" are skipped):
 //   wait SCREEN            until the screen's window is visible
 //   click SCREEN CONTROL   a button press, or a click on a label or picture
 //   edit SCREEN CONTROL TEXT

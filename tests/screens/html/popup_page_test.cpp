@@ -284,7 +284,7 @@ TEST(PopupPage, RefusesACommentShiftJisCannotHoldAndNamesTheField)
         u.platform.answerSave(folder.file("x.htm"));
         u.click("Command1");
         ASSERT_EQ(u.platform.messages.size(), 1u);
-        EXPECT_NE(u.platform.messages[0].text.find("「.コメント記入」の文字「🎥」"), std::string::npos)
+        EXPECT_NE(u.platform.messages[0].text.find("「コメント記入」の文字「🎥」"), std::string::npos)
             << u.platform.messages[0].text;
         EXPECT_TRUE(u.platform.dialogs.empty());
         EXPECT_EQ(filesIn(folder.path()), 0u);

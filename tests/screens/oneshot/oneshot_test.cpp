@@ -334,7 +334,7 @@ TEST_F(OneShot, FolderThatCannotBeCreated)
 
     restart();
     FaultyFileSystem fs;
-    fs.refuseFolders = true;
+    fs.failOperation(1, EACCES);  // the folder
     output::FileSystemOverride use(fs);
     generate("bb");
     EXPECT_EQ(platform->messageTexts(), (Messages{"フォルダー「" + disk.file("bb") +
@@ -348,7 +348,7 @@ TEST_F(OneShot, WriteFailureTakesBackWhatTheRunCreated)
         SCOPED_TRACE(failing);
         restart();
         FaultyFileSystem fs;
-        fs.failingWrite = failing;
+        fs.failOperation(1 + failing, ENOSPC);  // after the folder, one of its three files
         output::FileSystemOverride use(fs);
         generate("bb");
         ASSERT_EQ(fs.replaced.size(), static_cast<std::size_t>(failing));

@@ -1,0 +1,109 @@
+#include "qt/screen_window.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+
+#include <algorithm>
+
+#include "qt/control_properties.h"
+#include "qt/option_group.h"
+#include "qt/renderer.h"
+
+namespace kelvqt {
+
+ScreenWindow::ScreenWindow(Renderer& renderer, const form::ScreenDef& def)
+    : QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint), renderer_(renderer), def_(def)
+{
+    setObjectName(QString::fromStdString(def.name()));
+    setProperty(windowProperty, true);
+    setWindowTitle(QString::fromStdString(def.caption()));
+    setFixedSize(px(def.client().width), px(def.client().height));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+// Tab and Shift+Tab go through the declared order, entering an option
+// group once, at its chosen option; the arrows move within the group.
+bool ScreenWindow::focusNextPrevChild(bool next)
+{
+    std::vector<QWidget*> stops;
+    for (QWidget* w : tabChain) {
+        if (!w->isVisibleTo(this) || !w->isEnabled() || w->focusPolicy() == Qt::NoFocus) {
+            continue;
+        }
+        if (auto* option = dynamic_cast<OptionButton*>(w)) {
+            if (stopOf(option) != option) {
+                continue;
+            }
+        }
+        stops.push_back(w);
+    }
+    if (stops.empty()) {
+        return false;
+    }
+    QWidget* current = focusWidget();
+    if (auto* option = dynamic_cast<OptionButton*>(current)) {
+        current = stopOf(option);
+    }
+    auto at = std::find(stops.begin(), stops.end(), current);
+    std::size_t index = 0;
+    if (at == stops.end()) {
+        index = next ? 0 : stops.size() - 1;
+    } else {
+        const std::size_t here = static_cast<std::size_t>(at - stops.begin());
+        index = next ? (here + 1) % stops.size() : (here + stops.size() - 1) % stops.size();
+    }
+    stops[index]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
+void ScreenWindow::closeEvent(QCloseEvent* event)
+{
+    // The model decides: it unloads the screen, which hides and then
+    // deletes this window.
+    event->ignore();
+    renderer_.userClosed(def_.name());
+}
+
+void ScreenWindow::keyPressEvent(QKeyEvent* event)
+{
+    // A modifier or lock key alone types nothing: it is no key press of
+    // the screen's (a screen reader's own keys begin with one).
+    switch (event->key()) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_ScrollLock:
+        break;
+    default:
+        renderer_.userKeyPress(def_.name());
+        break;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+// Where Tab stops in an option's group: the chosen option, else the
+// first one the keyboard can reach.
+QWidget* ScreenWindow::stopOf(OptionButton* option) const
+{
+    OptionButton* first = nullptr;
+    for (OptionButton* member : option->group) {
+        if (member == nullptr || !member->isVisibleTo(this) || !member->isEnabled()) {
+            continue;
+        }
+        if (member->isChecked()) {
+            return member;
+        }
+        if (first == nullptr) {
+            first = member;
+        }
+    }
+    return first != nullptr ? first : option;
+}
+
+}  // namespace kelvqt

@@ -1,0 +1,46 @@
+// One screen's window: its controls by name, the keyboard order through
+// them, and the frame's close button and key presses reported to the program.
+#pragma once
+
+#include <QWidget>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "form/screen_def.h"
+
+namespace kelvqt {
+
+class OptionButton;
+class Renderer;
+
+// Fixed client size and the screen's caption.
+class ScreenWindow : public QWidget {
+public:
+    ScreenWindow(Renderer& renderer, const form::ScreenDef& def);
+
+    QWidget* control(const std::string& name) const
+    {
+        auto it = controls.find(name);
+        return it == controls.end() ? nullptr : it->second;
+    }
+
+    std::map<std::string, QWidget*> controls;
+    std::map<std::string, QWidget*> groupBoxes;  // option -> the box of its group
+    std::vector<QWidget*> tabChain;              // the keyboard order, as declared
+    bool placed = false;
+
+protected:
+    bool focusNextPrevChild(bool next) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QWidget* stopOf(OptionButton* option) const;
+
+    Renderer& renderer_;
+    const form::ScreenDef& def_;
+};
+
+}  // namespace kelvqt
