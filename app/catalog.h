@@ -1,14 +1,15 @@
 // Every screen of kelvora, found by name.
 #pragma once
 
+#include "app/version.h"
 #include "form/form.h"
 
 namespace app {
 
 inline constexpr const char* applicationTitle = "Mirevant";
-inline constexpr int versionMajor = 1;
-inline constexpr int versionMinor = 0;
-inline constexpr int versionRevision = 0;
+inline constexpr int versionMajor = KELVORA_VERSION_MAJOR;
+inline constexpr int versionMinor = KELVORA_VERSION_MINOR;
+inline constexpr int versionRevision = KELVORA_VERSION_PATCH;
 
 // "ﾊﾞｰｼﾞｮﾝ " followed by major.minor.revision.
 std::string versionLine(int major, int minor, int revision);

@@ -29,7 +29,11 @@ const form::ScreenDef& splashScreen()
             .at(2505, 705, 4335, 435)
             .inside("Frame1")
             .font(12);
-        s.label("lblVersion", "ﾊﾞｰｼﾞｮﾝ　1.0.0").at(5070, 2700, 1755, 285).inside("Frame1").rightAligned().font(12);
+        s.label("lblVersion", "ﾊﾞｰｼﾞｮﾝ　" KELVORA_VERSION)
+            .at(5070, 2700, 1755, 285)
+            .inside("Frame1")
+            .rightAligned()
+            .font(12);
         s.label("Label2", "ソルナ・wmv版").at(2670, 2040, 4110, 375).inside("Frame1").font(14);
         s.label("Label1", "windows ME、XP、2000対応").at(2670, 2430, 4110, 270).inside("Frame1");
         s.label("lblPlatform", "").at(5070, 2340, 1755, 285).inside("Frame1").rightAligned();

@@ -6,16 +6,11 @@
 set -euo pipefail
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")/.." && pwd)
+. "$here/scripts/gui-session.sh"
 for tool in Xvfb dbus-run-session dbus-send xdotool xclip /usr/libexec/at-spi-bus-launcher; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "check-atspi: SKIPPED: $tool is missing (scripts/setup.sh installs it)"
-    exit 77
-  fi
+  command -v "$tool" >/dev/null || skip "$tool is missing (scripts/setup.sh installs it)"
 done
-if ! /usr/bin/python3 -c 'import pyatspi' 2>/dev/null; then
-  echo "check-atspi: SKIPPED: python3-pyatspi is missing (scripts/setup.sh installs it)"
-  exit 77
-fi
+/usr/bin/python3 -c 'import pyatspi' 2>/dev/null || skip "python3-pyatspi is missing (scripts/setup.sh installs it)"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kelvora-atspi-XXXXXX")
 xvfb_pid=
@@ -24,8 +19,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-. "$here/scripts/gui-session.sh"
-gui_start_xvfb "$work"
+start_xvfb "$work"
 mkdir -p "$work/out" "$work/runtime"
 chmod 700 "$work/runtime"
 export XDG_RUNTIME_DIR=$work/runtime HOME=$work LANG=ja_JP.UTF-8

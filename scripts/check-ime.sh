@@ -8,10 +8,7 @@
 # a home of its own; the build folder must be readable by it.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-skip() {
-  echo "check-ime: SKIPPED: $*"
-  exit 77
-}
+. "$here/scripts/lib.sh"
 
 # The session, as the user that runs it: Xvfb, a D-Bus session with the
 # accessibility bus, ibus-daemon with Mozc, and the driver.
@@ -47,7 +44,7 @@ EOF
   . "$here/scripts/gui-session.sh"
   xvfb_pid=
   trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null; stop_mozc_server' EXIT
-  gui_start_xvfb "$work"
+  start_xvfb "$work"
   # The driver stays in the stage's process group (--foreground), so that
   # stopping the stage stops the driver and the programs it started too.
   dbus-run-session -- bash -c '

@@ -11,20 +11,15 @@
 #   check-install-windows.sh [windows build folder] [installer]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build-cross}
+. scripts/lib.sh
+build=${1:-$windows_build}
 msi=${2:-}
 
-skip() { echo "check-install-windows: NOT RUN: $*"; exit 0; }
-wine=$(command -v wine64 || command -v wine || ls /usr/lib/wine/wine64 2>/dev/null || true)
-wineserver=$(command -v wineserver || ls /usr/lib/wine/wineserver64 /usr/lib/wine/wineserver 2>/dev/null | head -n 1 || true)
+find_wine
 [ -n "$wine" ] || skip "Wine is not installed"
+have_mingw || skip "no mingw-w64 cross compiler"
 [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null || skip "needs root and setpriv to run as another user"
-if [ -e "$build/CMakeCache.txt" ]; then
-  cmake -S . -B "$build" >/dev/null
-else
-  cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DKELVORA_BUILD_GUI=OFF -DKELVORA_BUILD_WIN32=ON >/dev/null
-fi
+configure_windows "$build"
 cmake --build "$build" -j2 --target standin_folder >/dev/null
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kelvora-winstall-XXXXXX")
@@ -32,20 +27,19 @@ home=$work/home
 mkdir -p "$home"
 chmod 755 "$work"
 chown nobody "$home"
+wine_environment "$home/wine"
 as_user() {
-  (cd / && HOME=$home WINEPREFIX=$home/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64 \
-    setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups "$@")
+  (cd / && HOME=$home setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups "$@")
 }
 cleanup() {
-  [ -n "$wineserver" ] && as_user timeout 30 "$wineserver" -k 2>/dev/null || true
+  wine_stop as_user
   chmod -R u+w "$work" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
 unset DISPLAY
-as_user timeout 300 "$wine" wineboot --init >/dev/null 2>&1 || skip "Wine could not set up a prefix within 5 minutes"
+wine_boot as_user
 
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 if [ -n "$msi" ]; then
   cp "$msi" "$work/kelvora.msi"
   chmod 644 "$work/kelvora.msi"

@@ -6,7 +6,7 @@
 #   check-install.sh <build folder>
 # With --installed, checks a copy already installed under a prefix (the
 # Debian package under /usr) instead; the build folder then only lends the
-# test tools (test_qt, press_quick), which are put beside the installed
+# test tools (test_qt_help, press_quick), which are put beside the installed
 # programs for the test and removed after it.
 #   check-install.sh --installed <prefix> [<build folder>]
 set -euo pipefail
@@ -80,10 +80,10 @@ for i in 0 1; do
 done
 
 # The help, found from the installed bin/ folder through ../share/kelvora.
-if [ -n "$build" ] && [ -x "$build/test_qt" ]; then
+if [ -n "$build" ] && [ -x "$build/test_qt_help" ]; then
   [ ! -e "$bin/KELVORA.hlp" ] || { echo "the help should not lie in bin/"; exit 1; }
-  add_tool test_qt
-  "$bin/test_qt" --gtest_brief=1 --gtest_filter='HelpGui.EveryHelpButton*'
+  add_tool test_qt_help
+  "$bin/test_qt_help" --gtest_brief=1 --gtest_filter='HelpGui.EveryHelpButton*'
   echo "installed programs find their help: ok"
 fi
 
@@ -141,7 +141,7 @@ if [ -n "$build" ] && [ -x "$build/press_quick" ] && [ "$(id -u)" -eq 0 ] && com
   [ -s "$home/kelvora/${name}2/${name}2.htm" ] || { echo "the second folder is missing"; exit 1; }
   left=$(ls -A "$bin" | grep -e "^$name" -e '^\.kelvora-write-probe' || true)
   if [ -z "$installed" ]; then
-    left=$(ls -A "$bin" | grep -v -e '^kelvora$' -e '^kelvquick$' -e '^press_quick$' -e '^test_qt$' || true)
+    left=$(ls -A "$bin" | grep -v -e '^kelvora$' -e '^kelvquick$' -e '^press_quick$' -e '^test_qt_help$' || true)
   fi
   [ -z "$left" ] || { echo "something was left in the installed bin/:"; echo "$left"; exit 1; }
   echo "generators in a read-only installed copy use ~/kelvora: ok"

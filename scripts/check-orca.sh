@@ -9,18 +9,16 @@
 set -euo pipefail
 build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")/.." && pwd)
-skip() {
-  echo "check-orca: SKIPPED: $1 (scripts/setup.sh installs it)"
-  exit 77
-}
+. "$here/scripts/gui-session.sh"
+installs="(scripts/setup.sh installs it)"
 for tool in Xvfb dbus-run-session dbus-send xdotool xclip xprop openbox orca speech-dispatcher localedef \
   /usr/libexec/at-spi-bus-launcher; do
-  command -v "$tool" >/dev/null || skip "$tool is missing"
+  command -v "$tool" >/dev/null || skip "$tool is missing $installs"
 done
 # Speech goes to speech-dispatcher's dummy module, which needs no synthesizer.
-[ -x /usr/lib/speech-dispatcher-modules/sd_dummy ] || skip "speech-dispatcher's dummy module is missing"
-[ -f /usr/share/i18n/locales/ja_JP ] || skip "the ja_JP locale source is missing (package locales)"
-/usr/bin/python3 -c 'import pyatspi' 2>/dev/null || skip "python3-pyatspi is missing"
+[ -x /usr/lib/speech-dispatcher-modules/sd_dummy ] || skip "speech-dispatcher's dummy module is missing $installs"
+[ -f /usr/share/i18n/locales/ja_JP ] || skip "the ja_JP locale source is missing (package locales) $installs"
+/usr/bin/python3 -c 'import pyatspi' 2>/dev/null || skip "python3-pyatspi is missing $installs"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kelvora-orca-XXXXXX")
 xvfb_pid=
@@ -47,8 +45,7 @@ if [ ! -f "$work/locale/ja_JP.UTF-8/LC_CTYPE" ]; then
   exit 1
 fi
 
-. "$here/scripts/gui-session.sh"
-gui_start_xvfb "$work"
+start_xvfb "$work"
 
 # Everything Orca, speech-dispatcher and the programs keep goes below the
 # work folder: a private home, configuration and runtime folder.

@@ -3,7 +3,7 @@
 # (any error or warning fails), installs it for real with apt-get, checks the
 # installed copy (scripts/check-install.sh --installed /usr) and the manual
 # pages, then purges it and checks that nothing it installed is left.
-#   check-package-deb.sh [<build folder with test_qt and press_quick>]
+#   check-package-deb.sh [<build folder with test_qt_help and press_quick>]
 # The test build (default build) lends the tools of the installed-copy check;
 # without it, that check only starts the installed programs.
 set -euo pipefail

@@ -1,8 +1,10 @@
-# shellcheck shell=bash disable=SC2034  # xvfb_pid and atspi_pid are for the caller
+# shellcheck shell=bash disable=SC2034  # atspi_pid is for the caller
 # The pieces of a private desktop session the GUI stages share; sourced by
-# scripts/check-atspi.sh and scripts/check-ime.sh. Every step waits for the
-# condition it needs, never a fixed time, and a step that runs out of time
-# says what it waited for.
+# scripts/check-atspi.sh, scripts/check-ime.sh and scripts/check-orca.sh,
+# with scripts/lib.sh (start_xvfb). Every step waits for the condition it
+# needs, never a fixed time, and a step that runs out of time says what it
+# waited for.
+. "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 # gui_wait SECONDS WHAT COMMAND...: runs COMMAND until it succeeds.
 gui_wait() {
@@ -16,22 +18,6 @@ gui_wait() {
     fi
     sleep 0.1
   done
-}
-
-# gui_start_xvfb FOLDER: starts Xvfb on a free display and exports DISPLAY
-# once the server takes clients; sets xvfb_pid. The server writes its display
-# number into a pipe when it is ready (-displayfd); reading that pipe is the
-# wait, and it ends early if the server dies.
-gui_start_xvfb() {
-  local fifo=$1/xvfb-display display=
-  mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  if ! read -r -t 30 display <"$fifo" || [ -z "$display" ]; then
-    echo "gui-session: timed out after 30s waiting for Xvfb to take clients" >&2
-    return 1
-  fi
-  export DISPLAY=":$display"
 }
 
 # True once the accessibility bus is up and its registry answers: the

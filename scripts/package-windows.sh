@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Builds the Windows zip: kelvora.exe, kelvquick.exe, the help and a short
-# README.txt (Shift_JIS with CR LF, as Notepad of any Windows reads it) in
-# one folder, nothing else. The programs are static: they run on Windows with
-# nothing to install. Cross-builds into build-windows first (see
-# scripts/test-windows.sh), then lists the archive and prints its path.
+# README.txt (resources/windows/README.txt.in with the version, in Shift_JIS
+# with CR LF, as Notepad of any Windows reads it) in one folder, nothing
+# else. The programs are static: they run on Windows with nothing to install.
+# Cross-builds into build-windows first (see scripts/test-windows.sh), then
+# lists the archive and prints its path.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=build-windows
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DKELVORA_BUILD_GUI=OFF -DKELVORA_BUILD_WIN32=ON >/dev/null
+. scripts/lib.sh
+build=$windows_build
+configure_windows "$build"
 cmake --build "$build" -j2 --target kelvora kelvquick
 
 version=$(sed -n 's/^project(kelvora VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
@@ -26,11 +27,12 @@ for program in kelvora kelvquick; do
     x86_64-w64-mingw32-strip -o "$stage/$name/$program.exe" "$build/$program.exe"
 done
 cp help/KELVORA.hlp "$stage/$name/"
-sed 's/$/\r/' resources/windows/README.txt | iconv -f UTF-8 -t CP932 >"$stage/$name/README.txt"
+# The build wrote README.txt with the version.
+sed 's/$/\r/' "$build/README.txt" | iconv -f UTF-8 -t CP932 >"$stage/$name/README.txt"
 # Every line ended by CR LF, and nothing lost on the way to code page 932.
-if [ "$(iconv -f CP932 -t UTF-8 "$stage/$name/README.txt" | sed 's/\r$//')" != "$(cat resources/windows/README.txt)" ] ||
+if [ "$(iconv -f CP932 -t UTF-8 "$stage/$name/README.txt" | sed 's/\r$//')" != "$(cat "$build/README.txt")" ] ||
   [ "$(LC_ALL=C grep -c $'\r$' "$stage/$name/README.txt")" != "$(wc -l <"$stage/$name/README.txt")" ]; then
-  echo "README.txt is not the text of resources/windows/README.txt in code page 932 with CR LF"
+  echo "README.txt is not the text of $build/README.txt in code page 932 with CR LF"
   exit 1
 fi
 archive=$PWD/$build/$name.zip

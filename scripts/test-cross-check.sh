@@ -7,48 +7,36 @@
 #   test-cross-check.sh [linux build folder] [windows build folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 linux_build=${1:-build-cross-linux}
-windows_build=${2:-build-cross}
+windows_build=${2:-$windows_build}
 
-skip() { echo "test-cross-check: NOT RUN: $*"; exit 0; }
-
-wine=$(command -v wine64 || command -v wine || ls /usr/lib/wine/wine64 2>/dev/null || true)
-wineserver=$(command -v wineserver || ls /usr/lib/wine/wineserver64 /usr/lib/wine/wineserver 2>/dev/null | head -n 1 || true)
+find_wine
 [ -n "$wine" ] || skip "Wine is not installed, so the Windows build's files were not compared"
-if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null && ! command -v x86_64-w64-mingw32-g++ >/dev/null; then
-  skip "no mingw-w64 cross compiler, so the Windows build's files were not compared"
-fi
+have_mingw || skip "no mingw-w64 cross compiler, so the Windows build's files were not compared"
 
-# A build folder configured before keeps its own options.
+# A Linux build folder configured before keeps its own options.
 if [ -e "$linux_build/CMakeCache.txt" ]; then
   cmake -S . -B "$linux_build" >/dev/null
 else
   cmake -S . -B "$linux_build" -DKELVORA_BUILD_GUI=OFF -DKELVORA_BUILD_BENCH=OFF >/dev/null
 fi
 cmake --build "$linux_build" -j2 --target kelvora_replay >/dev/null
-if [ -e "$windows_build/CMakeCache.txt" ]; then
-  cmake -S . -B "$windows_build" >/dev/null
-else
-  cmake -S . -B "$windows_build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DKELVORA_BUILD_GUI=OFF -DKELVORA_BUILD_WIN32=ON >/dev/null
-fi
+configure_windows "$windows_build"
 cmake --build "$windows_build" -j2 --target kelvora_replay >/dev/null
 
 # A fresh Wine prefix of our own, as the Windows tests make one, gone
 # afterwards with its wineserver; no display is needed.
 work=$(mktemp -d "${TMPDIR:-/tmp}/kelvora-cross-XXXXXX")
-export WINEPREFIX=$work/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+wine_environment "$work/wine"
 cleanup() {
-  [ -n "$wineserver" ] && timeout 30 "$wineserver" -k 2>/dev/null || true
+  wine_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
 unset DISPLAY
 mkdir -p "$WINEPREFIX"
-timeout 300 "$wine" wineboot --init >/dev/null 2>&1 || skip "Wine could not set up a prefix within 5 minutes"
-
-# Wine shows the root of the Linux file system as drive Z:.
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+wine_boot
 
 # Replaces, in the files of kelvquick's folders (a page and a metafile, no
 # embed page), the link target <folder><sep><name><sep><name> by one that

@@ -11,55 +11,39 @@
 # kelvquick_scripted.exe makes a folder beside itself, is refused the same
 # name and an empty one, and what it wrote is checked byte for byte.
 # Screenshots of each screen land in build-windows/screenshots/.
-# A part whose tools are missing here is skipped with a message saying so.
+# A part whose tools are missing here is skipped (status 77) with a message
+# saying so.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=build-windows
+. scripts/lib.sh
+build=$windows_build
 
-skip() { echo "test-windows: SKIPPED: $*"; }
-
-if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null && ! command -v x86_64-w64-mingw32-g++ >/dev/null; then
-  skip "no mingw-w64 cross compiler (g++-mingw-w64-x86-64): nothing for Windows was built or run"
-  exit 0
-fi
+have_mingw || skip "no mingw-w64 cross compiler (g++-mingw-w64-x86-64): nothing for Windows was built or run"
 # The pictures and the icon are made from the drawings at build time.
 for tool in rsvg-convert:librsvg2-bin icotool:icoutils; do
-  if ! command -v "${tool%%:*}" >/dev/null; then
-    skip "no ${tool%%:*} (${tool#*:}): nothing for Windows was built or run"
-    exit 0
-  fi
+  command -v "${tool%%:*}" >/dev/null || skip "no ${tool%%:*} (${tool#*:}): nothing for Windows was built or run"
 done
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DKELVORA_BUILD_GUI=OFF -DKELVORA_BUILD_WIN32=ON >/dev/null
+configure_windows "$build"
 cmake --build "$build" -j2
 
-# Debian's wine64 alone puts its loader and server under /usr/lib/wine.
-wine=$(command -v wine64 || command -v wine || ls /usr/lib/wine/wine64 2>/dev/null || true)
-wineserver=$(command -v wineserver || ls /usr/lib/wine/wineserver64 /usr/lib/wine/wineserver 2>/dev/null | head -n 1 || true)
-if [ -z "$wine" ]; then
-  skip "Wine is not installed: the Windows tests were built but not run"
-  exit 0
-fi
+find_wine
+[ -n "$wine" ] || skip "Wine is not installed: the Windows tests were built but not run"
 
-# A fresh Wine prefix of our own, without the .NET and browser add-ons (their
-# installers would wait for a click), gone afterwards with its wineserver.
+# A fresh Wine prefix of our own, gone afterwards with its wineserver.
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/kelvora-wine-XXXXXX")
 smoke=$(mktemp -d "${TMPDIR:-/tmp}/kelvora-smoke-XXXXXX")
 xvfb_pid=
 program_pid=
 cleanup() {
   [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
-  [ -n "$wineserver" ] && WINEPREFIX=$prefix timeout 30 "$wineserver" -k 2>/dev/null || true
+  WINEPREFIX=$prefix wine_stop
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$prefix" "$smoke"
 }
 trap cleanup EXIT
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+wine_environment "$prefix"
 unset DISPLAY
-if ! timeout 300 "$wine" wineboot --init >/dev/null 2>&1; then
-  skip "Wine could not set up a prefix within 5 minutes: the Windows tests were built but not run"
-  exit 0
-fi
+wine_boot
 
 echo "test-windows: the core tests under Wine"
 (cd "$build" && ctest --output-on-failure --timeout 600)
@@ -71,26 +55,13 @@ if [ -n "$wineserver" ]; then
 fi
 
 # --- Smoke test of the program on a display -------------------------------
-if ! command -v Xvfb >/dev/null; then
-  skip "smoke tests of kelvora.exe and kelvquick.exe: Xvfb is missing"
-  exit 0
-fi
-exec 3>"$smoke/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 1 50); do [ -s "$smoke/display" ] && break; sleep 0.2; done
-if [ ! -s "$smoke/display" ]; then
-  skip "smoke tests of kelvora.exe and kelvquick.exe: Xvfb did not start"
-  exit 0
-fi
-export DISPLAY=":$(head -n 1 "$smoke/display")"
+command -v Xvfb >/dev/null || skip "smoke tests of kelvora.exe and kelvquick.exe: Xvfb is missing"
+start_xvfb "$smoke" || skip "smoke tests of kelvora.exe and kelvquick.exe: Xvfb did not start"
 
 # The Japanese interface font the program asks for, served by Noto Sans CJK.
 timeout 120 "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' \
   /d 'Noto Sans CJK JP' /f >/dev/null 2>&1 || true
 
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 # One action of the script: its fields, tab-separated.
 act() { local IFS=$'\t'; printf '%s\n' "$*"; }
 # The checks every screen passes once shown: its controls as assistive
@@ -206,7 +177,7 @@ kelvora_script >"$smoke/script.txt"
 shots=$build/screenshots
 rm -rf "$shots"
 mkdir -p "$shots"
-command -v import >/dev/null || skip "screenshots: ImageMagick's import is missing, none were taken"
+command -v import >/dev/null || echo "test-windows: no screenshots: ImageMagick's import is missing"
 failed=
 # Plays a script through a test build under Wine: at each of its marks a
 # screenshot (when ImageMagick's import is here) and the shell's own step
@@ -248,7 +219,6 @@ play "$build/kelvora_scripted.exe" "$smoke/script.txt" "$log" "$smoke/wine.out"
 
 if [ -n "$failed" ] && grep -qiE 'no driver could be loaded|cannot open display|Can.t open display' "$smoke/wine.out"; then
   skip "smoke tests of kelvora.exe and kelvquick.exe: Wine cannot open a display here"
-  exit 0
 fi
 # Whether a file holds exactly the given lines (UTF-8 here), each ended by
 # CR LF, in code page 932.

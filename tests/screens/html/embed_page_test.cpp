@@ -75,7 +75,6 @@ TEST_P(EmbedPage, ComesUpAt320By304StartingByButton)
     EXPECT_FALSE(page().selected("Option2"));
     EXPECT_EQ(page().text("Text9"), "false");
     EXPECT_EQ(page().text("Text12"), ".asx");
-    EXPECT_TRUE(page().def().get("Text6").readOnly);
     if (name() == "Form9") {
         EXPECT_EQ(page().text("Text19"), "");
     }

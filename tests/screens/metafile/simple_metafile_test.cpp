@@ -171,8 +171,6 @@ TEST_F(SimpleMetafile, NextAndBackFollowTheirStepLists)
     ASSERT_EQ(platform.helpCalls.size(), 1u);
     EXPECT_EQ(platform.helpCalls[0].owner, "Form2");
     EXPECT_EQ(platform.helpCalls[0].file, "KELVORA.hlp");
-    EXPECT_EQ(platform.helpCalls[0].command, 3);
-    EXPECT_EQ(platform.helpCalls[0].data, "");
 }
 
 }  // namespace
