@@ -151,9 +151,6 @@ public:
     const std::vector<std::string>& descriptionLabels() const { return descriptionLabels_; }
     Size client() const { return client_; }
 
-    // Where the window first appears; none means centred on the screen.
-    const std::optional<std::pair<int, int>>& position() const { return position_; }
-    void placeAt(int left, int top) { position_ = {left, top}; }
     // Let the window system place the window, as it does with new windows.
     void placedBySystem() { systemPlaced_ = true; }
     bool isSystemPlaced() const { return systemPlaced_; }
@@ -192,7 +189,6 @@ private:
     std::string nameLabel_;
     std::vector<std::string> descriptionLabels_;
     Size client_;
-    std::optional<std::pair<int, int>> position_;
     bool systemPlaced_ = false;
     std::vector<ControlDef> controls_;
     std::map<std::string, std::size_t> index_;

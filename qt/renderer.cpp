@@ -315,7 +315,7 @@ void Renderer::screenShown(form::Form& f)
             const QRect area = screen->availableGeometry();
             work = {area.left(), area.top(), area.width(), area.height()};
         }
-        if (const auto at = render::firstPlacement(f.def(), win->width(), win->height(), work, px)) {
+        if (const auto at = render::firstPlacement(f.def(), win->width(), win->height(), work)) {
             win->move(at->x, at->y);
         }
     }

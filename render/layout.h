@@ -50,16 +50,10 @@ struct Area {
 };
 
 // Where a window of the given outer size first appears, in the same units as
-// `work` (the screen's work area): the screen's declared place (converted by
-// `fromTwips`), centred in the work area, or nothing when the window system
-// places it.
-template <typename FromTwips>
-std::optional<Point> firstPlacement(const form::ScreenDef& screen, int width, int height, const Area& work,
-                                    FromTwips fromTwips)
+// `work` (the screen's work area): centred in the work area, or nothing when
+// the window system places it.
+inline std::optional<Point> firstPlacement(const form::ScreenDef& screen, int width, int height, const Area& work)
 {
-    if (screen.position()) {
-        return Point{fromTwips(screen.position()->first), fromTwips(screen.position()->second)};
-    }
     if (screen.isSystemPlaced()) {
         return std::nullopt;
     }

@@ -268,8 +268,7 @@ void Renderer::screenShown(form::Form& f)
         RECT area{};
         ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
         const render::Area work{area.left, area.top, area.right - area.left, area.bottom - area.top};
-        const auto at = render::firstPlacement(f.def(), frame.right - frame.left, frame.bottom - frame.top, work,
-                                               [this](int twips) { return px(twips); });
+        const auto at = render::firstPlacement(f.def(), frame.right - frame.left, frame.bottom - frame.top, work);
         if (at) {
             ::SetWindowPos(win->hwnd, nullptr, at->x, at->y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
