@@ -56,7 +56,12 @@ normalise() {
 }
 
 status=0
-scripts=(tests/cross/*.txt)
+# The action scripts are the files that open with their "#actions" line; the
+# folder also holds its build file.
+scripts=()
+for script in tests/cross/*.txt; do
+  [ "$(head -c 8 "$script")" = "#actions" ] && scripts+=("$script")
+done
 for script in "${scripts[@]}"; do
   name=$(basename "$script" .txt)
   mkdir -p "$work/$name/linux" "$work/$name/windows"

@@ -21,7 +21,7 @@ TEST(CrossScripts, KeepEveryRuleAndReachEverySavingScreenAndBothGenerators)
     std::set<std::string> reached;
     int scripts = 0;
     for (const auto& entry : std::filesystem::directory_iterator(crossScripts)) {
-        if (entry.path().extension() != ".txt") {
+        if (entry.path().extension() != ".txt" || entry.path().filename() == "CMakeLists.txt") {
             continue;
         }
         ++scripts;
