@@ -107,8 +107,10 @@ std::optional<std::string> Session::checkScreens()
             }
         }
     }
-    if (!mirrorsLoaded) {
-        staleMirrors_.clear();  // the next load takes every setting afresh
+    // The next load takes every setting afresh; kelvquick, in view meanwhile,
+    // holds no mirrors and says nothing of kelvora's.
+    if (!mirrorsLoaded && !quick()) {
+        staleMirrors_.clear();
     }
     if (!checks.empty()) {
         return checks.front();
