@@ -115,6 +115,18 @@ class Walk:
 
 # --------------------------------------------------------------- the walk
 
+def open_screen(p, orca, button, title, field_name, first):
+    """Return on button opens the screen title; Tab goes to its text field
+    field_name, and Orca presents the window (by its title, or by first).
+    Returns the window, the field and the speech mark taken before Return."""
+    mark = orca.mark()
+    w = go(p, orca, button, title)
+    field = control(w, "text", field_name)
+    tab_to(p, orca, lambda a: a.path == field.path, "the field " + field_name)
+    orca.wait_window(mark, title, first)
+    return w, field, mark
+
+
 def splash(walk, c):
     _, mark = walk.start_kelvora(c)
     c.hear(walk.orca, mark, {"menu": ["選択メニュー"]})
@@ -132,11 +144,7 @@ def simple_metafile(walk, c):
     orca = walk.orca
     walk.at("選択メニュー")
     p = walk.p
-    mark = orca.mark()
-    w = go(p, orca, "簡単メタファイル作成", "簡単メタファイル")
-    field = control(w, "text", "ビデオ名記入")
-    tab_to(p, orca, lambda a: a.path == field.path, "the video name field")
-    orca.wait_window(mark, "簡単メタファイル", "ビデオ名記入")
+    _, field, mark = open_screen(p, orca, "簡単メタファイル作成", "簡単メタファイル", "ビデオ名記入", "ビデオ名記入")
     c.hear(orca, mark, {"prompt": ["ビデオ名記入"], "example": ["例：kyou01.wmv"]})
     tab_round(p, orca, field)
     type_into(orca, field, "kyou01.wmv")
@@ -164,11 +172,8 @@ def popup_page(walk, c):
     walk.at("簡単メタファイル")
     p = walk.p
     go(p, orca, "次", "ｈｔｍ作成選択")
-    mark = orca.mark()
-    w = go(p, orca, "ポップアップ形式（文字式）", "簡単ポップアップ形式")
-    name = control(w, "text", "保存したasxファイルの名前を記入")
-    tab_to(p, orca, lambda a: a.path == name.path, "the metafile name field")
-    orca.wait_window(mark, "簡単ポップアップ形式", "保存したasxファイルの名前を記入")
+    w, name, mark = open_screen(p, orca, "ポップアップ形式（文字式）", "簡単ポップアップ形式", "保存したasxファイルの名前を記入",
+                                "保存したasxファイルの名前を記入")
     c.hear(orca, mark, {"name prompt": ["保存したasxファイルの名前を記入"],
                         "name example": ["例：hoge.asx（半角入力）"]})
     type_into(orca, name, "kyou01.asx")
@@ -250,12 +255,9 @@ def embed_page(walk, c):
     walk.at("簡単ポップアップ形式")
     p = walk.p
     go(p, orca, "戻る", "ｈｔｍ作成選択")
-    mark = orca.mark()
-    w = go(p, orca, "エンベッド形式\u3000（TV形式）", "簡単エンベッド[埋め込み]形式作成")
-    width = control(w, "text", "幅")
+    w, width, mark = open_screen(p, orca, "エンベッド形式\u3000（TV形式）", "簡単エンベッド[埋め込み]形式作成", "幅",
+                                 "幅サイズを記入すると高さは自動入力されます。")
     height = control(w, "text", "高さ")
-    tab_to(p, orca, lambda a: a.path == width.path, "the width field")
-    orca.wait_window(mark, "簡単エンベッド[埋め込み]形式作成", "幅サイズを記入すると高さは自動入力されます。")
     c.hear(orca, mark, {"width prompt": ["幅"], "width hint": ["幅サイズを記入すると高さは自動入力されます。"]})
     mark = orca.mark()
     type_into(orca, width, "480")
