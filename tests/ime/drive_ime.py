@@ -132,14 +132,22 @@ def read_file(path):
 # ------------------------------------------------------------------ cases
 # Each returns a line saying what it saw; a failed check raises.
 
-def committed_name():
-    """Home, kazokuryokou, Space, Return before .wmv: the metafile names 家族旅行.wmv."""
+def converted_before_extension(romaji):
+    """Form2 opened, its video name field (.wmv) focused in hiragana, and
+    romaji typed and converted at its start, not yet committed; returns the
+    program, the window and the field."""
     p, w, since = start_screen("簡単メタファイル作成", "簡単メタファイル")
     field = control(w, "text", "ビデオ名記入")
     wait_text(field, ".wmv")
     focus_in_hiragana(field, since)
     caret_home(field)
-    convert("kazokuryokou")
+    convert(romaji)
+    return p, w, field
+
+
+def committed_name():
+    """Home, kazokuryokou, Space, Return before .wmv: the metafile names 家族旅行.wmv."""
+    p, w, field = converted_before_extension("kazokuryokou")
     commit(field, "家族旅行.wmv")
     out = os.path.join(OUT, "committed")
     os.makedirs(out)
@@ -156,12 +164,7 @@ def pending_conversion():
     """The conversion left uncommitted when 保存 is pressed through its
     AT-SPI action: the save takes the converted text, and the composition
     stays in its field instead of landing in the save dialog."""
-    p, w, since = start_screen("簡単メタファイル作成", "簡単メタファイル")
-    field = control(w, "text", "ビデオ名記入")
-    wait_text(field, ".wmv")
-    focus_in_hiragana(field, since)
-    caret_home(field)
-    convert("kazokuryokou")
+    p, w, field = converted_before_extension("kazokuryokou")
     out = os.path.join(OUT, "pending")
     os.makedirs(out)
     assistive.press(control(w, "push button", "保存"))
@@ -183,12 +186,7 @@ def pending_conversion():
 def yen_sign_refused():
     """えん converted to the half-width yen sign ¥, which Shift_JIS cannot
     hold: the save is refused with a message naming it, and nothing is written."""
-    p, w, since = start_screen("簡単メタファイル作成", "簡単メタファイル")
-    field = control(w, "text", "ビデオ名記入")
-    wait_text(field, ".wmv")
-    focus_in_hiragana(field, since)
-    caret_home(field)
-    convert("en")
+    p, w, field = converted_before_extension("en")
     choose_candidate(open_candidates("えん"), "\u00a5", "えん")
     commit(field, "\u00a5.wmv")
     out = os.path.join(OUT, "yen")
