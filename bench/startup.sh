@@ -39,7 +39,7 @@ else
   done
   targets=(empty_window)
   [ -n "$installed" ] || targets+=(kelvora kelvquick)
-  cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DKELVORA_BUILD_BENCH=ON >/dev/null
   cmake --build build-release -j"$(nproc)" --target "${targets[@]}"
   mkdir -p build-release/stripped
   for p in "${targets[@]}"; do

@@ -7,6 +7,8 @@
 #include <QSvgRenderer>
 #include <utility>
 
+#include "qt/fonts.h"
+
 namespace kelvqt {
 
 namespace {
@@ -19,10 +21,10 @@ QPixmap pictureFor(const std::string& name, QSize size, qreal ratio)
         return {};
     }
     const QString svg = QStringLiteral(":/pictures/%1.svg").arg(QString::fromStdString(name));
-    if (QFile::exists(svg)) {
+    if (QFile file(svg); file.open(QIODevice::ReadOnly)) {
         QPixmap pm(size * ratio);
         pm.fill(Qt::transparent);
-        QSvgRenderer renderer(svg);
+        QSvgRenderer renderer(withCaptionFont(file.readAll()));
         QPainter painter(&pm);
         renderer.render(&painter);
         pm.setDevicePixelRatio(ratio);

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QIconEngine>
 #include <QLibraryInfo>
 #include <QAbstractButton>
@@ -16,6 +15,7 @@
 #include <utility>
 
 #include "form/form.h"
+#include "qt/fonts.h"
 #include "qt/help_viewer.h"
 #include "qt/renderer.h"
 
@@ -188,9 +188,7 @@ void QtPlatform::endProgram()
 void setUpApplication(QApplication& app)
 {
     initPictures();
-    QFont font(QStringLiteral("Noto Sans CJK JP"), 9);
-    font.setStyleHint(QFont::SansSerif);
-    app.setFont(font);
+    setUpFonts(app);
 
     static QTranslator qtTranslator;
     if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),

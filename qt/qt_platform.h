@@ -72,7 +72,7 @@ private:
     std::optional<output::ProgramFolder> folder_;
 };
 
-// Font, translations and icon shared by both programs.
+// Fonts, translations and icon shared by both programs.
 void setUpApplication(QApplication& app);
 
 }  // namespace kelvqt

@@ -1,5 +1,8 @@
 // Draws every screen of both programs into PNG files, as each looks when the
-// user first opens it: screenshots <folder>.
+// user first opens it: screenshots [--exact] [--system-font] <folder>.
+//   --exact         every colour as drawn, not the small palette
+//   --system-font   drawn with the system's Japanese font alone, not the
+//                   captions font (tests/qt/same_screens.cmake compares them)
 #include <QApplication>
 #include <QDir>
 #include <QHash>
@@ -11,6 +14,7 @@
 
 #include "app/catalog.h"
 #include "form/scripted_platform.h"
+#include "qt/fonts.h"
 #include "qt/qt_platform.h"
 #include "qt/renderer.h"
 #include "quick/quick_generator.h"
@@ -42,7 +46,7 @@ QImage smallPicture(const QImage& picture)
     return rgb.convertToFormat(QImage::Format_Indexed8, palette, Qt::ThresholdDither);
 }
 
-void shoot(const QString& folder, const QString& prefix, const form::ProgramDescription& description)
+void shoot(const QString& folder, const QString& prefix, const form::ProgramDescription& description, bool exact)
 {
     std::vector<std::string> names;
     for (const auto& [name, declaration] : description.catalog) {
@@ -56,7 +60,8 @@ void shoot(const QString& folder, const QString& prefix, const form::ProgramDesc
         QWidget* window = renderer.window(name);
         QApplication::processEvents();
         const QString file = QStringLiteral("%1/%2%3.png").arg(folder, prefix, QString::fromStdString(name));
-        smallPicture(window->grab().toImage()).save(file);
+        const QImage shot = window->grab().toImage();
+        (exact ? shot : smallPicture(shot)).save(file);
         std::printf("%s\n", qPrintable(file));
     }
 }
@@ -67,9 +72,14 @@ int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
     kelvqt::setUpApplication(application);
-    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("shots");
+    QStringList arguments = QApplication::arguments().mid(1);
+    const bool exact = arguments.removeAll(QStringLiteral("--exact")) > 0;
+    if (arguments.removeAll(QStringLiteral("--system-font")) > 0) {
+        kelvqt::setUpFonts(application, kelvqt::ScreenFont::SystemOnly);
+    }
+    const QString folder = arguments.value(0, QStringLiteral("shots"));
     QDir().mkpath(folder);
-    shoot(folder, QString(), app::kelvoraProgram());
-    shoot(folder, QStringLiteral("kelvquick-"), quick::quickProgram());
+    shoot(folder, QString(), app::kelvoraProgram(), exact);
+    shoot(folder, QStringLiteral("kelvquick-"), quick::quickProgram(), exact);
     return 0;
 }
