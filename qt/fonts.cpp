@@ -14,7 +14,8 @@ bool captionFontInUse = false;
 bool registerCaptionFont()
 {
     bool registered = true;
-    for (const QString& face : {QStringLiteral(":/fonts/captions-regular.otf"), QStringLiteral(":/fonts/captions-bold.otf")}) {
+    for (const QString& face :
+         {QStringLiteral(":/fonts/captions-regular.otf"), QStringLiteral(":/fonts/captions-bold.otf")}) {
         // The faces are stored uncompressed: the font is read in place, not
         // from a copy on the heap.
         const QResource resource(face);
