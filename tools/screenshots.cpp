@@ -38,7 +38,11 @@ QImage smallPicture(const QImage& picture)
     for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
         byCount.append({it.value(), it.key()});
     }
-    std::sort(byCount.begin(), byCount.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    // Colours as frequent as each other in the order of their values, so that
+    // the same screen always gives the same file.
+    std::sort(byCount.begin(), byCount.end(), [](const auto& a, const auto& b) {
+        return a.first > b.first || (a.first == b.first && a.second < b.second);
+    });
     QList<QRgb> palette;
     for (qsizetype i = 0; i < byCount.size() && i < 256; ++i) {
         palette.append(byCount[i].second);
