@@ -24,6 +24,7 @@ find_program(KELVORA_FC_LIST fc-list REQUIRED)
 set(caption_dir ${CMAKE_CURRENT_BINARY_DIR}/generated/fonts)
 set(caption_faces)
 set(caption_args)
+set(caption_sources)
 foreach(style Regular Bold)
   execute_process(COMMAND ${KELVORA_FC_LIST} "${KELVORA_JAPANESE_FAMILY}:style=${style}" -f "%{file}:%{index}\\n"
     OUTPUT_VARIABLE found OUTPUT_STRIP_TRAILING_WHITESPACE)

@@ -1,6 +1,7 @@
 #include "qt/fonts.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFont>
 #include <QFontDatabase>
 #include <QResource>
@@ -13,12 +14,13 @@ bool captionFontInUse = false;
 
 bool registerCaptionFont()
 {
-    bool registered = true;
-    for (const QString& face :
-         {QStringLiteral(":/fonts/captions-regular.otf"), QStringLiteral(":/fonts/captions-bold.otf")}) {
+    const QDir faces(QStringLiteral(":/fonts"));
+    const QStringList names = faces.entryList(QDir::Files);
+    bool registered = !names.isEmpty();
+    for (const QString& name : names) {
         // The faces are stored uncompressed: the font is read in place, not
         // from a copy on the heap.
-        const QResource resource(face);
+        const QResource resource(faces.filePath(name));
         const QByteArray data =
             resource.compressionAlgorithm() == QResource::NoCompression
                 ? QByteArray::fromRawData(reinterpret_cast<const char*>(resource.data()), resource.size())
