@@ -3,13 +3,16 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++ pkg-config clang-format
+  cmake make g++ pkg-config clang-format python3 python3-fonttools
   qt6-base-dev qt6-svg-dev qt6-translations-l10n qt6-qpa-plugins
   libgtest-dev libgmock-dev
   fonts-noto-cjk
   xvfb xauth x11-utils
   at-spi2-core dbus-x11 python3-pyatspi gir1.2-atspi-2.0 xdotool xclip
   ibus ibus-mozc mozc-server gir1.2-ibus-1.0 python3-gi util-linux
+  fcitx5 fcitx5-mozc fcitx5-frontend-qt6
+  weston qt6-wayland
+  strace mmdebstrap
   stress-ng
   clang libclang-rt-14-dev
   libbenchmark-dev
