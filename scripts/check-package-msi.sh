@@ -10,19 +10,16 @@
 # one leaves nothing either.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=build-windows
+. scripts/lib.sh
+build=$windows_build
 started=$SECONDS
 
-skip() { echo "check-package-msi: NOT RUN: $*"; exit 0; }
 fail() { echo "check-package-msi: FAILED: $*"; exit 1; }
 command -v wixl >/dev/null && command -v msiinfo >/dev/null || skip "wixl and msitools are missing"
-command -v x86_64-w64-mingw32-g++-posix >/dev/null || command -v x86_64-w64-mingw32-g++ >/dev/null ||
-  skip "no mingw-w64 cross compiler (g++-mingw-w64-x86-64)"
+have_mingw || skip "no mingw-w64 cross compiler (g++-mingw-w64-x86-64)"
 command -v rsvg-convert >/dev/null && command -v icotool >/dev/null ||
   skip "rsvg-convert (librsvg2-bin) or icotool (icoutils) is missing"
-# Debian's wine64 alone puts its loader and server under /usr/lib/wine.
-wine=$(command -v wine64 || command -v wine || ls /usr/lib/wine/wine64 2>/dev/null || true)
-wineserver=$(command -v wineserver || ls /usr/lib/wine/wineserver64 /usr/lib/wine/wineserver 2>/dev/null | head -n 1 || true)
+find_wine
 [ -n "$wine" ] || skip "Wine is not installed"
 
 version=$(sed -n 's/^project(kelvora VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
@@ -34,7 +31,7 @@ later_msi=$(tail -n 1 <<<"$out")
 work=$(mktemp -d "${TMPDIR:-/tmp}/kelvora-msi-check-XXXXXX")
 prefix=$work/wine
 cleanup() {
-  [ -n "$wineserver" ] && WINEPREFIX=$prefix timeout 30 "$wineserver" -k 2>/dev/null || true
+  WINEPREFIX=$prefix wine_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -43,11 +40,10 @@ trap cleanup EXIT
 zipped=$work/kelvora-$version-windows
 
 # No display: msiexec /qn and reg need none.
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+wine_environment "$prefix"
 unset DISPLAY
-timeout 300 "$wine" wineboot --init >/dev/null 2>&1 || skip "Wine could not set up a prefix within 5 minutes"
+wine_boot
 
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 unix_path() { timeout 60 "$wine" winepath -u "$1" 2>/dev/null | tr -d '\r'; }
 folder="$prefix/drive_c/Program Files/kelvora"
 declare -A shortcut_targets=(["Mirevant 動画ページ作成.lnk"]=kelvora.exe ["Mirequick 一発作成.lnk"]=kelvquick.exe)

@@ -9,6 +9,25 @@ skip() {
   exit 77
 }
 
+# run_ctest FOLDER [ARGS...]: ctest in the build FOLDER with ARGS. Returns
+# ctest's status, or 77 after a line "SCRIPT: SKIPPED: ..." naming the tests
+# that did not run here (their tools are missing) and the cases that skipped
+# themselves (GTEST_SKIP), so that no skip is taken for a pass.
+run_ctest() {
+  local folder=$1 out status=0 not_run cases
+  shift
+  out=$(mktemp "${TMPDIR:-/tmp}/kelvora-ctest-XXXXXX")
+  (cd "$folder" && ctest --output-on-failure "$@") 2>&1 | tee "$out" || status=$?
+  not_run=$(sed -n 's/^[[:space:]]*[0-9]* - \([^ ]*\) (\(Skipped\|Not Run\|Disabled\)).*/\1/p' "$out" | tr '\n' ' ')
+  rm -f "$out"
+  [ "$status" -eq 0 ] || return "$status"
+  [ -n "$not_run" ] || return 0
+  cases=$(sed -n 's/^\[  SKIPPED \] \([A-Za-z_][A-Za-z0-9_/.]*\)$/\1/p' "$folder/Testing/Temporary/LastTest.log" 2>/dev/null |
+    sort -u | tr '\n' ' ')
+  echo "$(basename "$0" .sh): SKIPPED: these tests did not run here: ${not_run% }${cases:+; cases that skipped themselves: ${cases% }}"
+  return 77
+}
+
 # start_xvfb FOLDER: starts Xvfb on a free display and exports DISPLAY once
 # the server takes clients; sets xvfb_pid. The server writes its display
 # number into a pipe (in FOLDER) when it is ready (-displayfd); reading that

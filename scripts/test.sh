@@ -2,9 +2,10 @@
 # Installs what is missing, builds, and runs every test, stage by stage: the
 # layout check, the build, the suite, the desktop stages, the same suite
 # under the sanitizers with a bounded fuzz run, then the Windows build's
-# tests and smoke tests under Wine, the cross-check of the two builds' bytes
-# and the Windows stand-in folder. It ends with one line for each stage:
-# passed, skipped and why, FAILED, or not run.
+# tests and smoke tests under Wine, the cross-check of the two builds' bytes,
+# the Windows stand-in folder and installer, the Debian package, and last the
+# README's commands in a Debian root that has nothing installed. It ends with
+# one line for each stage: passed, skipped and why, FAILED, or not run.
 #   test.sh           every stage
 #   test.sh --quick   the layout check, the build and the suite only
 # A stage that cannot run here ends with status 77 after a line
@@ -63,15 +64,9 @@ stage() {
 }
 
 # ctest_stage ARGS...: ctest in build/ with ARGS; a test that did not run
-# here (its tools are missing) makes the stage skipped, named.
+# here, or a case that skipped itself, makes the stage skipped, named.
 ctest_stage() {
-  local out status=0
-  out=$(mktemp "$logs/ctest-XXXXXX")
-  (cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure "$@") 2>&1 | tee "$out" || status=$?
-  [ "$status" -eq 0 ] || return "$status"
-  local not_run
-  not_run=$(sed -n 's/^[[:space:]]*[0-9]* - \([^ ]*\) (\(Skipped\|Not Run\|Disabled\)).*/\1/p' "$out" | tr '\n' ' ')
-  [ -z "$not_run" ] || skip "these tests did not run here: ${not_run% }"
+  QT_QPA_PLATFORM=offscreen run_ctest build "$@"
 }
 
 $quick || scripts/setup.sh
@@ -85,6 +80,7 @@ stage cross-check scripts/test-cross-check.sh build "$windows_build"
 stage windows-install scripts/check-install-windows.sh "$windows_build"
 stage windows-installer scripts/check-package-msi.sh
 stage debian-package scripts/check-package-deb.sh
+stage fresh-machine scripts/check-fresh-machine.sh
 
 echo "== summary"
 printf '  %s\n' "${results[@]}"

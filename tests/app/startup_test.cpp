@@ -22,7 +22,7 @@ TEST_F(Startup, TheSplashShowsTitleAndVersionAndOnlyItsFrameMovesOn)
     program.start("frmSplash");
     form::Form& splash = *program.find("frmSplash");
     EXPECT_EQ(splash.text("lblProductName"), "Mirevant");
-    EXPECT_EQ(splash.text("lblVersion"), "ﾊﾞｰｼﾞｮﾝ 1.0.0");
+    EXPECT_EQ(splash.text("lblVersion"), std::string("ﾊﾞｰｼﾞｮﾝ ") + KELVORA_VERSION);
     for (const char* notTheFrame : {"Label1", "Label2", "imgLogo", "lblVersion"}) {
         program.click("frmSplash", notTheFrame);
     }

@@ -34,6 +34,9 @@ from listener import HEAR, Orca, said_text  # noqa: E402
 BUILD = os.path.realpath(sys.argv[1])
 WORK = sys.argv[2]
 OUT = os.path.join(WORK, "out")
+# The version the build was made with, as the splash shows it.
+with open(os.path.join(BUILD, "generated", "app", "version.h"), encoding="utf-8") as header:
+    VERSION = re.search(r'#define KELVORA_VERSION "([^"]*)"', header.read()).group(1)
 HELP_FILE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "help", "KELVORA.hlp")
 KEYS = KeyboardAndMouse()
 
@@ -66,7 +69,7 @@ class Walk:
         # that was just killed may still have calls of Orca's to fail.
         orca.wait_any(mark, "the splash", timeout=2 * WAIT)
         if checks is not None:
-            checks.hear(orca, mark, {"name": ["Mirevant"], "version": ["1.0.0"]})
+            checks.hear(orca, mark, {"name": ["Mirevant"], "version": [VERSION]})
         if self.splash_keys is not False:
             mark = orca.mark()
             # Nothing was typed yet to wait for, and the splash ends the
@@ -134,7 +137,7 @@ def splash(walk, c):
 
 splash.expected = {
     "name": "the splash is read with the program's name Mirevant",
-    "version": "the splash is read with its version 1.0.0",
+    "version": "the splash is read with its version " + VERSION,
     "return": "Return on the splash opens 選択メニュー",
     "menu": "the top menu is announced as 選択メニュー",
 }

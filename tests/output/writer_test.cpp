@@ -111,15 +111,14 @@ TEST(WriteDocument, AFailureNamesItsReasonAndLeavesNoTrace)
     EXPECT_EQ(testing_support::filesIn(dir.path()), 0u);
 }
 
+// Windows has no per-process file size limit to break a write off with.
+#ifndef _WIN32
 TEST(WriteDocument, AWriteThatBreaksOffKeepsTheOldFileByteForByte)
 {
     TempFolder dir;
     const std::string old = "<ASX Version =\"3.0\">\r\nold\r\n";
     writeBytes(dir.file("keep.asx"), old);
 
-#ifdef _WIN32
-    GTEST_SKIP() << "Windows has no per-process file size limit to break a write off with.";
-#else
     // A file size limit makes the write fail half way, as a full disk does,
     // whoever runs the test.
     std::signal(SIGXFSZ, SIG_IGN);
@@ -134,7 +133,7 @@ TEST(WriteDocument, AWriteThatBreaksOffKeepsTheOldFileByteForByte)
     EXPECT_EQ(r.reason, "ファイルが大きすぎます。");
     EXPECT_EQ(readBytes(dir.file("keep.asx")), old);
     EXPECT_EQ(testing_support::filesIn(dir.path()), 1u);
-#endif
 }
+#endif
 
 }  // namespace

@@ -76,16 +76,16 @@ TEST_F(Quick, BbWritesPageAndMetafileWithAbsoluteLinks)
     }
 }
 
+// Windows drops a name's trailing spaces; its file system refuses such names.
+#ifndef _WIN32
 TEST_F(Quick, NameWithSpacesIsUsedAsTyped)
 {
-#ifdef _WIN32
-    GTEST_SKIP() << "Windows drops a name's trailing spaces; the Windows file system refuses such names.";
-#endif
     generate(" my  video ");
     const std::string target = disk.path() + "/ my  video / my  video ";
     EXPECT_EQ(readBytes(target + ".htm"), page(target));
     EXPECT_EQ(readBytes(target + ".asx"), metafile(target));
 }
+#endif
 
 TEST_F(Quick, ProgramAtTheRootGetsNoDoubleSeparator)
 {

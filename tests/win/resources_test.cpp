@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "app/version.h"
+
 namespace {
 
 // The size of the icon image the shell picks from icon 1 for a size n.
@@ -76,15 +78,15 @@ TEST(ProgramVersion, IsTheProjectsVersionInJapanese)
 
     const std::wstring strings = L"\\StringFileInfo\\041104B0\\";
     EXPECT_EQ(versionValue(info, strings + L"ProductName"), L"kelvora");
-    EXPECT_EQ(versionValue(info, strings + L"ProductVersion"), L"1.0.0");
+    EXPECT_EQ(versionValue(info, strings + L"ProductVersion"), L"" KELVORA_VERSION);
     // The description is Japanese, read as such.
     const std::wstring description = versionValue(info, strings + L"FileDescription");
     EXPECT_NE(description.find(L"作成"), std::wstring::npos);
 
     auto* fixed = static_cast<VS_FIXEDFILEINFO*>(nullptr);
     ASSERT_TRUE(::VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+    EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(KELVORA_VERSION_MAJOR << 16 | KELVORA_VERSION_MINOR));
+    EXPECT_EQ(fixed->dwFileVersionLS, static_cast<DWORD>(KELVORA_VERSION_PATCH << 16));
 }
 
 }  // namespace

@@ -255,16 +255,16 @@ TEST_F(OneShot, HelpExitAndBack)
     EXPECT_TRUE(platform->ended);
 }
 
+// Windows drops a name's trailing spaces; its file system refuses such names.
+#ifndef _WIN32
 TEST_F(OneShot, NameOfOneSpaceIsAName)
 {
-#ifdef _WIN32
-    GTEST_SKIP() << "Windows drops a name's trailing spaces; the Windows file system refuses such names.";
-#endif
     generate(" ");
     EXPECT_EQ(platform->messageTexts(), (Messages{"保存しました。\n" + disk.file(" ")}));
     EXPECT_EQ(file(" ", " .asx"), metafile(" ", ".wmv"));
     EXPECT_EQ(file(" ", " 01.htm"), embedPage(" ", "320", "304", "false"));
 }
+#endif
 
 TEST_F(OneShot, SecondPressWithTheSameNameLeavesTheFolderAlone)
 {
