@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QInputMethod>
@@ -363,9 +364,13 @@ bool Renderer::eventFilter(QObject* watched, QEvent* event)
         if (type == QEvent::InputMethod) {
             compositions_.seen(edit, *static_cast<QInputMethodEvent*>(event));
         } else if (type == QEvent::FocusAboutToChange) {
-            // The focus leaves the field (Tab, a press elsewhere, another
-            // window): the conversion stays in it.
-            compositions_.end(edit);
+            // The focus leaves the field (Tab, a press elsewhere): the
+            // conversion stays in it. A menu or popup opened over the field
+            // leaves it composing, as the toolkit does.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason) {
+                compositions_.end(edit);
+            }
         } else if (type == QEvent::MouseButtonPress) {
             compositions_.pressedAt(edit, static_cast<QMouseEvent*>(event)->position().toPoint());
         }
