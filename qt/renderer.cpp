@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QInputMethod>
@@ -361,13 +362,17 @@ bool Renderer::eventFilter(QObject* watched, QEvent* event)
             return fileDropped(edit, static_cast<QDropEvent*>(event));
         }
         if (type == QEvent::InputMethod) {
-            // What the input method is still composing in this field; the
-            // field itself shows it but holds it in no text until committed.
-            const QString preedit = static_cast<QInputMethodEvent*>(event)->preeditString();
-            std::erase_if(composing_, [edit](const auto& pending) { return pending.first == edit || !pending.first; });
-            if (!preedit.isEmpty()) {
-                composing_.emplace_back(edit, preedit);
+            compositions_.seen(edit, *static_cast<QInputMethodEvent*>(event));
+        } else if (type == QEvent::FocusAboutToChange) {
+            // The focus leaves the field (Tab, a press elsewhere): the
+            // conversion stays in it. A menu or popup opened over the field
+            // leaves it composing, as the toolkit does.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason) {
+                compositions_.end(edit);
             }
+        } else if (type == QEvent::MouseButtonPress) {
+            compositions_.pressedAt(edit, static_cast<QMouseEvent*>(event)->position().toPoint());
         }
         // Everything else, the mouse above all, is the field's own.
         return QObject::eventFilter(watched, event);
@@ -397,28 +402,9 @@ bool Renderer::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void Renderer::commitCompositions()
+void Renderer::setInputMethod(InputMethodRequests* requests)
 {
-    // The input method hands its pending text to the focused field first, as
-    // it does when the focus moves.
-    QGuiApplication::inputMethod()->commit();
-    // Whatever is still pending (an input method that does not commit on
-    // request, or a field that is not focused) is committed here, as the
-    // field shows it; the input method then forgets it.
-    bool committed = false;
-    while (!composing_.empty()) {
-        const auto [edit, text] = composing_.back();
-        composing_.pop_back();
-        if (edit) {
-            QInputMethodEvent commit;
-            commit.setCommitString(text);
-            QCoreApplication::sendEvent(edit, &commit);
-            committed = true;
-        }
-    }
-    if (committed) {
-        QGuiApplication::inputMethod()->reset();
-    }
+    compositions_.setInputMethod(requests);
 }
 
 // A file or folder dragged onto a field gives it a name, never the file's
@@ -457,7 +443,7 @@ bool Renderer::fileDropped(QLineEdit* edit, QDropEvent* event)
 void Renderer::userClicked(const std::string& screen, const std::string& control)
 {
     render::clickReported(
-        program_, screen, control, [this] { commitCompositions(); },
+        program_, screen, control, [this] { compositions_.endAll(); },
         [this](form::Form& f, const std::string& name) { syncControl(f, name); });
 }
 
@@ -484,6 +470,7 @@ void Renderer::userKeyPress(const std::string& screen)
 
 void Renderer::userClosed(const std::string& screen)
 {
+    compositions_.endAll();
     program_.closeWindow(screen);
 }
 

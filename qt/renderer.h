@@ -15,6 +15,7 @@ class QLineEdit;
 #include <vector>
 
 #include "form/form.h"
+#include "qt/compositions.h"
 
 namespace kelvqt {
 
@@ -44,6 +45,10 @@ public:
     void userKeyPress(const std::string& screen);
     void userClosed(const std::string& screen);
 
+    // Where the renderer's requests to the input method go: the platform's
+    // own unless a test stands in for a plugin.
+    void setInputMethod(InputMethodRequests* requests);
+
 protected:
     // Clicks on labels, pictures and frames, which have no signal of their own.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -55,15 +60,13 @@ private:
     void syncControl(form::Form& f, const std::string& control);
     void syncAll(const std::string& screen);
     bool fileDropped(QLineEdit* edit, QDropEvent* event);
-    // Commits what an input method is still composing into its field, so
-    // that it reaches the model before a click handler reads the fields.
-    void commitCompositions();
 
     form::Program& program_;
     std::map<std::string, QPointer<ScreenWindow>> windows_;
     int syncing_ = 0;  // the renderer is showing the model: no echo back to it
-    // The text an input method is still composing, for each field that has some.
-    std::vector<std::pair<QPointer<QLineEdit>, QString>> composing_;
+    // What input methods are still composing in the fields; ended before a
+    // press is handled, so that the handler reads what the fields show.
+    Compositions compositions_;
 };
 
 }  // namespace kelvqt

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Types Japanese into kelvora through a real input method, IBus with the Mozc
-# engine, under a private Xvfb, D-Bus session and accessibility bus; reads the
-# fields back over AT-SPI and checks what the program writes
+# Types Japanese into kelvora and kelvquick through a real input method, Mozc,
+# once under IBus and once under fcitx5 (the two frameworks Qt programs talk
+# to), in a private Xvfb, D-Bus session and accessibility bus; reads the
+# fields back over AT-SPI and checks what the programs write
 # (tests/ime/drive_ime.py).
 #   check-ime.sh BUILD_DIR
 # Mozc does not run as root, so run as root the stage runs as `nobody`, with
@@ -11,7 +12,8 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 . "$here/scripts/lib.sh"
 
 # The session, as the user that runs it: Xvfb, a D-Bus session with the
-# accessibility bus, ibus-daemon with Mozc, and the driver.
+# accessibility bus, ibus-daemon with Mozc and the driver; then fcitx5 with
+# Mozc and the driver again.
 session() {
   local build=$1 work=$2
   export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_CACHE_HOME=$work/home/.cache \
@@ -40,6 +42,27 @@ EOF
   grep -q -- '--use_mozc_renderer=false' "$work/components/mozc.xml" ||
     { echo "check-ime: the Mozc component in /usr/share/ibus/component/mozc.xml has no engine command to extend"; return 1; }
   export IBUS_COMPONENT_PATH=$work/components IBUS_ADDRESS=unix:path=$work/ibus
+  # fcitx5 with a profile of its own: the US keyboard and Mozc, Mozc first,
+  # composing hiragana once input is switched on.
+  mkdir -p "$XDG_CONFIG_HOME/fcitx5/conf"
+  cat >"$XDG_CONFIG_HOME/fcitx5/profile" <<'EOF'
+[Groups/0]
+Name=Default
+Default Layout=us
+DefaultIM=mozc
+
+[Groups/0/Items/0]
+Name=keyboard-us
+Layout=
+
+[Groups/0/Items/1]
+Name=mozc
+Layout=
+
+[GroupOrder]
+0=Default
+EOF
+  printf 'InitialMode=Hiragana\n' >"$XDG_CONFIG_HOME/fcitx5/conf/mozc.conf"
 
   . "$here/scripts/gui-session.sh"
   xvfb_pid=
@@ -58,9 +81,10 @@ EOF
       [ "$(ibus engine 2>/dev/null)" = mozc-jp ]
     }
     status=0
+    started=$SECONDS
     if gui_wait 60 "ibus-daemon to take Mozc (mozc-jp) as its engine" mozc_chosen; then
-      timeout --foreground 400 /usr/bin/python3 "$0/tests/ime/drive_ime.py" "$1" "$2" || status=$?
-      [ "$status" -ne 124 ] || echo "check-ime: the driver did not end within 400 s"
+      timeout --foreground 500 /usr/bin/python3 "$0/tests/ime/drive_ime.py" "$1" "$2" || status=$?
+      [ "$status" -ne 124 ] || echo "check-ime: the IBus run did not end within 500 s"
     else
       echo "0 passed, 1 failed (no Mozc engine)"
       status=1
@@ -68,7 +92,35 @@ EOF
     if [ "$status" -ne 0 ] && [ -s "$2/ibus.log" ]; then
       echo "check-ime: ibus-daemon said:"; tail -n 20 "$2/ibus.log"
     fi
-    kill $ibus_pid $atspi_pid 2>/dev/null || true
+    echo "check-ime: the IBus run took $((SECONDS - started)) s"
+    kill $ibus_pid 2>/dev/null || true
+    wait $ibus_pid 2>/dev/null || true
+
+    # fcitx5 owns its name on the bus once it is up; fcitx5-remote before
+    # that would have D-Bus start a second one.
+    fcitx_up() {
+      dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+        org.freedesktop.DBus.NameHasOwner string:org.fcitx.Fcitx5 2>/dev/null | grep -q true
+    }
+    started=$SECONDS
+    fcitx5 --disable=ibusfrontend,wayland,waylandim >"$2/fcitx5.log" 2>&1 &
+    fcitx_pid=$!
+    fcitx_status=0
+    if gui_wait 60 "fcitx5 to take its name on the session bus" fcitx_up; then
+      IME_FRAMEWORK=fcitx5 timeout --foreground 500 /usr/bin/python3 "$0/tests/ime/drive_ime.py" "$1" "$2" ||
+        fcitx_status=$?
+      [ "$fcitx_status" -ne 124 ] || echo "check-ime: the fcitx5 run did not end within 500 s"
+    else
+      echo "0 passed, 1 failed (fcitx5 did not start)"
+      fcitx_status=1
+    fi
+    if [ "$fcitx_status" -ne 0 ] && [ -s "$2/fcitx5.log" ]; then
+      echo "check-ime: fcitx5 said:"; grep -v "^I" "$2/fcitx5.log" | tail -n 20
+    fi
+    echo "check-ime: the fcitx5 run took $((SECONDS - started)) s"
+    kill $fcitx_pid 2>/dev/null || true
+    [ "$status" -ne 0 ] || status=$fcitx_status
+    kill $atspi_pid 2>/dev/null || true
     exit $status' "$here" "$build" "$work" 2> >(grep -v -e dbus-daemon -e XDG_RUNTIME -e SpiRegistry -e ibus-portal -e "^$" >&2)
 }
 
@@ -117,11 +169,14 @@ if [ "${1-}" = --session ]; then
 fi
 
 build=$(cd "${1:?usage: check-ime.sh BUILD_DIR}" && pwd)
-for tool in Xvfb dbus-run-session dbus-send xdotool ibus ibus-daemon /usr/libexec/at-spi-bus-launcher \
-    /usr/lib/ibus-mozc/ibus-engine-mozc /usr/lib/mozc/mozc_server; do
+for tool in Xvfb dbus-run-session dbus-send dbus-monitor xdotool ibus ibus-daemon /usr/libexec/at-spi-bus-launcher \
+    /usr/lib/ibus-mozc/ibus-engine-mozc /usr/lib/mozc/mozc_server fcitx5 fcitx5-remote; do
   command -v "$tool" >/dev/null || skip "$tool is missing (scripts/setup.sh installs it)"
 done
 [ -r /usr/share/ibus/component/mozc.xml ] || skip "ibus-mozc is missing (scripts/setup.sh installs it)"
+compgen -G "/usr/lib/*/fcitx5/fcitx5-mozc.so" >/dev/null || skip "fcitx5-mozc is missing (scripts/setup.sh installs it)"
+compgen -G "/usr/lib/*/qt6/plugins/platforminputcontexts/libfcitx5platforminputcontextplugin.so" >/dev/null ||
+  skip "fcitx5-frontend-qt6 is missing (scripts/setup.sh installs it)"
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || skip "python3-pyatspi is missing (scripts/setup.sh installs it)"
 /usr/bin/python3 -c 'import gi; gi.require_version("IBus", "1.0"); from gi.repository import IBus' 2>/dev/null ||
   skip "gir1.2-ibus-1.0 or python3-gi is missing (scripts/setup.sh installs them)"

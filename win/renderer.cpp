@@ -20,21 +20,22 @@ using form::Kind;
 using output::narrow;
 using output::widen;
 
-namespace {
-
-// What the input method is still composing in the focused field goes into
-// the field.
-void completeComposition()
+void completeComposition(HWND field)
 {
-    if (HWND focus = ::GetFocus()) {
-        if (HIMC context = ::ImmGetContext(focus)) {
+    HWND target = field != nullptr ? field : ::GetFocus();
+    if (target == nullptr) {
+        return;
+    }
+    if (HIMC context = ::ImmGetContext(target)) {
+        // Asked only while it composes, the input method hands the text over
+        // once (WM_IME_COMPOSITION with the result), and the field inserts
+        // it where it was shown; the renderer sends none of its own.
+        if (::ImmGetCompositionStringW(context, GCS_COMPSTR, nullptr, 0) > 0) {
             ::ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_COMPLETE, 0);
-            ::ImmReleaseContext(focus, context);
         }
+        ::ImmReleaseContext(target, context);
     }
 }
-
-}  // namespace
 
 Renderer::Renderer(form::Program& program, HINSTANCE instance)
     : program_(program), instance_(instance), pictures_(instance)
@@ -310,8 +311,9 @@ void Renderer::controlChanged(form::Form& f, const std::string& control)
 
 void Renderer::userClicked(const std::string& screen, const std::string& control)
 {
-    render::clickReported(program_, screen, control, completeComposition,
-                          [this](form::Form& f, const std::string& name) { syncControl(f, name); });
+    render::clickReported(
+        program_, screen, control, [] { completeComposition(nullptr); },
+        [this](form::Form& f, const std::string& name) { syncControl(f, name); });
 }
 
 void Renderer::userEdited(const std::string& screen, const std::string& control, HWND edit)
@@ -354,6 +356,7 @@ void Renderer::userKeyPress(const std::string& screen)
 
 void Renderer::userClosed(const std::string& screen)
 {
+    completeComposition(nullptr);
     program_.closeWindow(screen);
 }
 

@@ -18,6 +18,12 @@
 
 namespace kelvwin {
 
+// Commits what the input method is composing in `field` (the focused window
+// when null), once, where the field shows it; nothing when it composes
+// nothing. Every press, from any path, ends a composition this way before
+// it is handled.
+void completeComposition(HWND field);
+
 class Renderer : public form::Observer {
 public:
     Renderer(form::Program& program, HINSTANCE instance);

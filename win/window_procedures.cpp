@@ -191,6 +191,14 @@ LRESULT CALLBACK Renderer::controlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
             return answer;
         }
         break;
+    case WM_LBUTTONDOWN:
+        // A click in a field while the input method composes in it: the
+        // composition goes in where it stands, then the field puts the caret
+        // at the click.
+        if (c.kind == Kind::TextBox) {
+            completeComposition(hwnd);
+        }
+        break;
     case WM_DROPFILES:
         if (c.kind == Kind::TextBox) {
             auto* drop = reinterpret_cast<HDROP>(wp);

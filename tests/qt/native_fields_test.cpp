@@ -13,11 +13,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <string>
 #include <unistd.h>
 
 #include "app/catalog.h"
+#include "qt/fake_input_method.h"
 #include "qt/gui_support.h"
 #include "quick/quick_generator.h"
 #include "support.h"
@@ -372,4 +374,157 @@ TEST(NativeFields, ReturnInAFieldPressesNothing)
     QTest::keyClick(name, Qt::Key_Return);
     EXPECT_EQ(saved.count(), 0);
     EXPECT_EQ(name->text(), QStringLiteral(".wmv"));
+}
+
+namespace {
+
+// One way a press ends the conversion in `ours`, for the walk below; false
+// when it cannot be taken from where the field stands.
+struct PressPath {
+    const char* what;
+    std::function<bool(gui::GuiProgram&, const std::string& screen, QLineEdit* ours)> press;
+};
+
+// A point of the field off the conversion it shows, if there is one.
+std::optional<QPoint> offTheConversion(QLineEdit* e, int length)
+{
+    for (const int x : {3, e->width() - 4, e->width() / 2}) {
+        const QPoint at(x, e->height() / 2);
+        const int offset = e->cursorPositionAt(at) - e->cursorPosition();
+        if (offset < 0 || offset > length) {
+            return at;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+// The walk above with conversions in it: every few steps the field converts
+// a text, and a press ends the conversion, each way of pressing in turn,
+// under each kind of input-method plugin in turn. The plain QLineEdit takes
+// the same text as a commit at its caret (what a field should end up with),
+// then the same click where the press was one in the field. After every
+// step both show the same, so our field holds the converted text once.
+TEST(NativeFields, AConversionEndedByAnyPressLeavesTheFieldAsAPlainOne)
+{
+    using gui::FakeInputMethod;
+    std::optional<QPoint> clickedAt;  // where a press in the field itself was
+    int pendingLength = 0;
+    const auto saveCancelled = [](gui::GuiProgram& g, const std::string& screen, auto press) {
+        DialogAnswers answers;
+        answers.dismissTheRest();
+        press(g.widget<QAbstractButton>(screen, "Command1"));
+        return true;
+    };
+    const PressPath paths[] = {
+        {"a click on a label",
+         [](gui::GuiProgram& g, const std::string& screen, QLineEdit*) {
+             QTest::mouseClick(g.widget<QLabel>(screen, "Label1"), Qt::LeftButton);
+             return true;
+         }},
+        {"the accessibility Press action on 保存",
+         [saveCancelled](gui::GuiProgram& g, const std::string& screen, QLineEdit*) {
+             return saveCancelled(g, screen, pressThroughAccessibility);
+         }},
+        {"a mouse press on 保存",
+         [saveCancelled](gui::GuiProgram& g, const std::string& screen, QLineEdit*) {
+             return saveCancelled(g, screen, [](QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton); });
+         }},
+        {"Space on 保存 once it has the focus",
+         [saveCancelled](gui::GuiProgram& g, const std::string& screen, QLineEdit*) {
+             return saveCancelled(g, screen, [](QAbstractButton* b) {
+                 b->setFocus();
+                 QTest::keyClick(b, Qt::Key_Space);
+             });
+         }},
+        {"Tab",
+         [](gui::GuiProgram&, const std::string&, QLineEdit* ours) {
+             QTest::keyClick(ours, Qt::Key_Tab);
+             return !ours->hasFocus();
+         }},
+        {"a click elsewhere in the field",
+         [&clickedAt, &pendingLength](gui::GuiProgram& g, const std::string& screen, QLineEdit* ours) {
+             clickedAt = offTheConversion(ours, pendingLength);
+             if (clickedAt) {
+                 QTest::mouseClick(ours, Qt::LeftButton, Qt::NoModifier, *clickedAt);
+             } else {
+                 // The conversion fills the field: the label then.
+                 QTest::mouseClick(g.widget<QLabel>(screen, "Label1"), Qt::LeftButton);
+             }
+             return true;
+         }},
+    };
+    const struct {
+        std::string screen;
+        std::string control;
+        QString text;
+    } fields[] = {{"Form2", "Text1", QStringLiteral(".wmv")},
+                  {"Form5", "Text2", QStringLiteral("家族の映像です。クリックしてね。abc")}};
+    const QString conversions[] = {QStringLiteral("家族旅行"), QStringLiteral("ｂ"), QStringLiteral("映像")};
+    const int steps = 60;
+    int ended = 0;
+    for (const auto& field : fields) {
+        for (int seed = 1; seed <= 2; ++seed) {
+            SCOPED_TRACE(field.screen + ", seed " + std::to_string(seed));
+            gui::GuiProgram g(app::kelvoraProgram());
+            g.program.start(field.screen);
+            g.program.edit(field.screen, field.control, field.text.toStdString());
+            QLineEdit* ours = g.widget<QLineEdit>(field.screen, field.control);
+            g.window(field.screen)->show();
+            QLineEdit plain;
+            plain.setFont(ours->font());
+            plain.setFrame(ours->hasFrame());
+            plain.setAlignment(ours->alignment());
+            plain.setText(ours->text());
+            plain.setCursorPosition(ours->cursorPosition());
+            plain.resize(ours->size());
+            plain.show();
+            std::mt19937 rng(static_cast<unsigned>(seed * 104729));
+            for (int i = 0; i < steps; ++i) {
+                std::string said;
+                if (i % 3 != 2) {
+                    const Step step = randomStep(rng, ours->size(), said);
+                    turnTo(ours);
+                    step(ours);
+                    turnTo(&plain);
+                    step(&plain);
+                } else {
+                    const gui::Plugin plugin = gui::allPlugins[(ended / std::size(paths)) % std::size(gui::allPlugins)];
+                    const PressPath& path = paths[ended % std::size(paths)];
+                    const QString text = conversions[ended % std::size(conversions)];
+                    said = std::string("conversion ") + text.toStdString() + " under a plugin that " +
+                           gui::nameOf(plugin) + ", ended by " + path.what;
+                    turnTo(ours);
+                    FakeInputMethod im(plugin);
+                    g.renderer.setInputMethod(&im);
+                    im.compose(ours, text);
+                    clickedAt.reset();
+                    pendingLength = static_cast<int>(text.size());
+                    ASSERT_TRUE(path.press(g, field.screen, ours)) << said;
+                    FakeInputMethod::settle();
+                    g.renderer.setInputMethod(nullptr);
+                    turnTo(&plain);
+                    plain.setFocus();
+                    QInputMethodEvent preedit(text, {});
+                    QApplication::sendEvent(&plain, &preedit);
+                    QInputMethodEvent commit;
+                    commit.setCommitString(text);
+                    QApplication::sendEvent(&plain, &commit);
+                    if (clickedAt) {
+                        QTest::mouseClick(&plain, Qt::LeftButton, Qt::NoModifier, *clickedAt);
+                    }
+                    ours->setFocus();
+                    ++ended;
+                }
+                QApplication::processEvents();
+                const EditState a = stateOf(ours);
+                const EditState b = stateOf(&plain);
+                ASSERT_EQ(a, b) << "step " << i << ", " << said << ":\n  ours:  " << describe(a)
+                                << "\n  plain: " << describe(b);
+                ASSERT_EQ(g.program.find(field.screen)->text(field.control), ours->text().toStdString());
+            }
+        }
+    }
+    std::cout << "[ native  ] " << ended << " conversions ended" << std::endl;
 }
