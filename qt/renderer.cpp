@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "qt/control_properties.h"
@@ -75,6 +76,9 @@ Renderer::~Renderer()
 {
     program_.setObserver(nullptr);
     for (auto& [name, w] : windows_) {
+        delete w.data();
+    }
+    for (const QPointer<ScreenWindow>& w : unloadedUnderDialog_) {
         delete w.data();
     }
 }
@@ -341,9 +345,32 @@ void Renderer::screenUnloaded(form::Form& f)
     windows_.erase(it);
     if (win) {
         win->hide();
-        // The click that unloads a screen may come from one of its own
-        // widgets: delete the window once that event is over.
-        win->deleteLater();
+        if (dialogs_ > 0) {
+            unloadedUnderDialog_.push_back(win);
+        } else {
+            // The click that unloads a screen may come from one of its own
+            // widgets: delete the window once that event is over.
+            win->deleteLater();
+        }
+    }
+}
+
+void Renderer::dialogStarted()
+{
+    ++dialogs_;
+}
+
+void Renderer::dialogEnded()
+{
+    if (--dialogs_ > 0) {
+        return;
+    }
+    // Still inside the event that opened the dialog: the windows go once
+    // that event is over, as any other unloaded window does.
+    for (const QPointer<ScreenWindow>& win : std::exchange(unloadedUnderDialog_, {})) {
+        if (win) {
+            win->deleteLater();
+        }
     }
 }
 
@@ -479,12 +506,12 @@ void Renderer::userEdited(const std::string& screen, const std::string& control,
 
 void Renderer::userKeyPress(const std::string& screen)
 {
-    program_.keyPress(screen);
+    render::keyPressReported(program_, screen);
 }
 
 void Renderer::userClosed(const std::string& screen)
 {
-    program_.closeWindow(screen);
+    render::closeReported(program_, screen);
 }
 
 }  // namespace kelvqt

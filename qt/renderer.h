@@ -44,6 +44,14 @@ public:
     void userKeyPress(const std::string& screen);
     void userClosed(const std::string& screen);
 
+    // A message box or save dialog runs from here to dialogEnded. A window
+    // the model unloads meanwhile only hides: the dialog may be its child,
+    // and the dialog's own event loop would otherwise delete the window, and
+    // the dialog with it, under the running dialog. It goes once the last
+    // dialog has returned.
+    void dialogStarted();
+    void dialogEnded();
+
 protected:
     // Clicks on labels, pictures and frames, which have no signal of their own.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -62,6 +70,8 @@ private:
     form::Program& program_;
     std::map<std::string, QPointer<ScreenWindow>> windows_;
     int syncing_ = 0;  // the renderer is showing the model: no echo back to it
+    int dialogs_ = 0;  // message boxes and save dialogs running
+    std::vector<QPointer<ScreenWindow>> unloadedUnderDialog_;
     // The text an input method is still composing, for each field that has some.
     std::vector<std::pair<QPointer<QLineEdit>, QString>> composing_;
 };

@@ -349,12 +349,12 @@ void Renderer::optionCheckSet(const std::string& screen, const std::string& cont
 
 void Renderer::userKeyPress(const std::string& screen)
 {
-    program_.keyPress(screen);
+    render::keyPressReported(program_, screen);
 }
 
 void Renderer::userClosed(const std::string& screen)
 {
-    program_.closeWindow(screen);
+    render::closeReported(program_, screen);
 }
 
 }  // namespace kelvwin
