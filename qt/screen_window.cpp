@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -11,14 +12,48 @@
 
 namespace kelvqt {
 
+// A screen keeps its size: its frame offers no maximize button where the
+// window system lets the program say so (the title, the system menu, minimize
+// and close, and nothing else).
+constexpr Qt::WindowFlags screenWindowFlags = Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                                              Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+
 ScreenWindow::ScreenWindow(Renderer& renderer, const form::ScreenDef& def)
-    : QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint), renderer_(renderer), def_(def)
+    : QWidget(nullptr, screenWindowFlags), renderer_(renderer), def_(def)
 {
     setObjectName(QString::fromStdString(def.name()));
     setProperty(windowProperty, true);
     setWindowTitle(QString::fromStdString(def.caption()));
     setFixedSize(px(def.client().width), px(def.client().height));
     setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+void ScreenWindow::showEvent(QShowEvent* event)
+{
+    if (QWindow* handle = windowHandle()) {
+        connect(handle, &QWindow::windowStateChanged, this, &ScreenWindow::followState, Qt::UniqueConnection);
+    }
+    QWidget::showEvent(event);
+}
+
+// A frame that draws its own buttons (Wayland's client-side title bar) may
+// still maximize the window, and a compositor may ask for it. A maximized
+// window must take the size the compositor gives it, or the compositor ends
+// the connection, and the program with it. So while maximized (or full
+// screen) the window may grow: the controls keep their places at the top
+// left, the rest is the window's background. Restored, it has its own size
+// again. The window's state changes before the compositor answers, so the
+// window already may grow when that size arrives.
+void ScreenWindow::followState(Qt::WindowState state)
+{
+    const QSize own(px(def_.client().width), px(def_.client().height));
+    if (state == Qt::WindowMaximized || state == Qt::WindowFullScreen) {
+        setMinimumSize(own);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    } else {
+        setFixedSize(own);
+    }
 }
 
 // Tab and Shift+Tab go through the declared order, entering an option
