@@ -172,7 +172,16 @@ QWidget* Renderer::createControl(const form::ScreenDef& def, const ControlDef& c
         auto* button = new ScreenButton(parent);
         const std::string screen = def.name();
         const std::string name = c.name;
-        QObject::connect(button, &QPushButton::clicked, this, [this, screen, name] { userClicked(screen, name); });
+        // A click comes after its press: a moment later for the accessibility
+        // Press action, at the key's release for Space. A press made while a
+        // dialog ran stays refused when the dialog is gone before its click.
+        QObject::connect(button, &QPushButton::pressed, this,
+                         [this, button] { button->pressedUnderDialog = !render::takesPresses(program_); });
+        QObject::connect(button, &QPushButton::clicked, this, [this, button, screen, name] {
+            if (!std::exchange(button->pressedUnderDialog, false)) {
+                userClicked(screen, name);
+            }
+        });
         w = button;
         break;
     }

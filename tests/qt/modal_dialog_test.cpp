@@ -166,6 +166,30 @@ TEST(ModalDialogGui, PressesBehindARunningMessageAreRefusedOnEveryWay)
     }
 }
 
+// The accessibility Press action clicks a moment after the press: a press
+// made behind the message box stays refused when the box is answered before
+// that moment.
+TEST(ModalDialogGui, APressBehindTheMessageStaysRefusedWhenTheMessageIsAnsweredAtOnce)
+{
+    GuiProgram g(app::kelvoraProgram(), gui::Dialogs::Real);
+    openSimpleMetafile(g);
+    const QPointer<QAbstractButton> pressed = qobject_cast<QAbstractButton*>(next(g));
+    ModalSteps steps;
+    steps.then([](QDialog* save) { save->reject(); }).then([&](QDialog* box) {
+        pressByAccessibility(next(g));
+        qobject_cast<QMessageBox*>(box)->buttons().constFirst()->click();
+    });
+    g.click("Form2", "Command1");
+    EXPECT_TRUE(steps.done());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !pressed || !pressed->isDown(); }, 5000));
+    QApplication::processEvents();
+    EXPECT_TRUE(g.program.isVisible("Form2"));
+    EXPECT_FALSE(g.program.isLoaded("Form4"));
+    // The next press is the user's own again.
+    g.click("Form2", "Command2");
+    EXPECT_TRUE(g.program.isVisible("Form4"));
+}
+
 // The model unloads the dialog's owner while the message box runs (a window
 // of the model's own, not the user): the window only hides until the box
 // returns, then it goes.
