@@ -42,18 +42,25 @@ void ScreenWindow::showEvent(QShowEvent* event)
 // window must take the size the compositor gives it, or the compositor ends
 // the connection, and the program with it. So while maximized (or full
 // screen) the window may grow: the controls keep their places at the top
-// left, the rest is the window's background. Restored, it has its own size
-// again. The window's state changes before the compositor answers, so the
-// window already may grow when that size arrives.
+// left, the rest is the window's background. The window may grow as soon as
+// it asks to be maximized, before the compositor's answer with the size
+// arrives; it takes its own size again only once the window system says it
+// is restored, since until then the compositor still holds it to the
+// maximized size.
 void ScreenWindow::followState(Qt::WindowState state)
 {
-    const QSize own(px(def_.client().width), px(def_.client().height));
     if (state == Qt::WindowMaximized || state == Qt::WindowFullScreen) {
-        setMinimumSize(own);
+        setMinimumSize(px(def_.client().width), px(def_.client().height));
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    } else {
-        setFixedSize(own);
     }
+}
+
+void ScreenWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::WindowStateChange && !isMaximized() && !isFullScreen()) {
+        setFixedSize(px(def_.client().width), px(def_.client().height));
+    }
+    QWidget::changeEvent(event);
 }
 
 // Tab and Shift+Tab go through the declared order, entering an option
