@@ -1,5 +1,6 @@
 #include "qt/pictures.h"
 
+#include <QEvent>
 #include <QFile>
 #include <QLabel>
 #include <QPainter>
@@ -32,11 +33,16 @@ QPixmap pictureFor(const std::string& name, QSize size, qreal ratio)
     }
     const QString png = QStringLiteral(":/pictures/%1.png").arg(QString::fromStdString(name));
     if (QFile::exists(png)) {
-        return QPixmap(png).scaled(size * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QPixmap pm = QPixmap(png).scaled(size * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        pm.setDevicePixelRatio(ratio);
+        return pm;
     }
     return {};
 }
 
+// Drawn again whenever it is painted at another pixel ratio than the one it
+// was drawn for: a window moved to a monitor of another scale, or a monitor
+// whose scale changed, shows its pictures as sharp as on the first one.
 class PictureLabel : public QLabel {
 public:
     PictureLabel(std::string picture, QSize size, QWidget* parent)
@@ -45,13 +51,22 @@ public:
     }
 
 protected:
+    bool event(QEvent* event) override
+    {
+        // The window changed screens: paint again, which draws the picture
+        // for the new screen's ratio.
+        if (event->type() == QEvent::ScreenChangeInternal) {
+            update();
+        }
+        return QLabel::event(event);
+    }
+
     void paintEvent(QPaintEvent* event) override
     {
-        if (!drawn_) {
-            drawn_ = true;
-            if (!picture_.empty()) {
-                setPixmap(pictureFor(picture_, size_, devicePixelRatioF()));
-            }
+        const qreal ratio = devicePixelRatioF();
+        if (!picture_.empty() && ratio != drawnRatio_) {
+            drawnRatio_ = ratio;
+            setPixmap(pictureFor(picture_, size_, ratio));
         }
         QLabel::paintEvent(event);
     }
@@ -59,7 +74,7 @@ protected:
 private:
     std::string picture_;
     QSize size_;
-    bool drawn_ = false;
+    qreal drawnRatio_ = 0;  // none drawn yet
 };
 
 }  // namespace

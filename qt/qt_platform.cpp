@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 #include <QSvgRenderer>
 #include <QTranslator>
 
@@ -109,50 +110,84 @@ SaveRequest QtPlatform::saveRequest(const form::SaveDialogSettings& settings)
     return request;
 }
 
+// The dialogs are made on the heap and watched: a child of its owner window,
+// so that it is placed over it and the desktop keeps it in front, but never a
+// local variable that the owner's deletion would destroy a second time. The
+// renderer keeps the owner while a dialog runs; should anything else delete
+// it, exec() returns and the dialog is simply gone.
 std::optional<QString> QtPlatform::realSaveDialog(QWidget* owner, const SaveRequest& request)
 {
-    QFileDialog dialog(owner, request.title);
-    dialog.setObjectName(QStringLiteral("saveDialog"));
+    const QPointer<QFileDialog> dialog = new QFileDialog(owner, request.title);
+    dialog->setObjectName(QStringLiteral("saveDialog"));
     // Qt's own dialog behaves the same on every desktop: filters shown as
     // stored, the default extension, the replace prompt.
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(request.nameFilters);
-    dialog.setDefaultSuffix(request.defaultSuffix);
-    dialog.setDirectory(request.directory);
+    dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog->setOption(QFileDialog::HideNameFilterDetails, true);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setNameFilters(request.nameFilters);
+    dialog->setDefaultSuffix(request.defaultSuffix);
+    dialog->setDirectory(request.directory);
     if (!request.fileName.isEmpty()) {
-        dialog.selectFile(request.fileName);
+        dialog->selectFile(request.fileName);
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return std::nullopt;
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    std::optional<QString> chosen;
+    if (dialog && accepted && !dialog->selectedFiles().isEmpty()) {
+        chosen = dialog->selectedFiles().constFirst();
     }
-    return dialog.selectedFiles().constFirst();
+    delete dialog.data();
+    return chosen;
 }
 
 void QtPlatform::realMessageBox(QWidget* owner, const QString& title, const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, owner);
-    box.setObjectName(QStringLiteral("messageBox"));
+    const QPointer<QMessageBox> box = new QMessageBox(QMessageBox::NoIcon, title, text, QMessageBox::Ok, owner);
+    box->setObjectName(QStringLiteral("messageBox"));
     // The message is also what its button describes. A screen reader reads
     // the message when the box is activated, but one that is behind on a
     // busy machine may take the button's focus first and then present only
     // the button; its description still carries the message to the listener.
-    if (QAbstractButton* ok = box.button(QMessageBox::Ok)) {
+    if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
         ok->setAccessibleDescription(text);
     }
-    box.exec();
+    box->exec();
+    delete box.data();
 }
+
+// While either dialog runs, the renderer keeps every window and the program
+// takes no press (render::takesPresses).
+class QtPlatform::DialogRunning {
+public:
+    explicit DialogRunning(Renderer* renderer) : renderer_(renderer)
+    {
+        if (renderer_ != nullptr) {
+            renderer_->dialogStarted();
+        }
+    }
+    ~DialogRunning()
+    {
+        if (renderer_ != nullptr) {
+            renderer_->dialogEnded();
+        }
+    }
+    DialogRunning(const DialogRunning&) = delete;
+    DialogRunning& operator=(const DialogRunning&) = delete;
+
+private:
+    QPointer<Renderer> renderer_;
+};
 
 std::optional<std::string> QtPlatform::chooseSaveFile(const form::Form& owner, const form::SaveDialogSettings& settings)
 {
+    const DialogRunning running(renderer_);
     const std::optional<QString> chosen = saveDialog_(windowOf(&owner), saveRequest(settings));
     return chosen ? std::optional<std::string>(chosen->toStdString()) : std::nullopt;
 }
 
 void QtPlatform::message(const form::Form* owner, const std::string& title, const std::string& text)
 {
+    const DialogRunning running(renderer_);
     messageBox_(windowOf(owner), QString::fromStdString(title), QString::fromStdString(text));
 }
 

@@ -64,6 +64,7 @@ public:
     static QStringList nameFilters(const std::string& filter);
 
 private:
+    class DialogRunning;
     QWidget* windowOf(const form::Form* f) const;
     SaveDialog saveDialog_;
     MessageBox messageBox_;

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "qt/control_properties.h"
@@ -76,6 +77,9 @@ Renderer::~Renderer()
 {
     program_.setObserver(nullptr);
     for (auto& [name, w] : windows_) {
+        delete w.data();
+    }
+    for (const QPointer<ScreenWindow>& w : unloadedUnderDialog_) {
         delete w.data();
     }
 }
@@ -169,7 +173,16 @@ QWidget* Renderer::createControl(const form::ScreenDef& def, const ControlDef& c
         auto* button = new ScreenButton(parent);
         const std::string screen = def.name();
         const std::string name = c.name;
-        QObject::connect(button, &QPushButton::clicked, this, [this, screen, name] { userClicked(screen, name); });
+        // A click comes after its press: a moment later for the accessibility
+        // Press action, at the key's release for Space. A press made while a
+        // dialog ran stays refused when the dialog is gone before its click.
+        QObject::connect(button, &QPushButton::pressed, this,
+                         [this, button] { button->pressedUnderDialog = !render::takesPresses(program_); });
+        QObject::connect(button, &QPushButton::clicked, this, [this, button, screen, name] {
+            if (!std::exchange(button->pressedUnderDialog, false)) {
+                userClicked(screen, name);
+            }
+        });
         w = button;
         break;
     }
@@ -342,9 +355,32 @@ void Renderer::screenUnloaded(form::Form& f)
     windows_.erase(it);
     if (win) {
         win->hide();
-        // The click that unloads a screen may come from one of its own
-        // widgets: delete the window once that event is over.
-        win->deleteLater();
+        if (dialogs_ > 0) {
+            unloadedUnderDialog_.push_back(win);
+        } else {
+            // The click that unloads a screen may come from one of its own
+            // widgets: delete the window once that event is over.
+            win->deleteLater();
+        }
+    }
+}
+
+void Renderer::dialogStarted()
+{
+    ++dialogs_;
+}
+
+void Renderer::dialogEnded()
+{
+    if (--dialogs_ > 0) {
+        return;
+    }
+    // Still inside the event that opened the dialog: the windows go once
+    // that event is over, as any other unloaded window does.
+    for (const QPointer<ScreenWindow>& win : std::exchange(unloadedUnderDialog_, {})) {
+        if (win) {
+            win->deleteLater();
+        }
     }
 }
 
@@ -465,13 +501,12 @@ void Renderer::userEdited(const std::string& screen, const std::string& control,
 
 void Renderer::userKeyPress(const std::string& screen)
 {
-    program_.keyPress(screen);
+    render::keyPressReported(program_, screen);
 }
 
 void Renderer::userClosed(const std::string& screen)
 {
-    compositions_.endAll();
-    program_.closeWindow(screen);
+    render::closeReported(program_, screen, [this] { compositions_.endAll(); });
 }
 
 }  // namespace kelvqt

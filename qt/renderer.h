@@ -49,6 +49,14 @@ public:
     // own unless a test stands in for a plugin.
     void setInputMethod(InputMethodRequests* requests);
 
+    // A message box or save dialog runs from here to dialogEnded. A window
+    // the model unloads meanwhile only hides: the dialog may be its child,
+    // and the dialog's own event loop would otherwise delete the window, and
+    // the dialog with it, under the running dialog. It goes once the last
+    // dialog has returned.
+    void dialogStarted();
+    void dialogEnded();
+
 protected:
     // Clicks on labels, pictures and frames, which have no signal of their own.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -67,6 +75,8 @@ private:
     // What input methods are still composing in the fields; ended before a
     // press is handled, so that the handler reads what the fields show.
     Compositions compositions_;
+    int dialogs_ = 0;  // message boxes and save dialogs running
+    std::vector<QPointer<ScreenWindow>> unloadedUnderDialog_;
 };
 
 }  // namespace kelvqt

@@ -12,6 +12,9 @@ class ScreenButton : public QPushButton {
 public:
     using QPushButton::QPushButton;
 
+    // Pressed while a dialog ran: the click that ends this press is refused.
+    bool pressedUnderDialog = false;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 };

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -11,14 +12,55 @@
 
 namespace kelvqt {
 
+// A screen keeps its size: its frame offers no maximize button where the
+// window system lets the program say so (the title, the system menu, minimize
+// and close, and nothing else).
+constexpr Qt::WindowFlags screenWindowFlags = Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                                              Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+
 ScreenWindow::ScreenWindow(Renderer& renderer, const form::ScreenDef& def)
-    : QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint), renderer_(renderer), def_(def)
+    : QWidget(nullptr, screenWindowFlags), renderer_(renderer), def_(def)
 {
     setObjectName(QString::fromStdString(def.name()));
     setProperty(windowProperty, true);
     setWindowTitle(QString::fromStdString(def.caption()));
     setFixedSize(px(def.client().width), px(def.client().height));
     setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+void ScreenWindow::showEvent(QShowEvent* event)
+{
+    if (QWindow* handle = windowHandle()) {
+        connect(handle, &QWindow::windowStateChanged, this, &ScreenWindow::followState, Qt::UniqueConnection);
+    }
+    QWidget::showEvent(event);
+}
+
+// A frame that draws its own buttons (Wayland's client-side title bar) may
+// still maximize the window, and a compositor may ask for it. A maximized
+// window must take the size the compositor gives it, or the compositor ends
+// the connection, and the program with it. So while maximized (or full
+// screen) the window may grow: the controls keep their places at the top
+// left, the rest is the window's background. The window may grow as soon as
+// it asks to be maximized, before the compositor's answer with the size
+// arrives; it takes its own size again only once the window system says it
+// is restored, since until then the compositor still holds it to the
+// maximized size.
+void ScreenWindow::followState(Qt::WindowState state)
+{
+    if (state == Qt::WindowMaximized || state == Qt::WindowFullScreen) {
+        setMinimumSize(px(def_.client().width), px(def_.client().height));
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+}
+
+void ScreenWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::WindowStateChange && !isMaximized() && !isFullScreen()) {
+        setFixedSize(px(def_.client().width), px(def_.client().height));
+    }
+    QWidget::changeEvent(event);
 }
 
 // Tab and Shift+Tab go through the declared order, entering an option

@@ -32,12 +32,15 @@ public:
     bool placed = false;
 
 protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QWidget* stopOf(OptionButton* option) const;
+    void followState(Qt::WindowState state);
 
     Renderer& renderer_;
     const form::ScreenDef& def_;

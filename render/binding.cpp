@@ -234,12 +234,34 @@ void showAll(form::Program& program, const std::string& screen, const ShowContro
     }
 }
 
+bool takesPresses(const form::Program& program)
+{
+    return !program.isHandlingEvent() && !program.hasEnded();
+}
+
 void clickReported(form::Program& program, const std::string& screen, const std::string& control,
                    const std::function<void()>& commitComposition, const ShowControl& show)
 {
-    commitComposition();
-    program.click(screen, control);
+    if (takesPresses(program)) {
+        commitComposition();
+        program.click(screen, control);
+    }
     showAll(program, screen, show);
+}
+
+void keyPressReported(form::Program& program, const std::string& screen)
+{
+    if (takesPresses(program)) {
+        program.keyPress(screen);
+    }
+}
+
+void closeReported(form::Program& program, const std::string& screen, const std::function<void()>& commitComposition)
+{
+    if (takesPresses(program)) {
+        commitComposition();
+        program.closeWindow(screen);
+    }
 }
 
 }  // namespace render

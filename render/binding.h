@@ -109,13 +109,28 @@ using ShowControl = std::function<void(form::Form& f, const std::string& control
 // it).
 void showAll(form::Program& program, const std::string& screen, const ShowControl& show);
 
+// Whether the windows take the user's presses: not while a handler runs,
+// which is also while it waits for the message box or save dialog it opened.
+// Such a dialog is modal. The desktop refuses the mouse on the windows behind
+// it; every other way in (keys, assistive technology, a surface's click, the
+// close button) is refused here alike, so that nothing unloads the dialog's
+// owner or starts a second event under the first.
+bool takesPresses(const form::Program& program);
+
 // A widget reports a press: the mouse, a key, the accessibility interface.
 // The press acts on what the screen shows, so what an input method is still
 // composing goes into its field first (`commitComposition`); it then cannot
-// land in a dialog the press opens either. The model takes the click, and
-// every control of the screen shows the model again: an option the user
-// pressed shows the model's choice, also when the press did not change it.
+// land in a dialog the press opens either. The model takes the click unless
+// a dialog runs (takesPresses), and every control of the screen shows the
+// model again: an option the user pressed shows the model's choice, also
+// when the press did not change it or was refused.
 void clickReported(form::Program& program, const std::string& screen, const std::string& control,
                    const std::function<void()>& commitComposition, const ShowControl& show);
+
+// A key typed on a screen's window, and the window's close button: handed to
+// the model unless a dialog runs; the close first has the renderer commit
+// what an input method is still composing.
+void keyPressReported(form::Program& program, const std::string& screen);
+void closeReported(form::Program& program, const std::string& screen, const std::function<void()>& commitComposition);
 
 }  // namespace render

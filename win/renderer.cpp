@@ -351,13 +351,12 @@ void Renderer::optionCheckSet(const std::string& screen, const std::string& cont
 
 void Renderer::userKeyPress(const std::string& screen)
 {
-    program_.keyPress(screen);
+    render::keyPressReported(program_, screen);
 }
 
 void Renderer::userClosed(const std::string& screen)
 {
-    completeComposition(nullptr);
-    program_.closeWindow(screen);
+    render::closeReported(program_, screen, [] { completeComposition(nullptr); });
 }
 
 }  // namespace kelvwin

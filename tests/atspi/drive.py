@@ -16,7 +16,7 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "gui"))
 from desktop import (Assistive, KeyboardAndMouse, Program, control, descendants, end_programs_on_terminate,  # noqa: E402
-                     text_of, wait_for)
+                     showing, text_of, wait_for)
 
 BUILD, WORK = sys.argv[1], sys.argv[2]
 
@@ -60,6 +60,35 @@ def simple_metafile(way, out):
     w = p.window("簡単メタファイル")
     fill(way, w, [("ビデオ名記入", "家族旅行.wmv")])
     said = save_through_dialog(way, p, w, "保存", out + "/meta")
+    way.press(control(w, "push button", "戻る"))
+    finish(way, p, p.window("選択メニュー"))
+    return out + "/meta.asx", said
+
+
+def press_behind_message(way, out):
+    """Form2: 保存, the save dialog cancelled; while 「キャンセルされました」 is
+    open, assistive technology presses 次 behind it. The modal box refuses the
+    press as it refuses the mouse: the program neither ends nor moves on, and
+    saves afterwards."""
+    p, menu = open_kelvora(way)
+    way.press(control(menu, "push button", "簡単メタファイル作成"))
+    w = p.window("簡単メタファイル")
+    fill(way, w, [("ビデオ名記入", "家族旅行.wmv")])
+    way.press(control(w, "push button", "保存"))
+    way.cancel_save(p)
+    box = p.message_box()
+    behind = control(w, "push button", "次")
+    Assistive().press(behind)
+    # Each question is a round trip through the program's event loop, which
+    # has handled the press by the time it answers.
+    moved_on = p.windows("ｈｔｍ作成選択")
+    if p.ended() or moved_on or not showing(box):
+        raise AssertionError("the press of 次 behind the message box was taken: %s"
+                             % (p.ended() or "ｈｔｍ作成選択 %r, the box showing %s" % (moved_on, showing(box))))
+    said = way.answer_message(p)
+    if p.windows("ｈｔｍ作成選択") or not p.windows("簡単メタファイル"):
+        raise AssertionError("the press of 次 behind the message box moved on once the box closed")
+    said += save_through_dialog(way, p, w, "保存", out + "/meta")
     way.press(control(w, "push button", "戻る"))
     finish(way, p, p.window("選択メニュー"))
     return out + "/meta.asx", said
@@ -189,7 +218,7 @@ def tree(path, rename=None):
 def main():
     end_programs_on_terminate()
     failures = []
-    scenarios = [simple_metafile, simple_pages, detailed_pages, other_pages, one_shot, quick_set]
+    scenarios = [simple_metafile, press_behind_message, simple_pages, detailed_pages, other_pages, one_shot, quick_set]
     only = os.environ.get("ATSPI_ONLY")
     if only:
         scenarios = [s for s in scenarios if s.__name__ == only]
@@ -225,11 +254,11 @@ def main():
                             % (scenario.__name__, files_a, files_b))
         if said_a != said_b:
             failures.append("%s: the messages differ: %r / %r" % (scenario.__name__, said_a, said_b))
-        if scenario is simple_metafile:
+        if scenario in (simple_metafile, press_behind_message):
             expected = ("<ASX Version =\"3.0\">\r\n<Entry>\r\n<Ref href =\"./家族旅行.wmv\">\r\n"
                         "</Entry></ASX>\r\n").encode("cp932")
             if files_a.get("") != expected:
-                failures.append("simple_metafile wrote %r" % files_a.get(""))
+                failures.append("%s wrote %r" % (scenario.__name__, files_a.get("")))
         if len(failures) == failed:
             print("atspi: %-16s %d files, the same bytes and messages both ways"
                   % (scenario.__name__, len(files_a)), flush=True)

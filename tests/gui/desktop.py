@@ -314,6 +314,12 @@ class Assistive:
         wait_for("the save dialog's button %r to be enabled" % save.name, lambda: has(save, pyatspi.STATE_SENSITIVE))
         self.press(save)
 
+    def cancel_save(self, program):
+        dialog = program.window("名前をつけて保存")
+        cancel = next(a for a in descendants(dialog) if a.getRoleName() == "push button"
+                      and (a.name.startswith("キャンセル") or a.name.lower().startswith("cancel")))
+        self.press(cancel)
+
     def answer_message(self, program):
         box = program.message_box()
         said = labels(box)
@@ -355,6 +361,11 @@ class KeyboardAndMouse:
         # opens under the field while a path is typed.
         wait_text(field, path, "the save dialog's file name field to read %r" % path)
         xdotool("key", "Return")
+
+    def cancel_save(self, program):
+        dialog = program.window("名前をつけて保存")
+        wait_for("the save dialog's file name field to take the focus", lambda: focused_text(dialog))
+        xdotool("key", "Escape")
 
     def answer_message(self, program):
         box = program.message_box()
