@@ -121,19 +121,30 @@ bool GenerateFolder(form::Form& screen, const FolderJob& job)
         return false;
     }
     std::vector<std::string> written;
+    std::string warnings;
     for (const FolderFile& file : job.files) {
         const std::string path = joinPath(folder, file.name);
-        if (FsResult result = WriteDocument(path, file.lines); !result) {
+        FsResult result = WriteDocument(path, file.lines);
+        if (!result) {
+            // The folder is this run's own, so a file under the name is too:
+            // one a failed step left in place goes with the rest.
+            if (fs.exists(path)) {
+                written.push_back(path);
+            }
             program.message(&screen,
                             "「" + path + "」を保存できませんでした。\n" + result.reason + rollBack(written, folder));
             return false;
         }
         written.push_back(path);
+        if (!result.note.empty()) {
+            warnings += "\n「" + path + "」: " + result.note;
+        }
     }
     // The first one also names the folder, so that the user (and a screen
-    // reader's listener) knows where the files are.
+    // reader's listener) knows where the files are, and what to know about
+    // how they were written.
     for (std::size_t i = 0; i < job.doneMessages.size(); ++i) {
-        program.message(&screen, i == 0 ? job.doneMessages[i] + "\n" + folder : job.doneMessages[i]);
+        program.message(&screen, i == 0 ? job.doneMessages[i] + "\n" + folder + warnings : job.doneMessages[i]);
     }
     return true;
 }

@@ -80,8 +80,14 @@ public:
     virtual FsResult openExisting(const std::string& path, std::unique_ptr<OpenFile>& file);
     // Puts the complete temporary file in place of target, or under its name
     // when there is no file yet, down to the disk. On failure an existing
-    // target is as it was.
+    // target is as it was; once the file is in place the result is success,
+    // with a note when its folder could not be flushed (flushFolder).
     virtual FsResult moveIntoPlace(const std::string& temp, const std::string& target, bool replacing);
+
+protected:
+    // Writes a folder's list of names down to the disk, where the system
+    // allows it.
+    virtual FsResult flushFolder(const std::string& folder);
 };
 
 // The save rule: how the bytes come to stand at path, on every platform.

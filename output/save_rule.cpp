@@ -113,12 +113,13 @@ FsResult replaceWhole(FileSystem& fs, const std::string& target, const std::stri
         }
         return result;
     }
-    if (replacing && !file->keepAttributesOf(target)) {
+    if (FsResult kept = replacing ? file->keepAttributesOf(target) : FsResult::success(); !kept) {
         static_cast<void>(file->close());
         static_cast<void>(fs.removeFile(temp));
         return writeInPlace(fs, target, bytes, std::move(notes),
                             "ファイルの属性やアクセス許可を新しいファイルに移せないため、"
-                            "ファイルを置き換えずに中身を書き換えました。");
+                            "ファイルを置き換えずに中身を書き換えました。" +
+                                kept.reason);
     }
     result = file->writeFromStart(bytes);
     if (result) {
@@ -130,10 +131,23 @@ FsResult replaceWhole(FileSystem& fs, const std::string& target, const std::stri
     }
     if (result) {
         result = fs.moveIntoPlace(temp, target, replacing);
+        if (!result && replacing && (result.error == EACCES || result.error == EPERM)) {
+            // A shared folder with the sticky bit lets only a file's owner
+            // replace it, while its other writers may still write it.
+            static_cast<void>(fs.removeFile(temp));
+            return writeInPlace(fs, target, bytes, std::move(notes),
+                                "このフォルダーではファイルを置き換える許可がないため、"
+                                "ファイルを置き換えずに中身を書き換えました。");
+        }
     }
     if (!result) {
         static_cast<void>(fs.removeFile(temp));
         return result;
+    }
+    // The file is in place: whatever went wrong after that (the folder not
+    // flushed to the disk) is something to know, not a failed save.
+    if (!result.note.empty()) {
+        notes.push_back(std::move(result.note));
     }
     return savedWith(std::move(notes));
 }

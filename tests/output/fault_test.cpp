@@ -12,7 +12,13 @@
 #include <gtest/gtest.h>
 
 #include <grp.h>
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <stddef.h>
 #include <sys/mount.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -505,6 +511,139 @@ TEST_F(Faults, GeneratorsRefuseALinkWhereTheirFolderWouldGoAndCreateEveryFileNew
             EXPECT_EQ(watched.steps[i], newFile[i % newFile.size()]);
         }
         fs::remove_all(disk.file("bb"));
+    }
+}
+
+// Runs `check` in a child process in which every call of the system call
+// `number` fails with `error`, as the kernel itself would fail it. False when
+// this machine cannot filter system calls.
+bool withFailingCall(long number, int error, const std::function<void()>& check)
+{
+#if defined(__x86_64__)
+    constexpr unsigned arch = AUDIT_ARCH_X86_64;
+#elif defined(__aarch64__)
+    constexpr unsigned arch = AUDIT_ARCH_AARCH64;
+#else
+    return false;
+#endif
+    const pid_t child = ::fork();
+    if (child == 0) {
+        sock_filter filter[] = {
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, arch, 1, 0),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<unsigned>(number), 0, 1),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (static_cast<unsigned>(error) & SECCOMP_RET_DATA)),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        };
+        sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+        if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+            ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
+            ::_exit(77);
+        }
+        check();
+        std::fflush(stdout);
+        ::_exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 1) << "the checks with a failing call failed (above)";
+    return WIFEXITED(status) && WEXITSTATUS(status) != 77;
+}
+
+struct Identity {
+    ino_t inode;
+    uid_t owner;
+    gid_t group;
+    mode_t mode;
+    bool operator==(const Identity&) const = default;
+};
+
+Identity identityOf(const std::string& path)
+{
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return {st.st_ino, st.st_uid, st.st_gid, st.st_mode};
+}
+
+const std::string inPlaceForOwner = "を保存しました。\n"
+                                    "ファイルの属性やアクセス許可を新しいファイルに移せないため、"
+                                    "ファイルを置き換えずに中身を書き換えました。"
+                                    "置き換えると持ち主（所有者）やグループが変わってしまいます。";
+
+TEST_F(Faults, EveryAttributeStepTheSystemRefusesMeansInPlaceOrARefusalNeverAChangedFile)
+{
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "not root: files of another owner cannot be made";
+    }
+    const struct {
+        const char* call;
+        long number;
+        int error;
+        bool exists;
+        std::string told;  // after the path
+    } cases[] = {
+        // Root may give the file any owner, unless the system says no.
+        {"fchown", SYS_fchown, EPERM, true, inPlaceForOwner},
+        {"fsetxattr", SYS_fsetxattr, EIO, true,
+         "を保存しました。\nファイルの属性やアクセス許可を新しいファイルに移せないため、"
+         "ファイルを置き換えずに中身を書き換えました。ディスクの読み書きに失敗しました。"},
+        // A new file that would keep mkostemp's 0600.
+        {"fchmod", SYS_fchmod, EIO, false, "を保存できませんでした。\nディスクの読み書きに失敗しました。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.call);
+        const std::string file = disk.file(std::string(c.call) + ".asx");
+        if (c.exists) {
+            writeBytes(file, existingBytes);
+            ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
+            ASSERT_EQ(::chmod(file.c_str(), 0664), 0);
+            ASSERT_EQ(::setxattr(file.c_str(), "user.kelvora", "keep", 4, 0), 0);
+        }
+        const Identity before = identityOf(file);
+        const bool filtered = withFailingCall(
+            c.number, c.error, [&] { EXPECT_EQ(saveAs(file), std::vector<std::string>{file + c.told}); });
+        if (!filtered) {
+            GTEST_SKIP() << "system calls cannot be filtered here (seccomp)";
+        }
+        if (c.exists) {
+            EXPECT_EQ(identityOf(file), before);
+            EXPECT_EQ(readBytes(file), metafileBytes);
+            EXPECT_EQ(::getxattr(file.c_str(), "user.kelvora", nullptr, 0), 4);
+        } else {
+            EXPECT_FALSE(fs::exists(file));
+        }
+    }
+    EXPECT_EQ(testing_support::filesIn(disk.path()), 2u);
+}
+
+TEST_F(Faults, ASaveOverAColleaguesFileInASharedFolderKeepsItsOwner)
+{
+    // The user nobody may write a file of user 1234's through their common
+    // group, in a folder both may write, with and without the sticky bit.
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "not root: files of another owner cannot be made";
+    }
+    for (const mode_t folderMode : {0777, 01777}) {
+        SCOPED_TRACE(folderMode);
+        const std::string folder = disk.file(folderMode == 0777 ? "shared" : "sticky");
+        fs::create_directory(folder);
+        ::chmod(folder.c_str(), folderMode);
+        ::chmod(disk.path().c_str(), 0755);
+        const std::string file = folder + "/theirs.asx";
+        writeBytes(file, existingBytes);
+        ASSERT_EQ(::chown(file.c_str(), 1234, 65534), 0);
+        ASSERT_EQ(::chmod(file.c_str(), 0664), 0);
+        const Identity before = identityOf(file);
+        const bool checked =
+            asOrdinaryUser([&] { EXPECT_EQ(saveAs(file), std::vector<std::string>{file + inPlaceForOwner}); });
+        if (!checked) {
+            GTEST_SKIP() << "no child process could become the user nobody";
+        }
+        EXPECT_EQ(identityOf(file), before);
+        EXPECT_EQ(readBytes(file), metafileBytes);
+        EXPECT_EQ(testing_support::filesIn(folder), 1u);
     }
 }
 
