@@ -647,6 +647,62 @@ TEST_F(Faults, ASaveOverAColleaguesFileInASharedFolderKeepsItsOwner)
     }
 }
 
+// The real disk, on which the second file put in place reports a failure
+// after it was renamed, and every folder's flush fails when asked.
+class LateFailures : public output::FileSystem {
+public:
+    bool failSecondMove = false;
+    bool failFolderFlush = false;
+    output::FsResult moveIntoPlace(const std::string& temp, const std::string& target, bool replacing) override
+    {
+        output::FsResult moved = FileSystem::moveIntoPlace(temp, target, replacing);
+        return failSecondMove && ++moves_ == 2 ? output::FsResult::fromErrno(EIO) : moved;
+    }
+
+protected:
+    output::FsResult flushFolder(const std::string& folder) override
+    {
+        return failFolderFlush ? output::FsResult::fromErrno(EIO) : FileSystem::flushFolder(folder);
+    }
+
+private:
+    int moves_ = 0;
+};
+
+TEST_F(Faults, AGeneratorTakesBackEveryFileItPutInPlaceAndKeepsFilesWhoseFolderWasNotFlushed)
+{
+    for (const bool quick : {false, true}) {
+        SCOPED_TRACE(quick ? "kelvquick" : "one-shot");
+        {
+            // A step that failed after its file was in place: the file goes
+            // with the rest, and the folder with them.
+            LateFailures late;
+            late.failSecondMove = true;
+            output::FileSystemOverride use(late);
+            const std::vector<std::string> messages = generate(quick, disk.path(), "bb");
+            expectToldWhy(messages, "を保存できませんでした。", "ディスクの読み書きに失敗しました。");
+            EXPECT_NE(messages[0].find("作成途中のフォルダーとファイルは削除しました。"), std::string::npos);
+            EXPECT_EQ(testing_support::filesIn(disk.path()), 0u);
+        }
+        {
+            // Files renamed into place are saved; the flush is a warning.
+            LateFailures late;
+            late.failFolderFlush = true;
+            output::FileSystemOverride use(late);
+            const std::vector<std::string> messages = generate(quick, disk.path(), "bb");
+            ASSERT_FALSE(messages.empty());
+            EXPECT_EQ(messages[0].find("できませんでした"), std::string::npos) << messages[0];
+            const std::string firstFile = disk.file(quick ? "bb/bb.htm" : "bb/bb.asx");
+            EXPECT_NE(messages[0].find("\n" + disk.file("bb") + "\n「" + firstFile +
+                                       "」: ただし、フォルダーの変更をディスクに書き込めたかどうか"),
+                      std::string::npos)
+                << messages[0];
+            EXPECT_EQ(testing_support::filesIn(disk.file("bb")), quick ? 2u : 3u);
+            fs::remove_all(disk.file("bb"));
+        }
+    }
+}
+
 }  // namespace
 
 #endif  // __linux__
