@@ -647,6 +647,64 @@ TEST_F(Faults, ASaveOverAColleaguesFileInASharedFolderKeepsItsOwner)
     }
 }
 
+TEST_F(Faults, GeneratorNamesThatWouldBreakThePagesOrAWindowsFolderAreRefusedWithTheirCharacter)
+{
+    const std::string asName = "はファイルやフォルダーの名前に使えません。";
+    const std::string device = "」はWindowsが装置に使う名前なので、ファイルやフォルダーの名前にできません。";
+    const std::string advice = "名前を別の文字で記入してください。";
+    const struct {
+        std::string name;
+        std::string why;  // after 「ビデオファイル名」の; empty: saved
+    } cases[] = {
+        {"x\" onmouseover=\"alert(1)", "文字「\"」" + asName},
+        {"a\nb", "文字「U+000A」" + asName},
+        {"a\rb", "文字「U+000D」" + asName},
+        {"tab\t", "文字「U+0009」" + asName},
+        {"del\x7f", "文字「U+007F」" + asName},
+        {"<b>", "文字「<」" + asName},
+        {"a>b", "文字「>」" + asName},
+        {"a|b", "文字「|」" + asName},
+        {"a?b", "文字「?」" + asName},
+        {"a*b", "文字「*」" + asName},
+        {"c:video", "文字「:」" + asName},
+        {"CON", "「CON" + device},
+        {"nul", "「nul" + device},
+        {"aux.txt", "「aux" + device},
+        {"Com1", "「Com1" + device},
+        {"LPT9.htm", "「LPT9" + device},
+        {"name.", "最後の「.」はWindowsでは消えてしまうため、名前の最後には使えません。"},
+        // Near misses are names like any other.
+        {"CONSOLE", ""},
+        {"COM0", ""},
+        {"LPT10", ""},
+        {"x.con", ""},
+        {"v1.2", ""},
+        {"a'b&c", ""},
+    };
+    for (const bool quick : {false, true}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(quick ? "kelvquick: " : "one-shot: ") + c.name);
+            const std::vector<std::string> messages = generate(quick, disk.path(), c.name);
+            ASSERT_FALSE(messages.empty());
+            if (c.why.empty()) {
+                EXPECT_EQ(messages[0], "保存しました。\n" + disk.file(c.name));
+                fs::remove_all(disk.file(c.name));
+            } else {
+                EXPECT_EQ(messages, std::vector<std::string>{"「ビデオファイル名」の" + c.why + advice});
+            }
+            EXPECT_EQ(testing_support::filesIn(disk.path()), 0u);
+        }
+    }
+    // kelvquick writes its own folder into both links.
+    const std::string quoted = disk.file("say \"hi\"");
+    fs::create_directory(quoted);
+    EXPECT_EQ(generate(true, quoted, "bb"),
+              std::vector<std::string>{
+                  "「プログラムのあるフォルダー」の文字「\"」はページやメタファイルの値の中に書き込めません。"
+                  "Shift_JISで書ける名前のフォルダーにプログラムを置いてから使ってください。"});
+    EXPECT_EQ(testing_support::filesIn(quoted), 0u);
+}
+
 // The real disk, on which the second file put in place reports a failure
 // after it was renamed, and every folder's flush fails when asked.
 class LateFailures : public output::FileSystem {
