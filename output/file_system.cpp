@@ -403,11 +403,47 @@ FsResult FileSystem::createTemporary(const std::string& target, std::unique_ptr<
     return FsResult::success();
 }
 
+namespace {
+
+// One save at a time writes a file in place: two at once could leave the
+// start of one version followed by the tail of the other. The lock belongs
+// to this opening of the file (an OFD lock), so that two windows of one
+// program exclude each other too, and goes with the last close. Another save
+// gets a short while to finish; a file system without locks is written
+// without one.
+FsResult lockForWriting(int fd)
+{
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    for (int tries = 0;; ++tries) {
+        if (::fcntl(fd, F_OFD_SETLK, &lock) == 0) {
+            return FsResult::success();
+        }
+        if (errno != EAGAIN && errno != EACCES && errno != EINTR) {
+            return FsResult::success();
+        }
+        if (tries == 40) {
+            FsResult busy = FsResult::failure("ほかの保存がこのファイルに書き込んでいるところです。"
+                                              "少し待ってから、もう一度保存してください。");
+            busy.error = EAGAIN;
+            return busy;
+        }
+        ::usleep(50000);
+    }
+}
+
+}  // namespace
+
 FsResult FileSystem::openExisting(const std::string& path, std::unique_ptr<OpenFile>& file)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) {
         return lastError();
+    }
+    if (FsResult locked = lockForWriting(fd); !locked) {
+        ::close(fd);
+        return locked;
     }
     file = std::make_unique<PosixFile>(fd);
     return FsResult::success();

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <linux/audit.h>
 #include <linux/filter.h>
@@ -703,6 +704,28 @@ TEST_F(Faults, GeneratorNamesThatWouldBreakThePagesOrAWindowsFolderAreRefusedWit
                   "「プログラムのあるフォルダー」の文字「\"」はページやメタファイルの値の中に書き込めません。"
                   "Shift_JISで書ける名前のフォルダーにプログラムを置いてから使ってください。"});
     EXPECT_EQ(testing_support::filesIn(quoted), 0u);
+}
+
+TEST_F(Faults, AFileWrittenInPlaceTakesOneSaveAtATime)
+{
+    // A file with a second name is written in place; another save (here the
+    // test's own opening of the file) is writing it meanwhile.
+    const std::string file = disk.file("shared.asx");
+    writeBytes(file, existingBytes);
+    fs::create_hard_link(file, disk.file("other.asx"));
+    const int other = ::open(file.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    ASSERT_EQ(::fcntl(other, F_OFD_SETLK, &lock), 0) << std::strerror(errno);
+    EXPECT_EQ(saveAs(file), std::vector<std::string>{file + "を保存できませんでした。\n"
+                                                            "ほかの保存がこのファイルに書き込んでいるところです。"
+                                                            "少し待ってから、もう一度保存してください。"});
+    EXPECT_EQ(readBytes(file), existingBytes);
+    ::close(other);
+    ASSERT_EQ(saveAs(file).at(0).find(file + "を保存しました。"), 0u);
+    EXPECT_EQ(readBytes(disk.file("other.asx")), metafileBytes);
 }
 
 // The real disk, on which the second file put in place reports a failure
