@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <vector>
@@ -475,6 +476,29 @@ FsResult FileSystem::flushFolder(const std::string& folder)
     FsResult result = ::fsync(fd) == 0 || errno == EINVAL ? FsResult::success() : lastError();
     ::close(fd);
     return result;
+}
+
+std::string stateFolder(FileSystem& fs)
+{
+    std::string base;
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && state[0] == '/') {
+        base = state;
+    } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
+        base = std::string(home) + "/.local/state";
+    } else {
+        return "";
+    }
+    const std::string folder = base + "/kelvora";
+    // Each level that is missing; the last one only for the user himself.
+    for (std::size_t slash = 1; slash != std::string::npos;) {
+        slash = folder.find('/', slash + 1);
+        const std::string level = folder.substr(0, slash);
+        if (!fs.exists(level)) {
+            static_cast<void>(fs.createFolder(level));
+        }
+    }
+    ::chmod(folder.c_str(), 0700);
+    return fs.exists(folder) ? folder : "";
 }
 
 FsResult FileSystem::removeFile(const std::string& path)

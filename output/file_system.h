@@ -90,6 +90,11 @@ protected:
     virtual FsResult flushFolder(const std::string& folder);
 };
 
+// The user's own folder for what a save keeps while it writes a file in
+// place ($XDG_STATE_HOME/kelvora, ~/.local/state/kelvora, or
+// %LOCALAPPDATA%\kelvora), created if need be; empty when there is none.
+std::string stateFolder(FileSystem& fs);
+
 // The save rule: how the bytes come to stand at path, on every platform.
 // - A link is followed to the file it names, which is saved; the link stays.
 //   A link to nothing creates that file; links in a loop are refused.
@@ -101,6 +106,8 @@ protected:
 //   names than one, a folder the user may not add to, attributes that cannot
 //   be carried over), the file is written in place: its old bytes are read
 //   first and written back when any step fails. The success note says so.
+//   Meanwhile a copy of them waits in the state folder, so that a save cut
+//   short by a crash is undone by the next save of that file.
 // - A folder, a device and a file the user may not write are refused.
 FsResult saveFile(FileSystem& fs, const std::string& path, const std::string& bytes);
 

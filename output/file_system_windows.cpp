@@ -412,6 +412,20 @@ FsResult FileSystem::openExisting(const std::string& path, std::unique_ptr<OpenF
     return FsResult::success();
 }
 
+std::string stateFolder(FileSystem& fs)
+{
+    wchar_t local[MAX_PATH + 1];
+    const DWORD n = ::GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH + 1);
+    if (n == 0 || n > MAX_PATH) {
+        return "";
+    }
+    const std::string folder = narrow(std::wstring(local, n)) + "\\kelvora";
+    if (!fs.exists(folder)) {
+        static_cast<void>(fs.createFolder(folder));
+    }
+    return fs.exists(folder) ? folder : "";
+}
+
 // MoveFileExW and ReplaceFileW write the folder through themselves.
 FsResult FileSystem::flushFolder(const std::string&)
 {

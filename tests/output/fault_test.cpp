@@ -26,7 +26,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -726,6 +728,86 @@ TEST_F(Faults, AFileWrittenInPlaceTakesOneSaveAtATime)
     ::close(other);
     ASSERT_EQ(saveAs(file).at(0).find(file + "を保存しました。"), 0u);
     EXPECT_EQ(readBytes(disk.file("other.asx")), metafileBytes);
+}
+
+// Runs `save` in a child process that the kernel kills at its first call of
+// the system call `number`. False when it did not die there.
+bool killedAt(long number, const std::function<void()>& save)
+{
+#if defined(__x86_64__)
+    constexpr unsigned arch = AUDIT_ARCH_X86_64;
+#elif defined(__aarch64__)
+    constexpr unsigned arch = AUDIT_ARCH_AARCH64;
+#else
+    return false;
+#endif
+    const pid_t child = ::fork();
+    if (child == 0) {
+        sock_filter filter[] = {
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, arch, 1, 0),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<unsigned>(number), 0, 1),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        };
+        sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+        if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+            ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
+            ::_exit(77);
+        }
+        save();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGSYS;
+}
+
+TEST_F(Faults, ASaveInPlaceCutShortByACrashIsUndoneByTheNextSaveOfThatFile)
+{
+    const std::string state = disk.file("state");
+    const char* const previous = std::getenv("XDG_STATE_HOME");
+    const std::string restore = previous != nullptr ? previous : "";
+    ::setenv("XDG_STATE_HOME", state.c_str(), 1);
+    // A file with a second name, longer than what is saved over it.
+    const std::string file = disk.file("long.asx");
+    std::string oldBytes;
+    for (int i = 0; i < 20; ++i) {
+        oldBytes += "<Ref href =\"./old" + std::to_string(i) + ".wmv\">\r\n";
+    }
+    writeBytes(file, oldBytes);
+    fs::create_hard_link(file, disk.file("other.asx"));
+
+    // Killed between writing the new bytes and cutting the file.
+    if (!killedAt(SYS_ftruncate, [&] { static_cast<void>(saveAs(file)); })) {
+        GTEST_SKIP() << "no child process could be killed at ftruncate (seccomp)";
+    }
+    ASSERT_NE(readBytes(file), oldBytes);  // the new bytes and the old tail
+
+    // The next save fails as it writes: what goes back is the file before
+    // the crash, not the mix the crash left.
+    testing_support::FailingSteps failing;
+    failing.failing[3] = ENOSPC;  // read, open, write
+    EXPECT_FALSE(output::saveFile(failing, file, metafileBytes).ok);
+    EXPECT_EQ(readBytes(file), oldBytes);
+    EXPECT_EQ(readBytes(disk.file("other.asx")), oldBytes);
+
+    // Cut short again, then saved: the user is told.
+    ASSERT_TRUE(killedAt(SYS_ftruncate, [&] { static_cast<void>(saveAs(file)); }));
+    EXPECT_EQ(saveAs(file).at(0), file +
+                                      "を保存しました。\n"
+                                      "前回の保存が途中で止まっていたため、その前の内容を元の内容として扱いました。\n"
+                                      "このファイルには別の名前（ハードリンク）もあるため、"
+                                      "ファイルを置き換えずに中身を書き換えました。");
+    EXPECT_EQ(readBytes(file), metafileBytes);
+    EXPECT_EQ(testing_support::filesIn(state + "/kelvora"), 0u);
+    if (previous != nullptr) {
+        ::setenv("XDG_STATE_HOME", restore.c_str(), 1);
+    } else {
+        ::unsetenv("XDG_STATE_HOME");
+    }
 }
 
 // The real disk, on which the second file put in place reports a failure
