@@ -1,5 +1,9 @@
 #include "flows/folder_generation.h"
 
+#include <cctype>
+#include <cstdio>
+#include <string_view>
+
 #include "output/cp932.h"
 #include "flows/save_document.h"
 
@@ -20,16 +24,71 @@ bool holdsSeparator(const std::string& name)
     return name.find_first_of(std::string("/\\\0", 3)) != std::string::npos;
 }
 
+// The first character that would break what the text becomes, as the user
+// can read it (a control character as its code), or nothing.
+std::optional<std::string> firstBreaking(const std::string& text, NamedInput::Use use)
+{
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char code[8];
+            std::snprintf(code, sizeof code, "U+%04X", byte);
+            return std::string(code);
+        }
+        if (c == '"' ||
+            (use == NamedInput::Use::name && std::string_view("<>|?*:").find(c) != std::string_view::npos)) {
+            return std::string(1, c);
+        }
+    }
+    return std::nullopt;
+}
+
+// A name Windows keeps for a device, with or without an extension: a file
+// "aux.htm" opens the device, on Windows and on a Windows web host.
+bool isDeviceName(const std::string& name)
+{
+    std::string stem = name.substr(0, name.find('.'));
+    for (char& c : stem) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") {
+        return true;
+    }
+    return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) && stem[3] >= '1' &&
+           stem[3] <= '9';
+}
+
+// Why the text cannot be used as it is, for the message; nothing when it can.
+std::optional<std::string> whyNotUsable(const NamedInput& input)
+{
+    const std::string field = "「" + input.title + "」の";
+    if (const std::optional<std::string> bad = firstUnencodable(input.text)) {
+        std::string fullWidthMessage;
+        if (const std::optional<std::string> form = output::fullWidthFor(*bad)) {
+            fullWidthMessage = "全角の「" + *form + "」なら書き込めます。";
+        }
+        return field + "文字「" + *bad + "」はShift_JISで書き込めません。" + fullWidthMessage;
+    }
+    if (const std::optional<std::string> bad = firstBreaking(input.text, input.use)) {
+        return field + "文字「" + *bad +
+               (input.use == NamedInput::Use::name ? "」はファイルやフォルダーの名前に使えません。"
+                                                   : "」はページやメタファイルの値の中に書き込めません。");
+    }
+    if (input.use == NamedInput::Use::name && isDeviceName(input.text)) {
+        return field + "「" + input.text.substr(0, input.text.find('.')) +
+               "」はWindowsが装置に使う名前なので、ファイルやフォルダーの名前にできません。";
+    }
+    if (input.use == NamedInput::Use::name && !input.text.empty() && input.text.back() == '.') {
+        return field + "最後の「.」はWindowsでは消えてしまうため、名前の最後には使えません。";
+    }
+    return std::nullopt;
+}
+
 bool checkInputs(form::Form& screen, const std::vector<NamedInput>& inputs)
 {
     for (const NamedInput& input : inputs) {
-        if (const std::optional<std::string> bad = firstUnencodable(input.text)) {
-            std::string fullWidthMessage;
-            if (const std::optional<std::string> form = output::fullWidthFor(*bad)) {
-                fullWidthMessage = "全角の「" + *form + "」なら書き込めます。";
-            }
-            screen.program().message(&screen, "「" + input.title + "」の文字「" + *bad +
-                                                  "」はShift_JISで書き込めません。" + fullWidthMessage + input.advice);
+        if (const std::optional<std::string> why = whyNotUsable(input)) {
+            screen.program().message(&screen, *why + input.advice);
             return false;
         }
     }
@@ -121,19 +180,30 @@ bool GenerateFolder(form::Form& screen, const FolderJob& job)
         return false;
     }
     std::vector<std::string> written;
+    std::string warnings;
     for (const FolderFile& file : job.files) {
         const std::string path = joinPath(folder, file.name);
-        if (FsResult result = WriteDocument(path, file.lines); !result) {
+        FsResult result = WriteDocument(path, file.lines);
+        if (!result) {
+            // The folder is this run's own, so a file under the name is too:
+            // one a failed step left in place goes with the rest.
+            if (fs.exists(path)) {
+                written.push_back(path);
+            }
             program.message(&screen,
                             "「" + path + "」を保存できませんでした。\n" + result.reason + rollBack(written, folder));
             return false;
         }
         written.push_back(path);
+        if (!result.note.empty()) {
+            warnings += "\n「" + path + "」: " + result.note;
+        }
     }
     // The first one also names the folder, so that the user (and a screen
-    // reader's listener) knows where the files are.
+    // reader's listener) knows where the files are, and what to know about
+    // how they were written.
     for (std::size_t i = 0; i < job.doneMessages.size(); ++i) {
-        program.message(&screen, i == 0 ? job.doneMessages[i] + "\n" + folder : job.doneMessages[i]);
+        program.message(&screen, i == 0 ? job.doneMessages[i] + "\n" + folder + warnings : job.doneMessages[i]);
     }
     return true;
 }

@@ -26,16 +26,24 @@ struct FolderFile {
 // A text the user supplied (or the machine did), named as the user knows it,
 // for the message that points at a character code page 932 cannot hold.
 struct NamedInput {
+    // What the text becomes in the files, for the characters it may not
+    // hold: text inside a page's or a metafile's attribute value may hold no
+    // control character and no '"', which would end the value; a file or
+    // folder name besides no character, name or ending that Windows refuses
+    // in a name, so that the folder can go to any web host.
+    enum class Use { value, name };
+
     std::string title;  // "ビデオファイル名"
     std::string text;
     std::string advice;  // what the user can do about it
+    Use use = Use::value;
 };
 
 struct FolderJob {
     std::string programFolder;
     std::string name;                       // the folder's name, exactly as typed
     std::vector<FolderFile> files;          // written in this order
-    std::vector<NamedInput> inputs;         // checked for code page 932 first
+    std::vector<NamedInput> inputs;         // checked for code page 932 and their use first
     std::optional<std::string> refusal;     // a problem the screen found in its own fields
     std::vector<std::string> doneMessages;  // shown once every file is written, the first with the folder
 };

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <vector>
@@ -24,6 +25,19 @@ FileSystem& realFileSystem()
 }
 
 FileSystem* current = nullptr;
+
+// An error with no reason of its own: its number, and on Linux its name,
+// which is what a search or a support request needs.
+std::string unknownReason(int error)
+{
+    std::string named = "エラー番号 " + std::to_string(error);
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 32))
+    if (const char* name = ::strerrorname_np(error)) {
+        named += "、" + std::string(name);
+    }
+#endif
+    return "予期しないエラーで書き込めませんでした（" + named + "）。";
+}
 
 FsResult reasonFor(int error)
 {
@@ -54,8 +68,57 @@ FsResult reasonFor(int error)
         return FsResult::failure("ディスクの読み書きに失敗しました。");
     case ELOOP:
         return FsResult::failure("リンクがループしていて、保存するファイルにたどり着けません。");
+    case ENOTEMPTY:
+        return FsResult::failure("フォルダーが空ではありません。");
+    case EBUSY:
+        return FsResult::failure("ほかのプログラムが使っています。");
+#ifdef ETXTBSY
+    case ETXTBSY:
+        return FsResult::failure("実行中のプログラムのファイルです。");
+#endif
+    case EXDEV:
+        return FsResult::failure("別のドライブ（ファイルシステム）へは移せません。");
+    case EMLINK:
+        return FsResult::failure("リンクやフォルダーの数が多すぎます。");
+    case EMFILE:
+    case ENFILE:
+        return FsResult::failure("開いているファイルが多すぎます。");
+    case ENOMEM:
+        return FsResult::failure("メモリーが足りません。");
+    case EAGAIN:
+        return FsResult::failure("いまは使えません。しばらくしてからもう一度試してください。");
+    case EINTR:
+        return FsResult::failure("途中で中断されました。");
+    case EINVAL:
+        return FsResult::failure("この場所ではこの操作ができません。");
+#ifdef ENOTSUP
+    case ENOTSUP:
+#endif
+#if defined(EOPNOTSUPP) && (!defined(ENOTSUP) || EOPNOTSUPP != ENOTSUP)
+    case EOPNOTSUPP:
+#endif
+        return FsResult::failure("この場所のファイルシステムはこの操作に対応していません。");
+    case ENXIO:
+    case ENODEV:
+        return FsResult::failure("装置が見つかりません。");
+#ifdef ESTALE
+    case ESTALE:
+        return FsResult::failure("ネットワーク上のファイルが見つからなくなりました。");
+#endif
+#ifdef ETIMEDOUT
+    case ETIMEDOUT:
+        return FsResult::failure("時間内に応答がありませんでした。");
+#endif
+    case ENOLCK:
+        return FsResult::failure("ファイルをロックできません。");
+    case EBADF:
+        return FsResult::failure("ファイルが開かれていません。");
+#ifdef EOVERFLOW
+    case EOVERFLOW:
+        return FsResult::failure("ファイルが大きすぎます。");
+#endif
     default:
-        return FsResult::failure(std::string("ファイルを書き込めませんでした（") + std::strerror(error) + "）。");
+        return FsResult::failure(unknownReason(error));
     }
 }
 
@@ -204,17 +267,31 @@ public:
         FsResult result = ::fstat(from, &old) == 0 ? FsResult::success() : lastError();
         if (result) {
             // Owner and group where the user may set them: root both, an
-            // owner a group of his own; otherwise the new file is the user's,
-            // as the system makes it. Before the mode, which a change of owner
-            // would strip of its set-id bits.
-            if (::fchown(fd_, old.st_uid, old.st_gid) != 0 && ::fchown(fd_, static_cast<uid_t>(-1), old.st_gid) != 0) {
-                // Not even the group may be set: the new file keeps the
-                // user's own group, as any file the user makes would.
+            // owner a group of his own. Before the mode, which a change of
+            // owner would strip of its set-id bits. Whether they took is
+            // checked below, on what the new file ends up with.
+            if (::fchown(fd_, old.st_uid, old.st_gid) != 0) {
+                static_cast<void>(::fchown(fd_, static_cast<uid_t>(-1), old.st_gid));
             }
             result = copyAttributes(from, fd_);
         }
         if (result && ::fchmod(fd_, old.st_mode & 07777) != 0) {
             result = lastError();
+        }
+        // The system may refuse a step or quietly leave part of it out (a
+        // set-group-id bit for a group the user is not in): what counts is
+        // what the new file has. A file of another owner, group or mode in
+        // the old one's place would be a changed file, not a saved one.
+        struct stat now {};
+        if (result && ::fstat(fd_, &now) != 0) {
+            result = lastError();
+        }
+        if (result && (now.st_uid != old.st_uid || now.st_gid != old.st_gid)) {
+            result = FsResult::failure("置き換えると持ち主（所有者）やグループが変わってしまいます。");
+            result.error = EPERM;
+        } else if (result && (now.st_mode & 07777) != (old.st_mode & 07777)) {
+            result = FsResult::failure("置き換えるとアクセス許可が変わってしまいます。");
+            result.error = EPERM;
         }
         ::close(from);
         return result;
@@ -313,19 +390,61 @@ FsResult FileSystem::createTemporary(const std::string& target, std::unique_ptr<
         return lastError();
     }
     temp.assign(pattern.data());
-    // The permissions a new file gets; a replaced file's own come later.
+    file = std::make_unique<PosixFile>(fd);
+    // The permissions a new file gets; a replaced file's own come later. A
+    // file left at mkostemp's 0600 would be a new file nobody else can read.
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    file = std::make_unique<PosixFile>(fd);
+    if (::fchmod(fd, 0666 & ~mask) != 0) {
+        FsResult failed = lastError();
+        file.reset();
+        ::unlink(temp.c_str());
+        return failed;
+    }
     return FsResult::success();
 }
+
+namespace {
+
+// One save at a time writes a file in place: two at once could leave the
+// start of one version followed by the tail of the other. The lock belongs
+// to this opening of the file (an OFD lock), so that two windows of one
+// program exclude each other too, and goes with the last close. Another save
+// gets a short while to finish; a file system without locks is written
+// without one.
+FsResult lockForWriting(int fd)
+{
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    for (int tries = 0;; ++tries) {
+        if (::fcntl(fd, F_OFD_SETLK, &lock) == 0) {
+            return FsResult::success();
+        }
+        if (errno != EAGAIN && errno != EACCES && errno != EINTR) {
+            return FsResult::success();
+        }
+        if (tries == 40) {
+            FsResult busy = FsResult::failure("ほかの保存がこのファイルに書き込んでいるところです。"
+                                              "少し待ってから、もう一度保存してください。");
+            busy.error = EAGAIN;
+            return busy;
+        }
+        ::usleep(50000);
+    }
+}
+
+}  // namespace
 
 FsResult FileSystem::openExisting(const std::string& path, std::unique_ptr<OpenFile>& file)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) {
         return lastError();
+    }
+    if (FsResult locked = lockForWriting(fd); !locked) {
+        ::close(fd);
+        return locked;
     }
     file = std::make_unique<PosixFile>(fd);
     return FsResult::success();
@@ -339,13 +458,47 @@ FsResult FileSystem::moveIntoPlace(const std::string& temp, const std::string& t
     // The new name is on the disk only once the folder is: flushed too. A
     // folder that cannot be opened to read, or a file system that flushes
     // no folder, leaves it to the system.
-    const int folder = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0) {
+    // Once renamed, the file is saved: a folder that cannot be flushed is a
+    // warning in the note, never a failure.
+    FsResult saved = FsResult::success();
+    if (FsResult flushed = flushFolder(folderOf(target)); !flushed) {
+        saved.note = "ただし、フォルダーの変更をディスクに書き込めたかどうか確かめられませんでした。" + flushed.reason;
+    }
+    return saved;
+}
+
+FsResult FileSystem::flushFolder(const std::string& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
         return FsResult::success();
     }
-    FsResult result = ::fsync(folder) == 0 || errno == EINVAL ? FsResult::success() : lastError();
-    ::close(folder);
+    FsResult result = ::fsync(fd) == 0 || errno == EINVAL ? FsResult::success() : lastError();
+    ::close(fd);
     return result;
+}
+
+std::string stateFolder(FileSystem& fs)
+{
+    std::string base;
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && state[0] == '/') {
+        base = state;
+    } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
+        base = std::string(home) + "/.local/state";
+    } else {
+        return "";
+    }
+    const std::string folder = base + "/kelvora";
+    // Each level that is missing; the last one only for the user himself.
+    for (std::size_t slash = 1; slash != std::string::npos;) {
+        slash = folder.find('/', slash + 1);
+        const std::string level = folder.substr(0, slash);
+        if (!fs.exists(level)) {
+            static_cast<void>(fs.createFolder(level));
+        }
+    }
+    ::chmod(folder.c_str(), 0700);
+    return fs.exists(folder) ? folder : "";
 }
 
 FsResult FileSystem::removeFile(const std::string& path)

@@ -80,9 +80,20 @@ public:
     virtual FsResult openExisting(const std::string& path, std::unique_ptr<OpenFile>& file);
     // Puts the complete temporary file in place of target, or under its name
     // when there is no file yet, down to the disk. On failure an existing
-    // target is as it was.
+    // target is as it was; once the file is in place the result is success,
+    // with a note when its folder could not be flushed (flushFolder).
     virtual FsResult moveIntoPlace(const std::string& temp, const std::string& target, bool replacing);
+
+protected:
+    // Writes a folder's list of names down to the disk, where the system
+    // allows it.
+    virtual FsResult flushFolder(const std::string& folder);
 };
+
+// The user's own folder for what a save keeps while it writes a file in
+// place ($XDG_STATE_HOME/kelvora, ~/.local/state/kelvora, or
+// %LOCALAPPDATA%\kelvora), created if need be; empty when there is none.
+std::string stateFolder(FileSystem& fs);
 
 // The save rule: how the bytes come to stand at path, on every platform.
 // - A link is followed to the file it names, which is saved; the link stays.
@@ -95,6 +106,8 @@ public:
 //   names than one, a folder the user may not add to, attributes that cannot
 //   be carried over), the file is written in place: its old bytes are read
 //   first and written back when any step fails. The success note says so.
+//   Meanwhile a copy of them waits in the state folder, so that a save cut
+//   short by a crash is undone by the next save of that file.
 // - A folder, a device and a file the user may not write are refused.
 FsResult saveFile(FileSystem& fs, const std::string& path, const std::string& bytes);
 

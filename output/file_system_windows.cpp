@@ -270,10 +270,23 @@ FsResult FsResult::fromWindowsError(unsigned long error)
         return fromErrno(EIO);
     case ERROR_CANT_RESOLVE_FILENAME:
         return fromErrno(ELOOP);
+    case ERROR_DIR_NOT_EMPTY:
+        return fromErrno(ENOTEMPTY);
+    case ERROR_BUSY:
+        return fromErrno(EBUSY);
+    case ERROR_NOT_SAME_DEVICE:
+        return fromErrno(EXDEV);
+    case ERROR_TOO_MANY_OPEN_FILES:
+        return fromErrno(EMFILE);
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+        return fromErrno(ENOMEM);
+    case ERROR_NOT_SUPPORTED:
+        return fromErrno(ENOTSUP);
     default:
         break;
     }
-    return failure("ファイルを書き込めませんでした（Windows のエラー " + std::to_string(error) + "）。");
+    return failure("予期しないエラーで書き込めませんでした（Windows のエラー番号 " + std::to_string(error) + "）。");
 }
 
 FsResult FileSystem::createFolder(const std::string& path)
@@ -396,6 +409,26 @@ FsResult FileSystem::openExisting(const std::string& path, std::unique_ptr<OpenF
         return lastError();
     }
     file = std::make_unique<WindowsFile>(handle);
+    return FsResult::success();
+}
+
+std::string stateFolder(FileSystem& fs)
+{
+    wchar_t local[MAX_PATH + 1];
+    const DWORD n = ::GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH + 1);
+    if (n == 0 || n > MAX_PATH) {
+        return "";
+    }
+    const std::string folder = narrow(std::wstring(local, n)) + "\\kelvora";
+    if (!fs.exists(folder)) {
+        static_cast<void>(fs.createFolder(folder));
+    }
+    return fs.exists(folder) ? folder : "";
+}
+
+// MoveFileExW and ReplaceFileW write the folder through themselves.
+FsResult FileSystem::flushFolder(const std::string&)
+{
     return FsResult::success();
 }
 

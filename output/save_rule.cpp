@@ -4,6 +4,8 @@
 #include "output/file_system.h"
 
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <utility>
 #include <vector>
 
@@ -77,9 +79,37 @@ FsResult writeOver(FileSystem& fs, const std::string& path, const std::string& b
     return result ? closed : result;
 }
 
+// The disk as it is, for the copies kept in the state folder: they are the
+// program's own business, not a step of the user's save.
+FileSystem& stateDisk()
+{
+    static FileSystem plain;
+    return plain;
+}
+
+// Where the old bytes of `target` wait while it is written in place: one
+// name for each file, so that the next save of it finds them.
+std::string backupFor(const std::string& folder, const std::string& target)
+{
+    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (const char c : target) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    }
+    char name[40];
+    std::snprintf(name, sizeof name, "in-place-%016llx.bak", static_cast<unsigned long long>(hash));
+#ifdef _WIN32
+    return folder + "\\" + name;
+#else
+    return folder + "/" + name;
+#endif
+}
+
 // The file keeps its identity: every name, link and attribute stays with it.
 // Its old bytes are held meanwhile (these files are small) and written back
-// when any step fails.
+// when any step fails. A copy of them (the file's path on the first line)
+// waits in the state folder, flushed, until the new bytes are: a save cut
+// short by a crash leaves the file with the new bytes followed by the old
+// tail, and the next save of it takes the copy's bytes as the old ones.
 FsResult writeInPlace(FileSystem& fs, const std::string& target, const std::string& bytes,
                       std::vector<std::string> notes, std::string why)
 {
@@ -87,12 +117,31 @@ FsResult writeInPlace(FileSystem& fs, const std::string& target, const std::stri
     if (FsResult read = fs.readFile(target, old); !read) {
         return read;
     }
+    FileSystem& state = stateDisk();
+    const std::string folder = stateFolder(state);
+    std::string backup = folder.empty() ? "" : backupFor(folder, target);
+    std::string kept;
+    const std::string header = target + "\n";
+    if (!backup.empty() && state.exists(backup) && state.readFile(backup, kept) && kept.rfind(header, 0) == 0) {
+        old = kept.substr(header.size());
+        notes.push_back("前回の保存が途中で止まっていたため、その前の内容を元の内容として扱いました。");
+    } else if (!backup.empty() && !saveFile(state, backup, header + old)) {
+        // No copy can be kept (a full or read-only home): the save goes on
+        // as it would without one.
+        backup.clear();
+    }
     bool touched = false;
     FsResult written = writeOver(fs, target, bytes, touched);
     if (!written) {
         if (touched && !writeOver(fs, target, old, touched)) {
             written.reason += "\n元の内容にも戻せませんでした。「" + target + "」の中身が壊れているかもしれません。";
+            return written;  // the copy stays for the next save
         }
+    }
+    if (!backup.empty()) {
+        static_cast<void>(state.removeFile(backup));
+    }
+    if (!written) {
         return written;
     }
     notes.push_back(std::move(why));
@@ -113,12 +162,13 @@ FsResult replaceWhole(FileSystem& fs, const std::string& target, const std::stri
         }
         return result;
     }
-    if (replacing && !file->keepAttributesOf(target)) {
+    if (FsResult kept = replacing ? file->keepAttributesOf(target) : FsResult::success(); !kept) {
         static_cast<void>(file->close());
         static_cast<void>(fs.removeFile(temp));
         return writeInPlace(fs, target, bytes, std::move(notes),
                             "ファイルの属性やアクセス許可を新しいファイルに移せないため、"
-                            "ファイルを置き換えずに中身を書き換えました。");
+                            "ファイルを置き換えずに中身を書き換えました。" +
+                                kept.reason);
     }
     result = file->writeFromStart(bytes);
     if (result) {
@@ -130,10 +180,23 @@ FsResult replaceWhole(FileSystem& fs, const std::string& target, const std::stri
     }
     if (result) {
         result = fs.moveIntoPlace(temp, target, replacing);
+        if (!result && replacing && (result.error == EACCES || result.error == EPERM)) {
+            // A shared folder with the sticky bit lets only a file's owner
+            // replace it, while its other writers may still write it.
+            static_cast<void>(fs.removeFile(temp));
+            return writeInPlace(fs, target, bytes, std::move(notes),
+                                "このフォルダーではファイルを置き換える許可がないため、"
+                                "ファイルを置き換えずに中身を書き換えました。");
+        }
     }
     if (!result) {
         static_cast<void>(fs.removeFile(temp));
         return result;
+    }
+    // The file is in place: whatever went wrong after that (the folder not
+    // flushed to the disk) is something to know, not a failed save.
+    if (!result.note.empty()) {
+        notes.push_back(std::move(result.note));
     }
     return savedWith(std::move(notes));
 }

@@ -74,7 +74,7 @@ void GenerateQuickSet(form::Form& f)
     job.programFolder = programFolder;
     job.name = name;
     job.inputs = {
-        {"ビデオファイル名", name, "名前を別の文字で記入してください。"},
+        {"ビデオファイル名", name, "名前を別の文字で記入してください。", flows::NamedInput::Use::name},
         // The folder is written into both links.
         {"プログラムのあるフォルダー", programFolder,
          "Shift_JISで書ける名前のフォルダーにプログラムを置いてから使ってください。"},

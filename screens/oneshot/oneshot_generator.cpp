@@ -170,7 +170,7 @@ void GenerateOneShot(form::Form& f)
                       "「設定」で幅を直してから作成してください。";
     }
     job.inputs = {
-        {"ビデオファイル名", name, "名前を別の文字で記入してください。"},
+        {"ビデオファイル名", name, "名前を別の文字で記入してください。", flows::NamedInput::Use::name},
         {"設定の拡張子", extension, "「設定」で拡張子を直してください。"},
     };
     job.files = {

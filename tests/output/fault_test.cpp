@@ -11,15 +11,24 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <grp.h>
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <stddef.h>
 #include <sys/mount.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -505,6 +514,355 @@ TEST_F(Faults, GeneratorsRefuseALinkWhereTheirFolderWouldGoAndCreateEveryFileNew
             EXPECT_EQ(watched.steps[i], newFile[i % newFile.size()]);
         }
         fs::remove_all(disk.file("bb"));
+    }
+}
+
+// Runs `check` in a child process in which every call of the system call
+// `number` fails with `error`, as the kernel itself would fail it. False when
+// this machine cannot filter system calls.
+bool withFailingCall(long number, int error, const std::function<void()>& check)
+{
+#if defined(__x86_64__)
+    constexpr unsigned arch = AUDIT_ARCH_X86_64;
+#elif defined(__aarch64__)
+    constexpr unsigned arch = AUDIT_ARCH_AARCH64;
+#else
+    return false;
+#endif
+    const pid_t child = ::fork();
+    if (child == 0) {
+        sock_filter filter[] = {
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, arch, 1, 0),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<unsigned>(number), 0, 1),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (static_cast<unsigned>(error) & SECCOMP_RET_DATA)),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        };
+        sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+        if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+            ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
+            ::_exit(77);
+        }
+        check();
+        std::fflush(stdout);
+        ::_exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 1) << "the checks with a failing call failed (above)";
+    return WIFEXITED(status) && WEXITSTATUS(status) != 77;
+}
+
+struct Identity {
+    ino_t inode;
+    uid_t owner;
+    gid_t group;
+    mode_t mode;
+    bool operator==(const Identity&) const = default;
+};
+
+Identity identityOf(const std::string& path)
+{
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return {st.st_ino, st.st_uid, st.st_gid, st.st_mode};
+}
+
+const std::string inPlaceForOwner = "を保存しました。\n"
+                                    "ファイルの属性やアクセス許可を新しいファイルに移せないため、"
+                                    "ファイルを置き換えずに中身を書き換えました。"
+                                    "置き換えると持ち主（所有者）やグループが変わってしまいます。";
+
+TEST_F(Faults, EveryAttributeStepTheSystemRefusesMeansInPlaceOrARefusalNeverAChangedFile)
+{
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "not root: files of another owner cannot be made";
+    }
+    const struct {
+        const char* call;
+        long number;
+        int error;
+        bool exists;
+        std::string told;  // after the path
+    } cases[] = {
+        // Root may give the file any owner, unless the system says no.
+        {"fchown", SYS_fchown, EPERM, true, inPlaceForOwner},
+        {"fsetxattr", SYS_fsetxattr, EIO, true,
+         "を保存しました。\nファイルの属性やアクセス許可を新しいファイルに移せないため、"
+         "ファイルを置き換えずに中身を書き換えました。ディスクの読み書きに失敗しました。"},
+        // A new file that would keep mkostemp's 0600.
+        {"fchmod", SYS_fchmod, EIO, false, "を保存できませんでした。\nディスクの読み書きに失敗しました。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.call);
+        const std::string file = disk.file(std::string(c.call) + ".asx");
+        if (c.exists) {
+            writeBytes(file, existingBytes);
+            ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
+            ASSERT_EQ(::chmod(file.c_str(), 0664), 0);
+            ASSERT_EQ(::setxattr(file.c_str(), "user.kelvora", "keep", 4, 0), 0);
+        }
+        const Identity before = identityOf(file);
+        const bool filtered = withFailingCall(
+            c.number, c.error, [&] { EXPECT_EQ(saveAs(file), std::vector<std::string>{file + c.told}); });
+        if (!filtered) {
+            GTEST_SKIP() << "system calls cannot be filtered here (seccomp)";
+        }
+        if (c.exists) {
+            EXPECT_EQ(identityOf(file), before);
+            EXPECT_EQ(readBytes(file), metafileBytes);
+            EXPECT_EQ(::getxattr(file.c_str(), "user.kelvora", nullptr, 0), 4);
+        } else {
+            EXPECT_FALSE(fs::exists(file));
+        }
+    }
+    EXPECT_EQ(testing_support::filesIn(disk.path()), 2u);
+}
+
+TEST_F(Faults, ASaveOverAColleaguesFileInASharedFolderKeepsItsOwner)
+{
+    // The user nobody may write a file of user 1234's through their common
+    // group, in a folder both may write, with and without the sticky bit.
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "not root: files of another owner cannot be made";
+    }
+    for (const mode_t folderMode : {0777, 01777}) {
+        SCOPED_TRACE(folderMode);
+        const std::string folder = disk.file(folderMode == 0777 ? "shared" : "sticky");
+        fs::create_directory(folder);
+        ::chmod(folder.c_str(), folderMode);
+        ::chmod(disk.path().c_str(), 0755);
+        const std::string file = folder + "/theirs.asx";
+        writeBytes(file, existingBytes);
+        ASSERT_EQ(::chown(file.c_str(), 1234, 65534), 0);
+        ASSERT_EQ(::chmod(file.c_str(), 0664), 0);
+        const Identity before = identityOf(file);
+        const bool checked =
+            asOrdinaryUser([&] { EXPECT_EQ(saveAs(file), std::vector<std::string>{file + inPlaceForOwner}); });
+        if (!checked) {
+            GTEST_SKIP() << "no child process could become the user nobody";
+        }
+        EXPECT_EQ(identityOf(file), before);
+        EXPECT_EQ(readBytes(file), metafileBytes);
+        EXPECT_EQ(testing_support::filesIn(folder), 1u);
+    }
+}
+
+TEST_F(Faults, GeneratorNamesThatWouldBreakThePagesOrAWindowsFolderAreRefusedWithTheirCharacter)
+{
+    const std::string asName = "はファイルやフォルダーの名前に使えません。";
+    const std::string device = "」はWindowsが装置に使う名前なので、ファイルやフォルダーの名前にできません。";
+    const std::string advice = "名前を別の文字で記入してください。";
+    const struct {
+        std::string name;
+        std::string why;  // after 「ビデオファイル名」の; empty: saved
+    } cases[] = {
+        {"x\" onmouseover=\"alert(1)", "文字「\"」" + asName},
+        {"a\nb", "文字「U+000A」" + asName},
+        {"a\rb", "文字「U+000D」" + asName},
+        {"tab\t", "文字「U+0009」" + asName},
+        {"del\x7f", "文字「U+007F」" + asName},
+        {"<b>", "文字「<」" + asName},
+        {"a>b", "文字「>」" + asName},
+        {"a|b", "文字「|」" + asName},
+        {"a?b", "文字「?」" + asName},
+        {"a*b", "文字「*」" + asName},
+        {"c:video", "文字「:」" + asName},
+        {"CON", "「CON" + device},
+        {"nul", "「nul" + device},
+        {"aux.txt", "「aux" + device},
+        {"Com1", "「Com1" + device},
+        {"LPT9.htm", "「LPT9" + device},
+        {"name.", "最後の「.」はWindowsでは消えてしまうため、名前の最後には使えません。"},
+        // Near misses are names like any other.
+        {"CONSOLE", ""},
+        {"COM0", ""},
+        {"LPT10", ""},
+        {"x.con", ""},
+        {"v1.2", ""},
+        {"a'b&c", ""},
+    };
+    for (const bool quick : {false, true}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(quick ? "kelvquick: " : "one-shot: ") + c.name);
+            const std::vector<std::string> messages = generate(quick, disk.path(), c.name);
+            ASSERT_FALSE(messages.empty());
+            if (c.why.empty()) {
+                EXPECT_EQ(messages[0], "保存しました。\n" + disk.file(c.name));
+                fs::remove_all(disk.file(c.name));
+            } else {
+                EXPECT_EQ(messages, std::vector<std::string>{"「ビデオファイル名」の" + c.why + advice});
+            }
+            EXPECT_EQ(testing_support::filesIn(disk.path()), 0u);
+        }
+    }
+    // kelvquick writes its own folder into both links.
+    const std::string quoted = disk.file("say \"hi\"");
+    fs::create_directory(quoted);
+    EXPECT_EQ(generate(true, quoted, "bb"),
+              std::vector<std::string>{
+                  "「プログラムのあるフォルダー」の文字「\"」はページやメタファイルの値の中に書き込めません。"
+                  "Shift_JISで書ける名前のフォルダーにプログラムを置いてから使ってください。"});
+    EXPECT_EQ(testing_support::filesIn(quoted), 0u);
+}
+
+TEST_F(Faults, AFileWrittenInPlaceTakesOneSaveAtATime)
+{
+    // A file with a second name is written in place; another save (here the
+    // test's own opening of the file) is writing it meanwhile.
+    const std::string file = disk.file("shared.asx");
+    writeBytes(file, existingBytes);
+    fs::create_hard_link(file, disk.file("other.asx"));
+    const int other = ::open(file.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    ASSERT_EQ(::fcntl(other, F_OFD_SETLK, &lock), 0) << std::strerror(errno);
+    EXPECT_EQ(saveAs(file), std::vector<std::string>{file + "を保存できませんでした。\n"
+                                                            "ほかの保存がこのファイルに書き込んでいるところです。"
+                                                            "少し待ってから、もう一度保存してください。"});
+    EXPECT_EQ(readBytes(file), existingBytes);
+    ::close(other);
+    ASSERT_EQ(saveAs(file).at(0).find(file + "を保存しました。"), 0u);
+    EXPECT_EQ(readBytes(disk.file("other.asx")), metafileBytes);
+}
+
+// Runs `save` in a child process that the kernel kills at its first call of
+// the system call `number`. False when it did not die there.
+bool killedAt(long number, const std::function<void()>& save)
+{
+#if defined(__x86_64__)
+    constexpr unsigned arch = AUDIT_ARCH_X86_64;
+#elif defined(__aarch64__)
+    constexpr unsigned arch = AUDIT_ARCH_AARCH64;
+#else
+    return false;
+#endif
+    const pid_t child = ::fork();
+    if (child == 0) {
+        sock_filter filter[] = {
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, arch, 1, 0),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<unsigned>(number), 0, 1),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        };
+        sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+        if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+            ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
+            ::_exit(77);
+        }
+        save();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGSYS;
+}
+
+TEST_F(Faults, ASaveInPlaceCutShortByACrashIsUndoneByTheNextSaveOfThatFile)
+{
+    const std::string state = disk.file("state");
+    const char* const previous = std::getenv("XDG_STATE_HOME");
+    const std::string restore = previous != nullptr ? previous : "";
+    ::setenv("XDG_STATE_HOME", state.c_str(), 1);
+    // A file with a second name, longer than what is saved over it.
+    const std::string file = disk.file("long.asx");
+    std::string oldBytes;
+    for (int i = 0; i < 20; ++i) {
+        oldBytes += "<Ref href =\"./old" + std::to_string(i) + ".wmv\">\r\n";
+    }
+    writeBytes(file, oldBytes);
+    fs::create_hard_link(file, disk.file("other.asx"));
+
+    // Killed between writing the new bytes and cutting the file.
+    if (!killedAt(SYS_ftruncate, [&] { static_cast<void>(saveAs(file)); })) {
+        GTEST_SKIP() << "no child process could be killed at ftruncate (seccomp)";
+    }
+    ASSERT_NE(readBytes(file), oldBytes);  // the new bytes and the old tail
+
+    // The next save fails as it writes: what goes back is the file before
+    // the crash, not the mix the crash left.
+    testing_support::FailingSteps failing;
+    failing.failing[3] = ENOSPC;  // read, open, write
+    EXPECT_FALSE(output::saveFile(failing, file, metafileBytes).ok);
+    EXPECT_EQ(readBytes(file), oldBytes);
+    EXPECT_EQ(readBytes(disk.file("other.asx")), oldBytes);
+
+    // Cut short again, then saved: the user is told.
+    ASSERT_TRUE(killedAt(SYS_ftruncate, [&] { static_cast<void>(saveAs(file)); }));
+    EXPECT_EQ(saveAs(file).at(0), file +
+                                      "を保存しました。\n"
+                                      "前回の保存が途中で止まっていたため、その前の内容を元の内容として扱いました。\n"
+                                      "このファイルには別の名前（ハードリンク）もあるため、"
+                                      "ファイルを置き換えずに中身を書き換えました。");
+    EXPECT_EQ(readBytes(file), metafileBytes);
+    EXPECT_EQ(testing_support::filesIn(state + "/kelvora"), 0u);
+    if (previous != nullptr) {
+        ::setenv("XDG_STATE_HOME", restore.c_str(), 1);
+    } else {
+        ::unsetenv("XDG_STATE_HOME");
+    }
+}
+
+// The real disk, on which the second file put in place reports a failure
+// after it was renamed, and every folder's flush fails when asked.
+class LateFailures : public output::FileSystem {
+public:
+    bool failSecondMove = false;
+    bool failFolderFlush = false;
+    output::FsResult moveIntoPlace(const std::string& temp, const std::string& target, bool replacing) override
+    {
+        output::FsResult moved = FileSystem::moveIntoPlace(temp, target, replacing);
+        return failSecondMove && ++moves_ == 2 ? output::FsResult::fromErrno(EIO) : moved;
+    }
+
+protected:
+    output::FsResult flushFolder(const std::string& folder) override
+    {
+        return failFolderFlush ? output::FsResult::fromErrno(EIO) : FileSystem::flushFolder(folder);
+    }
+
+private:
+    int moves_ = 0;
+};
+
+TEST_F(Faults, AGeneratorTakesBackEveryFileItPutInPlaceAndKeepsFilesWhoseFolderWasNotFlushed)
+{
+    for (const bool quick : {false, true}) {
+        SCOPED_TRACE(quick ? "kelvquick" : "one-shot");
+        {
+            // A step that failed after its file was in place: the file goes
+            // with the rest, and the folder with them.
+            LateFailures late;
+            late.failSecondMove = true;
+            output::FileSystemOverride use(late);
+            const std::vector<std::string> messages = generate(quick, disk.path(), "bb");
+            expectToldWhy(messages, "を保存できませんでした。", "ディスクの読み書きに失敗しました。");
+            EXPECT_NE(messages[0].find("作成途中のフォルダーとファイルは削除しました。"), std::string::npos);
+            EXPECT_EQ(testing_support::filesIn(disk.path()), 0u);
+        }
+        {
+            // Files renamed into place are saved; the flush is a warning.
+            LateFailures late;
+            late.failFolderFlush = true;
+            output::FileSystemOverride use(late);
+            const std::vector<std::string> messages = generate(quick, disk.path(), "bb");
+            ASSERT_FALSE(messages.empty());
+            EXPECT_EQ(messages[0].find("できませんでした"), std::string::npos) << messages[0];
+            const std::string firstFile = disk.file(quick ? "bb/bb.htm" : "bb/bb.asx");
+            EXPECT_NE(messages[0].find("\n" + disk.file("bb") + "\n「" + firstFile +
+                                       "」: ただし、フォルダーの変更をディスクに書き込めたかどうか"),
+                      std::string::npos)
+                << messages[0];
+            EXPECT_EQ(testing_support::filesIn(disk.file("bb")), quick ? 2u : 3u);
+            fs::remove_all(disk.file("bb"));
+        }
     }
 }
 

@@ -84,4 +84,85 @@ TEST(SaveRule, WhenTheOldBytesCannotBeWrittenBackEitherTheReasonSaysWhereTheFile
                             "」の中身が壊れているかもしれません。");
 }
 
+TEST(SaveRule, ARenameTheFolderRefusesWritesTheFileInPlaceInstead)
+{
+    // A shared folder with the sticky bit lets only the owner replace a file
+    // that its other writers may still write.
+    for (const int refusal : {EPERM, EACCES}) {
+        SCOPED_TRACE(refusal);
+        Place place(false);
+        testing_support::FailingSteps disk;
+        disk.failing[6] = refusal;  // create, keep attributes, write, flush, close, move
+        const FsResult r = output::saveFile(disk, place.page, newBytes);
+        ASSERT_EQ(disk.steps.at(5), "move into place");
+        EXPECT_TRUE(r.ok) << r.reason;
+        EXPECT_EQ(r.note, "このフォルダーではファイルを置き換える許可がないため、"
+                          "ファイルを置き換えずに中身を書き換えました。");
+        EXPECT_EQ(readBytes(place.page), newBytes);
+        EXPECT_EQ(testing_support::filesIn(place.dir.path()), 1u);
+    }
+}
+
+#ifndef _WIN32
+// The real disk, on which a folder's flush fails with EIO. (Windows writes
+// the folder through with the move itself, and flushes none of its own.)
+class UnflushableFolders : public output::FileSystem {
+protected:
+    FsResult flushFolder(const std::string&) override { return FsResult::fromErrno(EIO); }
+};
+
+TEST(SaveRule, AFileInPlaceIsSavedEvenWhenItsFolderCannotBeFlushed)
+{
+    for (const bool exists : {true, false}) {
+        SCOPED_TRACE(exists ? "replaced" : "new");
+        testing_support::TempFolder dir;
+        const std::string page = dir.file("page.htm");
+        if (exists) {
+            testing_support::writeBytes(page, oldBytes);
+        }
+        UnflushableFolders disk;
+        const FsResult r = output::saveFile(disk, page, newBytes);
+        EXPECT_TRUE(r.ok) << r.reason;
+        EXPECT_EQ(r.note, "ただし、フォルダーの変更をディスクに書き込めたかどうか確かめられませんでした。" +
+                              FsResult::fromErrno(EIO).reason);
+        EXPECT_EQ(readBytes(page), newBytes);
+        EXPECT_EQ(testing_support::filesIn(dir.path()), 1u);
+    }
+}
+
+#endif
+
+TEST(SaveRule, EveryErrorHasAReasonInJapanese)
+{
+    // The ones a save or a generator meets by name; every other number gets
+    // a Japanese sentence that names it.
+    const std::pair<int, const char*> named[] = {
+        {ENOTEMPTY, "フォルダーが空ではありません。"},
+        {EXDEV, "別のドライブ（ファイルシステム）へは移せません。"},
+        {EBUSY, "ほかのプログラムが使っています。"},
+        {EMFILE, "開いているファイルが多すぎます。"},
+        {ENOMEM, "メモリーが足りません。"},
+        {EINVAL, "この場所ではこの操作ができません。"},
+        {ENOTSUP, "この場所のファイルシステムはこの操作に対応していません。"},
+    };
+    for (const auto& [error, reason] : named) {
+        EXPECT_EQ(FsResult::fromErrno(error).reason, reason);
+        EXPECT_EQ(FsResult::fromErrno(error).error, error);
+    }
+    for (int error = 1; error < 134; ++error) {
+        const std::string reason = FsResult::fromErrno(error).reason;
+        SCOPED_TRACE(std::to_string(error) + ": " + reason);
+        // Japanese from its first byte; Latin letters only in the name of the
+        // error, after its number.
+        ASSERT_FALSE(reason.empty());
+        EXPECT_GE(static_cast<unsigned char>(reason[0]), 0x80u);
+        const std::size_t number = reason.find("エラー番号 ");
+        const std::string sentence = reason.substr(0, number);
+        EXPECT_EQ(sentence.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"), std::string::npos);
+        if (number != std::string::npos) {
+            EXPECT_NE(reason.find("エラー番号 " + std::to_string(error)), std::string::npos);
+        }
+    }
+}
+
 }  // namespace
