@@ -143,7 +143,9 @@ private:
     }
 
     Plugin plugin_;
-    QPointer<QLineEdit> target_;
+    // Held as an object: the field may be in its destructor, already no
+    // QLineEdit, when the focus leaves it.
+    QPointer<QObject> target_;
     QString preedit_;
     int late_ = 0;
 };
