@@ -49,6 +49,12 @@ wine_boot
 # (the input method's composition in a field) need windows of their own.
 command -v Xvfb >/dev/null || skip "Xvfb is missing: nothing for Windows was run on a display"
 start_xvfb "$smoke" || skip "Xvfb did not start: nothing for Windows was run on a display"
+# The prefix was set up with no display; the tests start a new Wine session,
+# which takes the display.
+if [ -n "$wineserver" ]; then
+  timeout 60 "$wineserver" -k 2>/dev/null || true
+  timeout 60 "$wineserver" -w 2>/dev/null || true
+fi
 
 echo "test-windows: the core tests under Wine"
 # A skipped test makes the stage skipped, after the smoke tests have run.
