@@ -270,8 +270,7 @@ public:
             // owner a group of his own. Before the mode, which a change of
             // owner would strip of its set-id bits. Whether they took is
             // checked below, on what the new file ends up with.
-            if (::fchown(fd_, old.st_uid, old.st_gid) != 0 &&
-                ::fchown(fd_, static_cast<uid_t>(-1), old.st_gid) != 0) {
+            if (::fchown(fd_, old.st_uid, old.st_gid) != 0 && ::fchown(fd_, static_cast<uid_t>(-1), old.st_gid) != 0) {
                 // Neither took; the check below says what that means.
             }
             result = copyAttributes(from, fd_);
