@@ -311,6 +311,14 @@ FsResult FsResult::fromErrno(int error)
     return result;
 }
 
+FsResult FsResult::busy()
+{
+    FsResult busy = failure("ほかの保存がこのファイルに書き込んでいるところです。"
+                            "少し待ってから、もう一度保存してください。");
+    busy.error = EAGAIN;
+    return busy;
+}
+
 // The Windows build has its own (file_system_windows.cpp).
 #ifndef _WIN32
 FsResult FileSystem::createFolder(const std::string& path)
@@ -424,13 +432,10 @@ FsResult lockForWriting(int fd)
         if (errno != EAGAIN && errno != EACCES && errno != EINTR) {
             return FsResult::success();
         }
-        if (tries == 40) {
-            FsResult busy = FsResult::failure("ほかの保存がこのファイルに書き込んでいるところです。"
-                                              "少し待ってから、もう一度保存してください。");
-            busy.error = EAGAIN;
-            return busy;
+        if (tries == lockTries) {
+            return FsResult::busy();
         }
-        ::usleep(50000);
+        ::usleep(lockWaitMicroseconds);
     }
 }
 

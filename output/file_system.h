@@ -24,6 +24,8 @@ struct [[nodiscard]] FsResult {
         return failed;
     }
     static FsResult fromErrno(int error);
+    // Another save holds the file and did not let go in time.
+    static FsResult busy();
 #ifdef _WIN32
     // The same reasons for the Windows API's error codes (GetLastError).
     static FsResult fromWindowsError(unsigned long error);
@@ -31,6 +33,11 @@ struct [[nodiscard]] FsResult {
 };
 
 // What stands at a path. A link in the path's last name is not followed.
+// A save that finds the file locked by another tries this often, this long
+// apart, before it gives up.
+constexpr int lockTries = 40;
+constexpr unsigned lockWaitMicroseconds = 50000;
+
 struct PathInfo {
     enum class Kind { missing, file, folder, link, other };
     Kind kind = Kind::missing;

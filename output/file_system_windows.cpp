@@ -366,8 +366,8 @@ PathInfo FileSystem::inspect(const std::string& path)
 
 FsResult FileSystem::readFile(const std::string& path, std::string& bytes)
 {
-    const HANDLE file = ::CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = ::CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return lastError();
     }
@@ -401,12 +401,26 @@ FsResult FileSystem::createTemporary(const std::string& target, std::unique_ptr<
     return FsResult::success();
 }
 
+// One save at a time writes a file in place: the file is opened for writing
+// with readers only let in, so that a second save (this program or another)
+// is refused by the system until the first closes it; it waits a short while
+// for that, as on the other systems.
 FsResult FileSystem::openExisting(const std::string& path, std::unique_ptr<OpenFile>& file)
 {
-    const HANDLE handle = ::CreateFileW(widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        return lastError();
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    for (int tries = 0;; ++tries) {
+        handle = ::CreateFileW(widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            break;
+        }
+        if (::GetLastError() != ERROR_SHARING_VIOLATION) {
+            return lastError();
+        }
+        if (tries == lockTries) {
+            return FsResult::busy();
+        }
+        ::Sleep(lockWaitMicroseconds / 1000);
     }
     file = std::make_unique<WindowsFile>(handle);
     return FsResult::success();

@@ -56,25 +56,30 @@ FsResult savedWith(std::vector<std::string> notes)
     return done;
 }
 
-// Every byte of `bytes` into the existing file, which then ends where they
-// end. It is written over before it is cut, so that a file that does not
-// grow needs no new room on the disk. `touched` tells whether the file was
-// opened, and so may have changed.
-FsResult writeOver(FileSystem& fs, const std::string& path, const std::string& bytes, bool& touched)
+// Every byte of `bytes` into the open file, which then ends where they end.
+// It is written over before it is cut, so that a file that does not grow
+// needs no new room on the disk.
+FsResult writeAll(OpenFile& file, const std::string& bytes)
+{
+    FsResult result = file.writeFromStart(bytes);
+    if (result) {
+        result = file.setLength(bytes.size());
+    }
+    if (result) {
+        result = file.flush();
+    }
+    return result;
+}
+
+// The same through a new opening of the file, closed again.
+FsResult writeOver(FileSystem& fs, const std::string& path, const std::string& bytes)
 {
     std::unique_ptr<OpenFile> file;
     FsResult result = fs.openExisting(path, file);
     if (!result) {
         return result;
     }
-    touched = true;
-    result = file->writeFromStart(bytes);
-    if (result) {
-        result = file->setLength(bytes.size());
-    }
-    if (result) {
-        result = file->flush();
-    }
+    result = writeAll(*file, bytes);
     FsResult closed = file->close();
     return result ? closed : result;
 }
@@ -105,16 +110,22 @@ std::string backupFor(const std::string& folder, const std::string& target)
 }
 
 // The file keeps its identity: every name, link and attribute stays with it.
-// Its old bytes are held meanwhile (these files are small) and written back
-// when any step fails. A copy of them (the file's path on the first line)
-// waits in the state folder, flushed, until the new bytes are: a save cut
-// short by a crash leaves the file with the new bytes followed by the old
-// tail, and the next save of it takes the copy's bytes as the old ones.
+// It is opened first, which locks it against another save, and only then are
+// its old bytes read (these files are small): they are written back when any
+// step fails. A copy of them (the file's path on the first line) waits in the
+// state folder, flushed, until the new bytes are: a save cut short by a crash leaves the file with the new
+// bytes followed by the old tail, and the next save of it takes the copy's
+// bytes as the old ones.
 FsResult writeInPlace(FileSystem& fs, const std::string& target, const std::string& bytes,
                       std::vector<std::string> notes, std::string why)
 {
+    std::unique_ptr<OpenFile> file;
+    if (FsResult opened = fs.openExisting(target, file); !opened) {
+        return opened;
+    }
     std::string old;
     if (FsResult read = fs.readFile(target, old); !read) {
+        static_cast<void>(file->close());
         return read;
     }
     FileSystem& state = stateDisk();
@@ -130,12 +141,18 @@ FsResult writeInPlace(FileSystem& fs, const std::string& target, const std::stri
         // as it would without one.
         backup.clear();
     }
-    bool touched = false;
-    FsResult written = writeOver(fs, target, bytes, touched);
-    if (!written) {
-        if (touched && !writeOver(fs, target, old, touched)) {
+    FsResult written = writeAll(*file, bytes);
+    if (!written && !writeAll(*file, old)) {
+        static_cast<void>(file->close());
+        written.reason += "\n元の内容にも戻せませんでした。「" + target + "」の中身が壊れているかもしれません。";
+        return written;  // the copy stays for the next save
+    }
+    if (FsResult closed = file->close(); !closed && written) {
+        // The system may not have taken the new bytes: the old ones go back.
+        written = closed;
+        if (!writeOver(fs, target, old)) {
             written.reason += "\n元の内容にも戻せませんでした。「" + target + "」の中身が壊れているかもしれません。";
-            return written;  // the copy stays for the next save
+            return written;
         }
     }
     if (!backup.empty()) {

@@ -106,6 +106,25 @@ TEST(WindowsFileSystem, AFileWithASecondHardLinkIsWrittenInPlaceUnderBothNames)
     EXPECT_EQ(testing_support::filesIn(dir.path()), 2u);
 }
 
+TEST(WindowsFileSystem, AFileAnotherSaveIsWritingInPlaceWaitsForItAndIsThenRefusedUntouched)
+{
+    // The other save holds the file open for writing, readers let in, as a
+    // save in place does.
+    TempFolder dir;
+    writeBytes(dir.file("one.htm"), "old");
+    ASSERT_TRUE(::CreateHardLinkW(output::widen(dir.file("two.htm")).c_str(),
+                                  output::widen(dir.file("one.htm")).c_str(), nullptr));
+    const HANDLE other = ::CreateFileW(output::widen(dir.file("one.htm")).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    const FsResult r = output::WriteDocument(dir.file("two.htm"), {"new"});
+    EXPECT_EQ(r.reason, FsResult::busy().reason);
+    EXPECT_EQ(readBytes(dir.file("one.htm")), "old");
+    ::CloseHandle(other);
+    EXPECT_TRUE(output::WriteDocument(dir.file("two.htm"), {"new"}).ok);
+    EXPECT_EQ(readBytes(dir.file("one.htm")), "new\r\n");
+}
+
 }  // namespace
 
 #endif  // _WIN32
