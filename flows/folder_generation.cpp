@@ -1,7 +1,6 @@
 #include "flows/folder_generation.h"
 
 #include <cctype>
-#include <cstdio>
 #include <string_view>
 
 #include "output/cp932.h"
@@ -28,13 +27,10 @@ bool holdsSeparator(const std::string& name)
 // can read it (a control character as its code), or nothing.
 std::optional<std::string> firstBreaking(const std::string& text, NamedInput::Use use)
 {
+    if (std::optional<std::string> control = firstControlCharacter(text)) {
+        return control;
+    }
     for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            char code[8];
-            std::snprintf(code, sizeof code, "U+%04X", byte);
-            return std::string(code);
-        }
         if (c == '"' ||
             (use == NamedInput::Use::name && std::string_view("<>|?*:").find(c) != std::string_view::npos)) {
             return std::string(1, c);
@@ -80,6 +76,9 @@ std::optional<std::string> whyNotUsable(const NamedInput& input)
     }
     if (input.use == NamedInput::Use::name && !input.text.empty() && input.text.back() == '.') {
         return field + "最後の「.」はWindowsでは消えてしまうため、名前の最後には使えません。";
+    }
+    if (input.use == NamedInput::Use::name && !input.text.empty() && input.text.back() == ' ') {
+        return field + "最後の空白はWindowsでは消えてしまうため、名前の最後には使えません。";
     }
     return std::nullopt;
 }

@@ -54,7 +54,8 @@ std::string joinPath(const std::string& folder, const std::string& name);
 
 // Refuses, with a message to the user, a name that cannot be a folder of its
 // own inside the program folder: the empty name, a name holding a separator,
-// "." and "..". A name of spaces is a name.
+// "." and "..". A name of spaces is a name here; one that ends in a space
+// is refused with the other names Windows cannot hold.
 [[nodiscard]] bool checkFolderName(form::Form& screen, const std::string& name);
 
 // Runs the checks (name, the screen's refusal, code page 932, an existing

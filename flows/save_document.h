@@ -25,4 +25,15 @@ void SaveDocument(form::Form& screen, const Document& lines,
 // returns false. Nothing is written then.
 [[nodiscard]] bool checkEncodable(form::Form& screen, const Document& lines);
 
+// The first control character of the text, as the user can read it
+// ("U+000A"), or nothing. No line of a page or metafile may hold one: the
+// file's lines end in CR LF and nothing else.
+std::optional<std::string> firstControlCharacter(const std::string& text);
+
+// When a field the user fills brings a control character into a line, or a
+// '"' into an attribute value, where it would end the value (the markup after
+// it would be the user's), tells the user which character and which field,
+// and returns false. Nothing is written then.
+[[nodiscard]] bool checkMarkupSafe(form::Form& screen, const Document& lines);
+
 }  // namespace flows

@@ -676,6 +676,8 @@ TEST_F(Faults, GeneratorNamesThatWouldBreakThePagesOrAWindowsFolderAreRefusedWit
         {"Com1", "「Com1" + device},
         {"LPT9.htm", "「LPT9" + device},
         {"name.", "最後の「.」はWindowsでは消えてしまうため、名前の最後には使えません。"},
+        {"name ", "最後の空白はWindowsでは消えてしまうため、名前の最後には使えません。"},
+        {" ", "最後の空白はWindowsでは消えてしまうため、名前の最後には使えません。"},
         // Near misses are names like any other.
         {"CONSOLE", ""},
         {"COM0", ""},
@@ -683,6 +685,7 @@ TEST_F(Faults, GeneratorNamesThatWouldBreakThePagesOrAWindowsFolderAreRefusedWit
         {"x.con", ""},
         {"v1.2", ""},
         {"a'b&c", ""},
+        {" my  video", ""},
     };
     for (const bool quick : {false, true}) {
         for (const auto& c : cases) {

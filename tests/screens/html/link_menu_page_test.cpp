@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "app/catalog.h"
+#include "form/field_name.h"
 #include "output/cp932.h"
 #include "screens/html/link_menu_page.h"
 #include "screen_fixture.h"
@@ -240,6 +242,52 @@ TEST(LinkMenuPageLayout, TemplatesAreHiddenAndEveryControlLiesInsideTheWindow)
         }
         EXPECT_LE(c.rect.left + c.rect.width, def.client().width) << c.name;
         EXPECT_LE(c.rect.top + c.rect.height, def.client().height) << c.name;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LinkMenuPage, AQuoteIsRefusedInsideALinkButWrittenInItsTextAndAControlCharacterNowhere)
+{
+    // The target lies between the href's quotes, the text between the tags.
+    const std::string quoteInValue = "」の文字「\"」はページやメタファイルの値の中に書き込めません。"
+                                     "この文字を別の文字に直してから保存してください。";
+    const std::string control = "」はページやメタファイルに書き込めません。"
+                                "この文字を別の文字に直してから保存してください。";
+    const struct {
+        const char* field;
+        std::string typed;
+        std::string refusal;  // after the field's prompt; empty: saved
+    } cases[] = {
+        {"Text11", "x\" onclick=\"alert(1)", quoteInValue},
+        {"Text31", "a\".htm", quoteInValue},
+        {"Text11", "a\nb.htm", "」の文字「U+000A" + control},
+        {"Text1", "tab\there", "」の文字「U+0009" + control},
+        {"Text1", "\"第1話\"", ""},
+        {"Text11", "http://example.jp:8080/a.htm", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        program.show("Form1");
+        program.unload("Form12");
+        program.show("Form12");
+        platform.messages.clear();
+        type(c.field, c.typed);
+        const std::size_t dialogs = platform.dialogs.size();
+        platform.answerSave(folder.file("q.htm"));
+        program.click("Form12", "Command1");
+        ASSERT_EQ(platform.messages.size(), 1u);
+        if (c.refusal.empty()) {
+            EXPECT_EQ(platform.messages[0].text, folder.file("q.htm") + "を保存しました。");
+            EXPECT_NE(readBytes(folder.file("q.htm")).find(sjis(c.typed)), std::string::npos);
+            std::filesystem::remove(folder.file("q.htm"));
+        } else {
+            EXPECT_EQ(platform.dialogs.size(), dialogs);  // refused before the dialog
+            EXPECT_EQ(platform.messages[0].text, "「" + form::fieldName(page(), c.field) + c.refusal);
+            EXPECT_EQ(testing_support::filesIn(folder.path()), 0u);
+        }
     }
 }
 
