@@ -74,16 +74,20 @@ def as_user(uid, gid=None, groups=None):
 
 def run(argv, env, timeout=60):
     """Runs argv with umask 022; returns (status, stdout as text)."""
-    done = subprocess.run(
-        argv,
-        env=env,
-        stdin=subprocess.DEVNULL,
-        stdout=subprocess.PIPE,
-        stderr=subprocess.STDOUT,
-        timeout=timeout,
-        preexec_fn=lambda: os.umask(0o022),
-        check=False,
-    )
+    try:
+        done = subprocess.run(
+            argv,
+            env=env,
+            stdin=subprocess.DEVNULL,
+            stdout=subprocess.PIPE,
+            stderr=subprocess.STDOUT,
+            timeout=timeout,
+            preexec_fn=lambda: os.umask(0o022),
+            check=False,
+        )
+    except subprocess.TimeoutExpired as stopped:
+        # A save that hangs is told as nothing at all.
+        return -1, (stopped.stdout or b"").decode("utf-8", "replace")
     return done.returncode, done.stdout.decode("utf-8", "replace")
 
 
@@ -123,6 +127,7 @@ class Case:
         self.script = os.path.join(base, "script.txt")
         self.video = "kyou01.wmv"
         self.target = os.path.join(self.folder, "target.asx")
+        self.file = self.target  # the file the bytes go to, behind a link
         self.generated = None  # a generator's folder
         self.kept = {}  # what stays: path -> what it must still be
         self.extra = set()  # names the set-up itself puts there
@@ -302,7 +307,7 @@ def kept_copy(case):
 
 # What the system calls its errors, in English: a message must give the
 # reason in Japanese instead.
-ENGLISH = sorted({os.strerror(n) for n in range(1, 134)} - {os.strerror(0)} - {f"Unknown error {n}" for n in range(134)},
+ENGLISH = sorted({os.strerror(n) for n in range(1, 134)} - {f"Unknown error {n}" for n in range(134)},
                  key=len, reverse=True)
 
 
@@ -419,9 +424,15 @@ def sweep_point(root, replay, kind, call, number, fault):
         # The run took another way than the listed one: the point was missed.
         found["missed"] = "the call was not reached"
     if fault == "KILL" or call in REMOVALS or (case.generated is not None and state != "new"):
-        # The next run, plain, cleans up what the first one left and saves;
-        # a generator's folder made whole before the kill stays as it is.
-        if not (case.generated is not None and state == "new"):
+        # The next run, plain, cleans up what the first one left and saves.
+        # A generator's folder made whole stays; when something is left
+        # beside it, the user moves the folder away and makes it again.
+        again = True
+        if case.generated is not None and state == "new":
+            again = bool(left_behind(case))
+            if again:
+                shutil.rmtree(case.generated)
+        if again:
             _, output = plain_run(case, replay)
             again, state = check(case, output, "next", "")
             if state != "new" or again:
