@@ -33,6 +33,10 @@ SAVER = 4242  # the user who saves, with a group of the same number
 COLLEAGUE = 4343  # another user, with a group of the same number
 SHARED_GROUP = 4500  # a group both are in, for the shared folders
 
+# The video a metafile names; the long one makes the new bytes need more of
+# the disk than the old ones, so that a full disk refuses them.
+VIDEO = "kyou01.wmv"
+LONG_VIDEO = "v" * 6000 + ".wmv"
 OLD = b"".join(b"<!-- the file as it was, line %02d -->\r\n" % n for n in range(12))
 
 # The write-side calls: each occurrence is a point where the save is made to fail.
@@ -125,7 +129,7 @@ class Case:
         self.installed = None
         self.uid, self.groups = SAVER, None
         self.script = os.path.join(base, "script.txt")
-        self.video = "kyou01.wmv"
+        self.video = VIDEO
         self.target = os.path.join(self.folder, "target.asx")
         self.file = self.target  # the file the bytes go to, behind a link
         self.generated = None  # a generator's folder
@@ -173,9 +177,10 @@ def with_attributes(path):
         pass
 
 
-def setup(kind, base):
+def setup(kind, base, video=VIDEO):
     """The set-up of a save kind: the files there before the save."""
     case = Case(base, kind)
+    case.video = video
     if kind in ("overwrite", "symlink", "hardlink"):
         real = case.target
         if kind == "symlink":
@@ -226,7 +231,7 @@ def contents(case):
     if not os.path.exists(case.file):
         return ("old", None) if "attributes" not in case.kept else ("mixed", "the file is gone")
     data = read(case.file)
-    if data == REFERENCE["metafile"]:
+    if data == REFERENCE[case.video]:
         return "new", None
     if "attributes" in case.kept and data == OLD:
         return "old", None
@@ -490,10 +495,12 @@ def real_full(root, replay, fstype, kind):
             return f"full ext4: {kind}", None
     try:
         # Everything of the set-up, the home folder too, is on the full disk.
-        case = setup(kind, disk)
+        case = setup(kind, disk, LONG_VIDEO)
         filler = fill(disk)
         _, output = plain_run(case, replay)
         found, state = check(case, output, "ENOSPC", "")
+        if state == "new":
+            found["set-up"] = "the new bytes went down: the disk was not full"
         os.truncate(filler, 0)
         _, output = plain_run(case, replay)
         again, state = check(case, output, "next", "")
@@ -642,13 +649,13 @@ COLUMNS = ("data lost", "kept", "message", "left behind", "not recovered")
 
 def references(root, replay):
     """The bytes a plain save of each kind writes."""
-    for kind in ("new", "form13", "quick"):
-        case = setup(kind, new_base(root, "ref"))
+    for kind, video in (("new", VIDEO), ("new", LONG_VIDEO), ("form13", VIDEO), ("quick", VIDEO)):
+        case = setup(kind, new_base(root, "ref"), video)
         _, output = plain_run(case, replay)
         if told(case, output) != "success":
             sys.exit(f"sweep: a plain {kind} save failed: {output}")
         if case.generated is None:
-            REFERENCE["metafile"] = read(case.file)
+            REFERENCE[video] = read(case.file)
         else:
             REFERENCE[kind] = folder_contents(case)
 
