@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/catalog.h"
+#include "output/program_folder.h"
 #include "quick/quick_generator.h"
 
 namespace fuzzing {
@@ -34,9 +35,25 @@ std::string edited(std::string text, const Action& a)
     return text;
 }
 
+// A scripted platform whose generators' folder follows the desktop
+// programs' rule (output/program_folder.h).
+class InstalledPlatform : public form::ScriptedPlatform {
+public:
+    InstalledPlatform(std::string installed, std::string standIn)
+        : rule_(std::move(installed), std::move(standIn), form::pathSeparator,
+                [this](const std::string& text) { message(nullptr, "", text); })
+    {
+    }
+    std::string programFolder() override { return rule_.folder(); }
+
+private:
+    output::ProgramFolder rule_;
+};
+
 }  // namespace
 
-ActionPlayer::ActionPlayer(std::string folder) : folder_(std::move(folder))
+ActionPlayer::ActionPlayer(std::string folder, std::string installed, std::string standIn)
+    : folder_(std::move(folder)), installed_(std::move(installed)), standIn_(std::move(standIn))
 {
     runs_[1].quick = true;
     start(runs_[0]);
@@ -46,7 +63,11 @@ ActionPlayer::ActionPlayer(std::string folder) : folder_(std::move(folder))
 void ActionPlayer::start(Run& run)
 {
     run.program.reset();
-    run.platform = std::make_unique<form::ScriptedPlatform>();
+    if (installed_.empty()) {
+        run.platform = std::make_unique<form::ScriptedPlatform>();
+    } else {
+        run.platform = std::make_unique<InstalledPlatform>(installed_, standIn_);
+    }
     run.platform->folder = folder_;
     run.program =
         std::make_unique<form::Program>(run.quick ? quick::quickProgram() : app::kelvoraProgram(), *run.platform);

@@ -4,6 +4,11 @@
 // program that has ended starts afresh with the next action meant for it.
 // The fuzz target checks its rules around each action; the replay tool only
 // prints the messages.
+//
+// With an installed folder, the generators' folder is chosen as the desktop
+// programs choose it: the installed folder when the user may create folders
+// there (a probe is made and removed), otherwise the stand-in folder, which
+// the user is told about once a run.
 #pragma once
 
 #include <memory>
@@ -19,7 +24,7 @@ using action_script::Action;
 
 class ActionPlayer {
 public:
-    explicit ActionPlayer(std::string folder);
+    explicit ActionPlayer(std::string folder, std::string installed = "", std::string standIn = "");
 
     // restartIfEnded, then apply.
     void play(const Action& a);
@@ -55,6 +60,8 @@ private:
     void answer(const Action& a);
 
     std::string folder_;
+    std::string installed_;
+    std::string standIn_;
     Run runs_[2];
     int target_ = 0;
 };

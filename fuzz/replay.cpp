@@ -3,7 +3,11 @@
 // save dialog answer lies in, and prints each message shown, one line each.
 // Built for Linux and for Windows so that scripts/test-cross-check.sh can
 // compare what both builds write.
-//   kelvora_replay <script> <folder>
+//   kelvora_replay <script> <folder> [<installed folder>]
+// With an installed folder, the generators make their folders as the desktop
+// programs do: there when the user may create folders in it, otherwise in
+// the stand-in folder $HOME/kelvora, after telling the user so (the fault
+// sweep, tests/faults/, plays the write probe and the stand-in this way).
 // The scripts of the cross-check take only what both systems do alike:
 // program, restart, click, type, append, backspace, close, key, and the
 // answers cancel and save NAME. The fault injections and the odd dialog
@@ -12,6 +16,7 @@
 // that breaks the grammar is refused whole, each broken line named, before
 // anything is played.
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -23,8 +28,8 @@
 
 int main(int argc, char* argv[])
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: kelvora_replay <script> <folder>\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: kelvora_replay <script> <folder> [<installed folder>]\n");
         return 2;
     }
     std::ifstream in(argv[1], std::ios::binary);
@@ -46,7 +51,14 @@ int main(int argc, char* argv[])
     if (broken) {
         return 2;
     }
-    fuzzing::ActionPlayer player(argv[2]);
+    std::string installed;
+    std::string standIn;
+    if (argc == 4) {
+        installed = argv[3];
+        const char* home = std::getenv("HOME");
+        standIn = std::string(home != nullptr ? home : "") + form::pathSeparator + "kelvora";
+    }
+    fuzzing::ActionPlayer player(argv[2], installed, standIn);
     for (const action_script::Action& action : actions) {
         player.play(action);
         for (const form::ScriptedPlatform::Message& m : player.platform().messages) {

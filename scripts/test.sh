@@ -3,9 +3,10 @@
 # layout check, the build, the suite, the desktop stages, the same suite
 # under the sanitizers with a bounded fuzz run, then the Windows build's
 # tests and smoke tests under Wine, the cross-check of the two builds' bytes,
-# the Windows stand-in folder and installer, the Debian package, and last the
-# README's commands in a Debian root that has nothing installed. It ends with
-# one line for each stage: passed, skipped and why, FAILED, or not run.
+# the Windows stand-in folder and installer, the Debian package, the fault
+# sweep with its real set-ups, and last the README's commands in a Debian
+# root that has nothing installed. It ends with one line for each stage:
+# passed, skipped and why, FAILED, or not run.
 #   test.sh           every stage
 #   test.sh --quick   the layout check, the build and the suite only
 # A stage that cannot run here ends with status 77 after a line
@@ -17,7 +18,7 @@ cd "$(dirname "$0")/.."
 case "${1-}" in
   --quick) quick=true ;;
   "") quick=false ;;
-  *) sed -n '2,13s/^# \{0,1\}//p' "$0"; exit 2 ;;
+  *) sed -n '2,14s/^# \{0,1\}//p' "$0"; exit 2 ;;
 esac
 
 results=()
@@ -80,6 +81,7 @@ stage cross-check scripts/test-cross-check.sh build "$windows_build"
 stage windows-install scripts/check-install-windows.sh "$windows_build"
 stage windows-installer scripts/check-package-msi.sh
 stage debian-package scripts/check-package-deb.sh
+stage faults scripts/check-faults.sh
 stage fresh-machine scripts/check-fresh-machine.sh
 
 echo "== summary"
