@@ -1,5 +1,6 @@
 #include "form/form.h"
 
+#include <cstdio>
 #include <stdexcept>
 
 namespace form {
@@ -12,6 +13,11 @@ namespace {
 constexpr int maxChangeDepth = 200;
 
 }  // namespace
+
+void Platform::programmingError(const std::string& what)
+{
+    std::fprintf(stderr, "programming error: %s\n", what.c_str());
+}
 
 std::string withDefaultExtension(const std::string& path, const std::string& ext)
 {
@@ -46,7 +52,7 @@ const ControlState& Form::state(const std::string& control) const
 {
     auto it = controls_.find(control);
     if (it == controls_.end()) {
-        throw std::out_of_range("no control " + control + " on " + name());
+        throw UnknownName("no control " + control + " on " + name());
     }
     return it->second;
 }
@@ -149,7 +155,7 @@ SaveDialogSettings& Form::dialog(const std::string& control)
 {
     auto it = dialogs_.find(control);
     if (it == dialogs_.end()) {
-        throw std::out_of_range("no dialog " + control + " on " + name());
+        throw UnknownName("no dialog " + control + " on " + name());
     }
     return it->second;
 }
@@ -208,7 +214,7 @@ Form& Program::load(const std::string& name)
 {
     auto entry = catalog_.find(name);
     if (entry == catalog_.end()) {
-        throw std::out_of_range("no screen " + name);
+        throw UnknownName("no screen " + name);
     }
     auto created = std::make_unique<Form>(*this, entry->second());
     Form& f = *created;
@@ -335,15 +341,34 @@ void Program::message(const Form* owner, const std::string& text)
     }
 }
 
+namespace {
+
+// Counts one level of event handling while it lives, however it is left.
+class Depth {
+public:
+    explicit Depth(int& depth) : depth_(depth) { ++depth_; }
+    ~Depth() { --depth_; }
+    Depth(const Depth&) = delete;
+    Depth& operator=(const Depth&) = delete;
+
+private:
+    int& depth_;
+};
+
+}  // namespace
+
 template <typename Fn>
 void Program::dispatch(Fn&& fn)
 {
     if (ended_) {
         return;
     }
-    ++eventDepth_;
-    fn();
-    --eventDepth_;
+    try {
+        Depth event(eventDepth_);
+        fn();
+    } catch (const UnknownName& error) {
+        platform_.programmingError(error.what());
+    }
     if (eventDepth_ == 0) {
         // The program never runs on without a window the user can see.
         if (!ended_ && visibleScreens().empty()) {
@@ -412,14 +437,12 @@ void Program::fireChange(Form& form, const std::string& control)
     if (h == nullptr && !hasFieldRules(form.def(), control)) {
         return;
     }
-    ++changeDepth_;
-    ++eventDepth_;
+    Depth change(changeDepth_);
+    Depth event(eventDepth_);
     followFieldRules(form, control);
     if (h != nullptr) {
         (*h)(form);
     }
-    --eventDepth_;
-    --changeDepth_;
 }
 
 void Program::fireClick(Form& form, const std::string& control)
@@ -428,9 +451,8 @@ void Program::fireClick(Form& form, const std::string& control)
         return;
     }
     if (const Handler* h = form.def().clickHandler(control)) {
-        ++eventDepth_;
+        Depth event(eventDepth_);
         (*h)(form);
-        --eventDepth_;
     }
 }
 

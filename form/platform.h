@@ -38,6 +38,10 @@ public:
     virtual std::string programFolder() = 0;
     // Ends the program at once; every window has already been unloaded.
     virtual void endProgram() = 0;
+    // A fault of the program itself (a handler that names a control no screen
+    // declares) stopped one event; the program goes on. Written to the error
+    // stream unless the platform keeps it elsewhere.
+    virtual void programmingError(const std::string& what);
 };
 
 // The separator the platform puts between folder names.

@@ -240,7 +240,7 @@ const ControlDef& ScreenDef::get(const std::string& control) const
 {
     const ControlDef* c = find(control);
     if (c == nullptr) {
-        throw std::out_of_range("no control " + control + " on " + name_);
+        throw UnknownName("no control " + control + " on " + name_);
     }
     return *c;
 }

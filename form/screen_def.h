@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,15 @@ enum class Kind {
 struct Color {
     std::uint8_t r = 0, g = 0, b = 0;
     bool operator==(const Color&) const = default;
+};
+
+// What a handler's reference to an undeclared control, dialog or screen
+// throws. The event it happened in stops there, and the program reports it
+// through Platform::programmingError; it never leaves the program's own
+// event handling.
+class UnknownName : public std::out_of_range {
+public:
+    using std::out_of_range::out_of_range;
 };
 
 // Positions and sizes are in twips (1/1440 inch). For a Line the rectangle is

@@ -43,6 +43,7 @@ public:
     void help(const Form& owner, const std::string& file, int command, const std::string& data) override;
     std::string programFolder() override { return folder; }
     void endProgram() override { ended = true; }
+    void programmingError(const std::string& what) override { programmingErrors.push_back(what); }
 
     std::vector<std::string> messageTexts() const;
 
@@ -51,6 +52,7 @@ public:
     std::vector<Message> messages;
     std::vector<DialogShown> dialogs;
     std::vector<HelpCall> helpCalls;
+    std::vector<std::string> programmingErrors;  // events a fault of the program stopped
 
 private:
     struct Answer {
