@@ -687,7 +687,7 @@ bool FileSystem::exists(const std::string& path)
 
 FsResult FileSystem::openFolder(const std::string& path, std::unique_ptr<OpenFolder>& folder)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         return lastError();
     }

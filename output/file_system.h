@@ -103,7 +103,9 @@ public:
     virtual FsResult removeFolder(const std::string& path);
     // Whether anything stands at path, a link to nothing too.
     virtual bool exists(const std::string& path);
-    // The existing folder at path, opened; a link there is refused (ELOOP).
+    // The existing folder at path, opened: a link there is followed once, as
+    // the program's own folder may be reached through one; what is made in
+    // it then never is.
     virtual FsResult openFolder(const std::string& path, std::unique_ptr<OpenFolder>& folder);
     // Whether the user may create files in folder, asked with a file that
     // has no name and so cannot be left behind; EOPNOTSUPP where the system

@@ -284,12 +284,16 @@ public:
         }
     }
 
-    static FsResult open(const std::string& path, bool letRename, std::unique_ptr<OpenFolder>& folder)
+    // made: a folder this program has just made, which it renames and
+    // which must not be a reparse point; otherwise a folder that the
+    // program is given, reached through a link or junction as the system
+    // reaches it.
+    static FsResult open(const std::string& path, bool made, std::unique_ptr<OpenFolder>& folder)
     {
-        const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (letRename ? FILE_SHARE_DELETE : 0);
-        const HANDLE handle =
-            ::CreateFileW(widen(path).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, share, nullptr,
-                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (made ? FILE_SHARE_DELETE : 0);
+        const HANDLE handle = ::CreateFileW(
+            widen(path).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING,
+            FILE_FLAG_BACKUP_SEMANTICS | (made ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
             return lastError();
         }
@@ -299,7 +303,7 @@ public:
             ::CloseHandle(handle);
             return failed;
         }
-        if ((about.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+        if ((made && (about.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) ||
             (about.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
             ::CloseHandle(handle);
             return FsResult::fromErrno((about.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ? ENOTDIR : ELOOP);

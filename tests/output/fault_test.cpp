@@ -997,6 +997,24 @@ TEST_F(Faults, AFolderMadeUnderTheNameWhileAGeneratorRunsIsLeftAloneWithTheUsual
     }
 }
 
+TEST_F(Faults, AProgramFolderReachedThroughALinkStillTakesGeneratedFolders)
+{
+    // Only what the generator makes is never reached through a link; the
+    // program's own folder may well be.
+    fs::create_directory(disk.file("real"));
+    fs::create_directory_symlink(disk.file("real"), disk.file("program"));
+    for (const bool quick : {false, true}) {
+        SCOPED_TRACE(quick ? "kelvquick" : "one-shot");
+        const std::vector<std::string> messages = generate(quick, disk.file("program"), "bb");
+        ASSERT_FALSE(messages.empty());
+        EXPECT_EQ(messages[0], "保存しました。\n" + disk.file("program/bb"));
+        const std::vector<std::string> files = quick ? std::vector<std::string>{"bb.asx", "bb.htm"}
+                                                     : std::vector<std::string>{"bb.asx", "bb.htm", "bb01.htm"};
+        EXPECT_EQ(namesIn(disk.file("real/bb")), files);
+        fs::remove_all(disk.file("real/bb"));
+    }
+}
+
 TEST_F(Faults, TemporaryFilesACrashLeftBesideAFileGoWithItsNextSave)
 {
     const std::string target = disk.file("x.asx");
