@@ -997,6 +997,39 @@ TEST_F(Faults, AFolderMadeUnderTheNameWhileAGeneratorRunsIsLeftAloneWithTheUsual
     }
 }
 
+TEST_F(Faults, AGeneratorsFolderSwappedForALinkMeanwhileNeverLeadsItsFilesElsewhere)
+{
+    // Someone who may write the program folder swaps the generator's new
+    // folder for a link to a folder of the user's own while the first file
+    // is written: nothing may land there.
+    fs::create_directory(disk.file("victim"));
+    for (const bool quick : {false, true}) {
+        SCOPED_TRACE(quick ? "kelvquick" : "one-shot");
+        testing_support::FaultyFileSystem swapping;
+        swapping.onOperation = [&] {
+            if (swapping.replaced.size() != 1 || fs::exists(disk.file("moved"))) {
+                return;
+            }
+            for (const std::string& name : namesIn(disk.path())) {
+                if (name != "victim") {
+                    fs::rename(disk.file(name), disk.file("moved"));
+                    fs::create_directory_symlink(disk.file("victim"), disk.file(name));
+                    return;
+                }
+            }
+        };
+        output::FileSystemOverride use(swapping);
+        static_cast<void>(generate(quick, disk.path(), "bb"));
+        EXPECT_TRUE(fs::exists(disk.file("moved")));
+        EXPECT_EQ(namesIn(disk.file("victim")), std::vector<std::string>{});
+        for (const std::string& name : namesIn(disk.path())) {
+            if (name != "victim") {
+                fs::remove_all(disk.file(name));
+            }
+        }
+    }
+}
+
 TEST_F(Faults, AProgramFolderReachedThroughALinkStillTakesGeneratedFolders)
 {
     // Only what the generator makes is never reached through a link; the
