@@ -1,6 +1,10 @@
 #include "flows/folder_generation.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <memory>
+#include <random>
 #include <string_view>
 
 #include "output/cp932.h"
@@ -12,7 +16,7 @@ using output::FileSystem;
 using output::fileSystem;
 using output::firstUnencodable;
 using output::FsResult;
-using output::WriteDocument;
+using output::OpenFolder;
 
 namespace {
 
@@ -94,24 +98,66 @@ bool checkInputs(form::Form& screen, const std::vector<NamedInput>& inputs)
     return true;
 }
 
-// Takes back what this run created, newest first. Says what could not be
-// removed, so that the user is not left guessing about stray files.
-std::string rollBack(const std::vector<std::string>& createdFiles, const std::string& folder)
+// Takes back what this run created, newest first: the files in the hidden
+// folder, then the folder. Says what could not be removed, under the names
+// it has, so that the user is not left guessing about stray files.
+std::string rollBack(OpenFolder& parent, OpenFolder& hidden, const std::string& hiddenName,
+                     const std::vector<std::string>& createdFiles)
 {
-    FileSystem& fs = fileSystem();
+    const std::string hiddenPath = joinPath(parent.path, hiddenName);
     std::string leftOver;
     for (auto it = createdFiles.rbegin(); it != createdFiles.rend(); ++it) {
-        if (FsResult removed = fs.removeFile(*it); !removed) {
-            leftOver += "\n「" + *it + "」を削除できませんでした。" + removed.reason;
+        if (FsResult removed = hidden.remove(*it); !removed) {
+            leftOver += "\n「" + joinPath(hiddenPath, *it) + "」を削除できませんでした。" + removed.reason;
         }
     }
-    if (FsResult removed = fs.removeFolder(folder); !removed) {
-        leftOver += "\n「" + folder + "」を削除できませんでした。" + removed.reason;
-    }
-    if (leftOver.empty()) {
-        return "\n作成途中のフォルダーとファイルは削除しました。";
+    if (FsResult removed = parent.remove(hiddenName); !removed) {
+        leftOver += "\n「" + hiddenPath + "」を削除できませんでした。" + removed.reason;
     }
     return leftOver;
+}
+
+// The hidden folder a run fills before it gives the folder its name:
+// ".NAME.partial-" and six letters or digits of its own.
+// A long name is cut, on a character's boundary, so that the hidden name
+// fits where the name itself fits (255 bytes).
+std::string partialPrefix(const std::string& name)
+{
+    std::size_t kept = std::min<std::size_t>(name.size(), 239);
+    while (kept > 0 && kept < name.size() && (static_cast<unsigned char>(name[kept]) & 0xC0) == 0x80) {
+        --kept;
+    }
+    return "." + name.substr(0, kept) + ".partial-";
+}
+
+std::string partialName(const std::string& name)
+{
+    static const char letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    static std::mt19937 random{std::random_device{}()};
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof letters - 2);
+    std::string made = partialPrefix(name);
+    for (int i = 0; i < 6; ++i) {
+        made += letters[pick(random)];
+    }
+    return made;
+}
+
+bool isPartialOf(const std::string& left, const std::string& name)
+{
+    const std::string prefix = partialPrefix(name);
+    if (left.size() != prefix.size() + 6 || left.compare(0, prefix.size(), prefix) != 0) {
+        return false;
+    }
+    return std::all_of(left.begin() + static_cast<std::ptrdiff_t>(prefix.size()), left.end(),
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+}
+
+std::string existsMessage(const std::string& folder)
+{
+    return "「" + folder +
+           "」はすでにあります。"
+           "中のファイルはそのままにしてあります。"
+           "別の名前を記入するか、そのフォルダーを移してから作成してください。";
 }
 
 }  // namespace
@@ -148,6 +194,9 @@ bool checkFolderName(form::Form& screen, const std::string& name)
 bool GenerateFolder(form::Form& screen, const FolderJob& job)
 {
     form::Program& program = screen.program();
+    if (job.programFolder.empty()) {
+        return false;  // the platform has told the user why there is none
+    }
     if (!checkFolderName(screen, job.name)) {
         return false;
     }
@@ -166,37 +215,72 @@ bool GenerateFolder(form::Form& screen, const FolderJob& job)
     FileSystem& fs = fileSystem();
     const std::string folder = joinPath(job.programFolder, job.name);
     if (fs.exists(folder)) {
-        program.message(&screen, "「" + folder +
-                                     "」はすでにあります。"
-                                     "中のファイルはそのままにしてあります。"
-                                     "別の名前を記入するか、そのフォルダーを移してから作成してください。");
+        program.message(&screen, existsMessage(folder));
         return false;
     }
 
-    if (FsResult created = fs.createFolder(folder); !created) {
-        // Not ours: whatever stands at that path now is left alone.
+    // The files are written into a hidden folder beside the new one, which
+    // takes the name only once they are all on the disk: a run that ends
+    // mid-way leaves no half-made folder under the name, only the hidden
+    // one, which the next run in this folder removes. Everything is made
+    // through the opened program folder, never through a path that someone
+    // could turn into a link meanwhile.
+    std::unique_ptr<OpenFolder> parent;
+    if (FsResult opened = fs.openFolder(job.programFolder, parent); !opened) {
+        program.message(&screen, "フォルダー「" + folder + "」を作成できませんでした。\n" + opened.reason);
+        return false;
+    }
+    static_cast<void>(parent->removeLeftovers([&job](const std::string& left) { return isPartialOf(left, job.name); }));
+    std::unique_ptr<OpenFolder> hidden;
+    std::string hiddenName;
+    FsResult created;
+    for (int tries = 0; tries < 10; ++tries) {
+        hiddenName = partialName(job.name);
+        created = parent->createFolder(hiddenName, hidden);
+        if (created || created.error != EEXIST) {
+            break;
+        }
+    }
+    if (!created) {
         program.message(&screen, "フォルダー「" + folder + "」を作成できませんでした。\n" + created.reason);
         return false;
     }
+    // Messages name the files where they are meant to be.
+    hidden->path = folder;
     std::vector<std::string> written;
-    std::string warnings;
     for (const FolderFile& file : job.files) {
-        const std::string path = joinPath(folder, file.name);
-        FsResult result = WriteDocument(path, file.lines);
+        // Every line was checked above, so the document has its bytes.
+        FsResult result = hidden->createFile(file.name, output::encodeDocument(file.lines).value_or(""));
         if (!result) {
-            // The folder is this run's own, so a file under the name is too:
-            // one a failed step left in place goes with the rest.
-            if (fs.exists(path)) {
-                written.push_back(path);
-            }
+            const std::string leftOver = rollBack(*parent, *hidden, hiddenName, written);
             program.message(&screen,
-                            "「" + path + "」を保存できませんでした。\n" + result.reason + rollBack(written, folder));
+                            "「" + joinPath(folder, file.name) + "」を保存できませんでした。\n" + result.reason +
+                                (leftOver.empty() ? "\n作成途中のフォルダーとファイルは削除しました。" : leftOver));
             return false;
         }
-        written.push_back(path);
-        if (!result.note.empty()) {
-            warnings += "\n「" + path + "」: " + result.note;
+        written.push_back(file.name);
+    }
+    FsResult placed = hidden->flush();
+    if (placed) {
+        placed = parent->rename(hiddenName, job.name);
+    }
+    if (!placed) {
+        const std::string leftOver = rollBack(*parent, *hidden, hiddenName, written);
+        if (placed.error == EEXIST || placed.error == ENOTEMPTY) {
+            // Made meanwhile by someone else: left as it is.
+            program.message(&screen, existsMessage(folder) + leftOver);
+        } else {
+            program.message(&screen,
+                            "フォルダー「" + folder + "」を作成できませんでした。\n" + placed.reason +
+                                (leftOver.empty() ? "\n作成途中のフォルダーとファイルは削除しました。" : leftOver));
         }
+        return false;
+    }
+    // Under its name the folder is made: a list of names not flushed is
+    // something to know, not a failure.
+    std::string warnings;
+    if (FsResult flushed = parent->flush(); !flushed) {
+        warnings = "\nただし、フォルダーの変更をディスクに書き込めたかどうか確かめられませんでした。" + flushed.reason;
     }
     // The first one also names the folder, so that the user (and a screen
     // reader's listener) knows where the files are, and what to know about

@@ -40,7 +40,7 @@ struct NamedInput {
 };
 
 struct FolderJob {
-    std::string programFolder;
+    std::string programFolder;              // empty: refused, and the user told why (ProgramFolder)
     std::string name;                       // the folder's name, exactly as typed
     std::vector<FolderFile> files;          // written in this order
     std::vector<NamedInput> inputs;         // checked for code page 932 and their use first
@@ -59,8 +59,12 @@ std::string joinPath(const std::string& folder, const std::string& name);
 [[nodiscard]] bool checkFolderName(form::Form& screen, const std::string& name);
 
 // Runs the checks (name, the screen's refusal, code page 932, an existing
-// folder), then creates the folder and writes the files in order. Returns
-// true when every file was written and the done messages were shown.
+// folder), then writes the files in order into a hidden folder beside the
+// new one (".NAME.partial-" and six characters), flushed, which then takes
+// the name; a name taken meanwhile is refused like an existing folder.
+// Hidden folders of the name that a run before this one left are removed
+// first. Returns true when every file was written and the done messages
+// were shown.
 [[nodiscard]] bool GenerateFolder(form::Form& screen, const FolderJob& job);
 
 }  // namespace flows

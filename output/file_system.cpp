@@ -1,16 +1,20 @@
 #include "output/file_system.h"
 
 #ifndef _WIN32
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <time.h>
 #include <unistd.h>
 #endif
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <set>
 #include <vector>
 
@@ -300,6 +304,159 @@ public:
 private:
     int fd_;
 };
+
+// When this run of the program began: what is older was left by a run
+// before it.
+const struct timespec runStart = [] {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return now;
+}();
+
+bool olderThanRun(const struct stat& st)
+{
+    return st.st_mtim.tv_sec < runStart.tv_sec ||
+           (st.st_mtim.tv_sec == runStart.tv_sec && st.st_mtim.tv_nsec < runStart.tv_nsec);
+}
+
+// The names in an open folder, "." and ".." left out.
+std::vector<std::string> namesIn(int fd)
+{
+    std::vector<std::string> names;
+    const int listed = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listed < 0) {
+        return names;
+    }
+    DIR* dir = ::fdopendir(listed);
+    if (dir == nullptr) {
+        ::close(listed);
+        return names;
+    }
+    while (const struct dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.push_back(name);
+        }
+    }
+    ::closedir(dir);
+    return names;
+}
+
+class PosixFolder : public OpenFolder {
+public:
+    PosixFolder(int fd, std::string path) : OpenFolder(std::move(path)), fd_(fd) {}
+    ~PosixFolder() override { ::close(fd_); }
+
+    FsResult createFolder(const std::string& name, std::unique_ptr<OpenFolder>& made) override
+    {
+        if (::mkdirat(fd_, name.c_str(), 0777) != 0) {
+            return lastError();
+        }
+        const int fd = ::openat(fd_, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) {
+            // Something else stands there now; it is not ours to remove.
+            return lastError();
+        }
+        made = std::make_unique<PosixFolder>(fd, path + "/" + name);
+        return FsResult::success();
+    }
+
+    FsResult createFile(const std::string& name, const std::string& bytes) override
+    {
+        const int fd = ::openat(fd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            return lastError();
+        }
+        PosixFile file(fd);
+        FsResult result = file.writeFromStart(bytes);
+        if (result) {
+            result = file.flush();
+        }
+        FsResult closed = file.close();
+        if (result) {
+            result = closed;
+        }
+        if (!result) {
+            ::unlinkat(fd_, name.c_str(), 0);
+        }
+        return result;
+    }
+
+    FsResult remove(const std::string& name) override
+    {
+        if (::unlinkat(fd_, name.c_str(), 0) == 0) {
+            return FsResult::success();
+        }
+        if (errno == EISDIR && ::unlinkat(fd_, name.c_str(), AT_REMOVEDIR) == 0) {
+            return FsResult::success();
+        }
+        return lastError();
+    }
+
+    FsResult rename(const std::string& from, const std::string& to) override
+    {
+        if (::renameat2(fd_, from.c_str(), fd_, to.c_str(), RENAME_NOREPLACE) == 0) {
+            return FsResult::success();
+        }
+        if (errno != EINVAL && errno != ENOSYS) {
+            return lastError();
+        }
+        // A file system that cannot refuse to replace: the name is looked
+        // at first, which leaves only a moment for another to take it.
+        struct stat st {};
+        if (::fstatat(fd_, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            return FsResult::fromErrno(EEXIST);
+        }
+        if (::renameat(fd_, from.c_str(), fd_, to.c_str()) != 0) {
+            return lastError();
+        }
+        return FsResult::success();
+    }
+
+    FsResult flush() override { return ::fsync(fd_) == 0 || errno == EINVAL ? FsResult::success() : lastError(); }
+
+    int removeLeftovers(const std::function<bool(const std::string& name)>& ours) override
+    {
+        int removed = 0;
+        for (const std::string& name : namesIn(fd_)) {
+            struct stat st {};
+            if (!ours(name) || ::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !olderThanRun(st)) {
+                continue;
+            }
+            if (S_ISREG(st.st_mode)) {
+                removed += ::unlinkat(fd_, name.c_str(), 0) == 0 ? 1 : 0;
+            } else if (S_ISDIR(st.st_mode)) {
+                // A folder the run made holds only files.
+                const int inside = ::openat(fd_, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+                if (inside >= 0) {
+                    for (const std::string& file : namesIn(inside)) {
+                        ::unlinkat(inside, file.c_str(), 0);
+                    }
+                    ::close(inside);
+                }
+                removed += ::unlinkat(fd_, name.c_str(), AT_REMOVEDIR) == 0 ? 1 : 0;
+            }
+        }
+        return removed;
+    }
+
+private:
+    int fd_;
+};
+
+// Whether a name is `.NAME.` followed by the six characters mkostemp puts in.
+bool isTemporaryOf(const std::string& name, const std::string& prefix)
+{
+    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) {
+        return false;
+    }
+    for (std::size_t i = prefix.size(); i < name.size(); ++i) {
+        if (std::isalnum(static_cast<unsigned char>(name[i])) == 0) {
+            return false;
+        }
+    }
+    return true;
+}
 #endif
 
 }  // namespace
@@ -323,7 +480,7 @@ FsResult FsResult::busy()
 #ifndef _WIN32
 FsResult FileSystem::createFolder(const std::string& path)
 {
-    if (::mkdir(path.c_str(), 0777) != 0) {
+    if (::mkdir(path.c_str(), 0755) != 0) {
         return lastError();
     }
     return FsResult::success();
@@ -390,7 +547,12 @@ FsResult FileSystem::createTemporary(const std::string& target, std::unique_ptr<
     if (name.size() > 200) {
         name.resize(200);
     }
-    temp = folderOf(target) + "/." + name + ".XXXXXX";
+    const std::string prefix = "." + name + ".";
+    if (std::unique_ptr<OpenFolder> folder; openFolder(folderOf(target), folder)) {
+        static_cast<void>(
+            folder->removeLeftovers([&prefix](const std::string& left) { return isTemporaryOf(left, prefix); }));
+    }
+    temp = folderOf(target) + "/" + prefix + "XXXXXX";
     std::vector<char> pattern(temp.begin(), temp.end());
     pattern.push_back('\0');
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
@@ -526,6 +688,51 @@ bool FileSystem::exists(const std::string& path)
 {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
+}
+
+FsResult FileSystem::openFolder(const std::string& path, std::unique_ptr<OpenFolder>& folder)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return lastError();
+    }
+    folder = std::make_unique<PosixFolder>(fd, path);
+    return FsResult::success();
+}
+
+FsResult FileSystem::probeNameless(const std::string& folder)
+{
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        const int error = errno;
+        // Older kernels take O_TMPFILE for O_DIRECTORY (EISDIR); some file
+        // systems have no nameless files.
+        return FsResult::fromErrno(error == EISDIR || error == EINVAL ? EOPNOTSUPP : error);
+    }
+    ::close(fd);
+    return FsResult::success();
+}
+
+FsResult FileSystem::checkOwnFolder(const std::string& folder)
+{
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) != 0) {
+        return errno == ENOENT ? FsResult::success() : lastError();
+    }
+    FsResult refused = FsResult::failure("");
+    refused.error = EPERM;
+    if (S_ISLNK(st.st_mode)) {
+        refused.reason = "フォルダーではなくリンクです。";
+    } else if (!S_ISDIR(st.st_mode)) {
+        refused.reason = "フォルダーではありません。";
+    } else if (st.st_uid != ::geteuid()) {
+        refused.reason = "持ち主（所有者）がほかのユーザーです。";
+    } else if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        refused.reason = "ほかのユーザーも書き込めるようになっています。";
+    } else {
+        return FsResult::success();
+    }
+    return refused;
 }
 #endif
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -64,10 +65,43 @@ public:
     virtual FsResult keepAttributesOf(const std::string& original) = 0;
 };
 
+// A folder opened once, in which things are made and removed by name: what
+// stands at the folder's path may change meanwhile, what is made goes into
+// the folder that was opened. A name is never followed as a link, and what
+// is made is new: an existing name fails with EEXIST.
+class OpenFolder {
+public:
+    explicit OpenFolder(std::string path) : path(std::move(path)) {}
+    virtual ~OpenFolder() = default;
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+
+    // A new folder inside, opened in its turn.
+    virtual FsResult createFolder(const std::string& name, std::unique_ptr<OpenFolder>& made) = 0;
+    // A new file inside holding the bytes, down to the disk. On failure
+    // nothing of it is left.
+    virtual FsResult createFile(const std::string& name, const std::string& bytes) = 0;
+    // A file, or a folder that is empty.
+    virtual FsResult remove(const std::string& name) = 0;
+    // Gives `from` the name `to`, which must be free: a name taken meanwhile
+    // fails with EEXIST and is left alone.
+    virtual FsResult rename(const std::string& from, const std::string& to) = 0;
+    // Writes the folder's list of names down to the disk.
+    virtual FsResult flush() = 0;
+    // Removes what an earlier run that ended mid-way left here: the files
+    // and folders (with the files in them) whose names `ours` accepts and
+    // which are older than this run of the program, so that a run going on
+    // beside this one keeps its own. Returns how many it removed.
+    virtual int removeLeftovers(const std::function<bool(const std::string& name)>& ours) = 0;
+
+    std::string path;  // how messages name the folder
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
-    // Creates one folder level; fails when the name exists already.
+    // Creates one folder level, which only the user may write; fails when
+    // the name exists already.
     virtual FsResult createFolder(const std::string& path);
     // Puts the bytes in place of the file at path, or creates it, by the
     // save rule (saveFile below).
@@ -76,12 +110,25 @@ public:
     virtual FsResult removeFolder(const std::string& path);
     // Whether anything stands at path, a link to nothing too.
     virtual bool exists(const std::string& path);
+    // The existing folder at path, opened: a link there is followed once, as
+    // the program's own folder may be reached through one; what is made in
+    // it then never is.
+    virtual FsResult openFolder(const std::string& path, std::unique_ptr<OpenFolder>& folder);
+    // Whether the user may create files in folder, asked with a file that
+    // has no name and so cannot be left behind; EOPNOTSUPP where the system
+    // has no such files, and the caller must ask another way.
+    virtual FsResult probeNameless(const std::string& folder);
+    // Why folder cannot be trusted to hold what the user makes, if it
+    // cannot: a link, not a folder, another user's, or writable by others.
+    // A missing folder is no reason.
+    virtual FsResult checkOwnFolder(const std::string& folder);
 
     // The steps the save rule is made of.
     virtual PathInfo inspect(const std::string& path);
     virtual FsResult readFile(const std::string& path, std::string& bytes);
     // A new, empty file of this program's own in the folder of `target`,
-    // named `temp`, with the permissions a new file gets.
+    // named `temp`, with the permissions a new file gets. Such files that an
+    // earlier run left beside the target when it ended mid-way go first.
     virtual FsResult createTemporary(const std::string& target, std::unique_ptr<OpenFile>& file, std::string& temp);
     // The existing file at path, for writing; nothing is cut off yet.
     virtual FsResult openExisting(const std::string& path, std::unique_ptr<OpenFile>& file);

@@ -12,6 +12,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <cwchar>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -234,6 +237,178 @@ private:
     HANDLE file_;
 };
 
+// When this run of the program began: what is older was left by a run
+// before it.
+const ULONGLONG runStart = [] {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}();
+
+bool olderThanRun(const FILETIME& written)
+{
+    return ((static_cast<ULONGLONG>(written.dwHighDateTime) << 32) | written.dwLowDateTime) < runStart;
+}
+
+// The names in a folder with what the system knows of each, "." and ".."
+// left out.
+std::vector<WIN32_FIND_DATAW> entriesIn(const std::wstring& folder)
+{
+    std::vector<WIN32_FIND_DATAW> entries;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return entries;
+    }
+    do {
+        if (std::wcscmp(found.cFileName, L".") != 0 && std::wcscmp(found.cFileName, L"..") != 0) {
+            entries.push_back(found);
+        }
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return entries;
+}
+
+// A folder held open while things are made in it: without FILE_SHARE_DELETE
+// nobody can rename or remove it meanwhile, which is as near as Windows
+// comes to making things relative to an open folder. Names are reached
+// through the folder's path, and a reparse point (link, junction) at one
+// is never followed.
+class WindowsFolder : public OpenFolder {
+public:
+    WindowsFolder(HANDLE handle, const std::string& path) : OpenFolder(path), where_(path), handle_(handle) {}
+    ~WindowsFolder() override
+    {
+        if (handle_ != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(handle_);
+        }
+    }
+
+    // made: a folder this program has just made, which it renames and
+    // which must not be a reparse point; otherwise a folder that the
+    // program is given, reached through a link or junction as the system
+    // reaches it.
+    static FsResult open(const std::string& path, bool made, std::unique_ptr<OpenFolder>& folder)
+    {
+        const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (made ? FILE_SHARE_DELETE : 0);
+        const HANDLE handle = ::CreateFileW(
+            widen(path).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING,
+            FILE_FLAG_BACKUP_SEMANTICS | (made ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            return lastError();
+        }
+        BY_HANDLE_FILE_INFORMATION about{};
+        if (!::GetFileInformationByHandle(handle, &about)) {
+            FsResult failed = lastError();
+            ::CloseHandle(handle);
+            return failed;
+        }
+        if ((made && (about.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) ||
+            (about.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            ::CloseHandle(handle);
+            return FsResult::fromErrno((about.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ? ENOTDIR : ELOOP);
+        }
+        // A folder held open cannot be renamed: one this program made and
+        // is to rename is only checked.
+        if (made) {
+            ::CloseHandle(handle);
+        }
+        folder = std::make_unique<WindowsFolder>(made ? INVALID_HANDLE_VALUE : handle, path);
+        return FsResult::success();
+    }
+
+    FsResult createFolder(const std::string& name, std::unique_ptr<OpenFolder>& made) override
+    {
+        const std::wstring wide = at(name);
+        if (FsResult checked = checkName(wide); !checked) {
+            return checked;
+        }
+        if (!::CreateDirectoryW(wide.c_str(), nullptr)) {
+            return lastError();
+        }
+        return open(where_ + "\\" + name, true, made);
+    }
+
+    FsResult createFile(const std::string& name, const std::string& bytes) override
+    {
+        const std::wstring wide = at(name);
+        if (FsResult checked = checkName(wide); !checked) {
+            return checked;
+        }
+        const HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            return lastError();
+        }
+        FsResult result = writeAll(file, bytes);
+        if (result && !::FlushFileBuffers(file)) {
+            result = lastError();
+        }
+        if (!::CloseHandle(file) && result) {
+            result = lastError();
+        }
+        if (!result) {
+            ::DeleteFileW(wide.c_str());
+        }
+        return result;
+    }
+
+    FsResult remove(const std::string& name) override
+    {
+        const std::wstring wide = at(name);
+        const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+        const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (!(folder ? ::RemoveDirectoryW(wide.c_str()) : ::DeleteFileW(wide.c_str()))) {
+            return lastError();
+        }
+        return FsResult::success();
+    }
+
+    // Without MOVEFILE_REPLACE_EXISTING a name taken already fails.
+    FsResult rename(const std::string& from, const std::string& to) override
+    {
+        const std::wstring target = at(to);
+        if (FsResult checked = checkName(target); !checked) {
+            return checked;
+        }
+        if (!::MoveFileExW(at(from).c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+            return lastError();
+        }
+        return FsResult::success();
+    }
+
+    // MoveFileExW writes the folder through itself.
+    FsResult flush() override { return FsResult::success(); }
+
+    int removeLeftovers(const std::function<bool(const std::string& name)>& ours) override
+    {
+        int removed = 0;
+        for (const WIN32_FIND_DATAW& entry : entriesIn(widen(where_))) {
+            if (!ours(narrow(entry.cFileName)) || !olderThanRun(entry.ftLastWriteTime) ||
+                (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+                continue;
+            }
+            const std::wstring wide = at(narrow(entry.cFileName));
+            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+                for (const WIN32_FIND_DATAW& inside : entriesIn(wide)) {
+                    ::DeleteFileW((wide + L"\\" + inside.cFileName).c_str());
+                }
+                removed += ::RemoveDirectoryW(wide.c_str()) ? 1 : 0;
+            } else {
+                removed += ::DeleteFileW(wide.c_str()) ? 1 : 0;
+            }
+        }
+        return removed;
+    }
+
+private:
+    // Where the folder is, which `path` may name otherwise in messages.
+    std::wstring at(const std::string& name) const { return widen(where_ + "\\" + name); }
+
+    std::string where_;
+    HANDLE handle_;
+};
+
 }  // namespace
 
 FsResult FsResult::fromWindowsError(unsigned long error)
@@ -391,9 +566,23 @@ FsResult FileSystem::readFile(const std::string& path, std::string& bytes)
 
 FsResult FileSystem::createTemporary(const std::string& target, std::unique_ptr<OpenFile>& file, std::string& temp)
 {
+    // Temporary files an earlier run left beside the target: "." and the
+    // name, cut as createBeside cuts it, "." and twelve hexadecimal digits.
+    const std::wstring wide = widen(target);
+    const std::size_t slash = lastSeparator(wide);
+    std::wstring own = slash == std::wstring::npos ? wide : wide.substr(slash + 1);
+    own.resize(std::min<std::size_t>(own.size(), 200));
+    const std::string prefix = "." + narrow(own) + ".";
+    if (std::unique_ptr<OpenFolder> folder;
+        slash != std::wstring::npos && openFolder(narrow(wide.substr(0, slash)), folder)) {
+        static_cast<void>(folder->removeLeftovers([&prefix](const std::string& left) {
+            return left.size() == prefix.size() + 12 && left.compare(0, prefix.size(), prefix) == 0 &&
+                   left.find_first_not_of("0123456789abcdef", prefix.size()) == std::string::npos;
+        }));
+    }
     HANDLE handle = INVALID_HANDLE_VALUE;
     std::wstring name;
-    if (FsResult created = createBeside(widen(target), handle, name); !created) {
+    if (FsResult created = createBeside(wide, handle, name); !created) {
         return created;
     }
     temp = narrow(name);
@@ -498,6 +687,41 @@ FsResult FileSystem::removeFolder(const std::string& path)
 bool FileSystem::exists(const std::string& path)
 {
     return ::GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+FsResult FileSystem::openFolder(const std::string& path, std::unique_ptr<OpenFolder>& folder)
+{
+    return WindowsFolder::open(path, false, folder);
+}
+
+// A file deleted on close would still have a name meanwhile: the caller
+// probes its own way.
+FsResult FileSystem::probeNameless(const std::string&)
+{
+    return FsResult::fromErrno(EOPNOTSUPP);
+}
+
+// A link or junction in the folder's place is refused, and so is a file.
+// Who else may write the folder is its access list's business, which the
+// user's profile folder keeps to the user.
+FsResult FileSystem::checkOwnFolder(const std::string& folder)
+{
+    const DWORD attributes = ::GetFileAttributesW(widen(folder).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FsResult::success()
+                                                                              : FsResult::fromWindowsError(error);
+    }
+    FsResult refused = FsResult::failure("");
+    refused.error = EPERM;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        refused.reason = "フォルダーではなくリンクです。";
+    } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        refused.reason = "フォルダーではありません。";
+    } else {
+        return FsResult::success();
+    }
+    return refused;
 }
 
 }  // namespace output

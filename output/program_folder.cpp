@@ -1,16 +1,44 @@
 #include "output/program_folder.h"
 
+#include <cerrno>
+#include <memory>
 #include <utility>
 
 namespace output {
+
+namespace {
+
+bool isProbe(const std::string& name)
+{
+    const std::string base = ".kelvora-write-probe";
+    if (name.compare(0, base.size(), base) != 0 || name.size() > base.size() + 2) {
+        return false;
+    }
+    for (std::size_t i = base.size(); i < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9') {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
 
 bool canCreateIn(FileSystem& fs, const std::string& folder, char separator)
 {
     if (folder.empty()) {
         return false;
     }
+    // Probes left behind by a run that ended mid-way go first.
+    if (std::unique_ptr<OpenFolder> opened; fs.openFolder(folder, opened)) {
+        static_cast<void>(opened->removeLeftovers(isProbe));
+    }
+    // A file without a name is gone with the program, however it ends.
+    if (FsResult nameless = fs.probeNameless(folder); nameless || nameless.error != EOPNOTSUPP) {
+        return nameless.ok;
+    }
     const std::string base = folder + separator + ".kelvora-write-probe";
-    // A probe left behind by a run that ended mid-way must not read as a
+    // A probe of a run going on beside this one must not read as a
     // refusal: the next free name is tried instead.
     for (int n = 0; n < 100; ++n) {
         const std::string probe = n == 0 ? base : base + std::to_string(n);
@@ -44,6 +72,14 @@ std::string ProgramFolder::folder()
         // be made, with the reason in its message.
         static_cast<void>(fs.createFolder(standIn_));
     }
+    // What the generators make there is the user's: a folder that another
+    // user could swap or fill is not used.
+    if (FsResult own = fs.checkOwnFolder(standIn_); !own) {
+        if (tell_) {
+            tell_(refusalMessage(standIn_, own.reason));
+        }
+        return "";
+    }
     if (!told_) {
         told_ = true;
         if (tell_) {
@@ -57,6 +93,12 @@ std::string ProgramFolder::standInMessage(const std::string& installed, const st
 {
     return "プログラムのあるフォルダー「" + installed + "」には書き込めないため、作成するフォルダーは「" + standIn +
            "」の中に作ります。";
+}
+
+std::string ProgramFolder::refusalMessage(const std::string& standIn, const std::string& reason)
+{
+    return "作成するフォルダーの置き場所「" + standIn + "」は使えません。" + reason + "「" + standIn +
+           "」を、ご自分だけが書き込めるふつうのフォルダーにしてから、もう一度作成してください。";
 }
 
 }  // namespace output

@@ -16,6 +16,9 @@ namespace output {
 // Whether the user may create things in folder: a probe folder is really
 // made there and removed again, so that ownership, root and access lists all
 // count as the operating system counts them.
+// Where the system has files without a name, one of those is the probe, and
+// nothing can be left behind; elsewhere a probe folder, and probes an earlier
+// run left are removed first.
 bool canCreateIn(FileSystem& fs, const std::string& folder, char separator);
 
 class ProgramFolder {
@@ -28,11 +31,15 @@ public:
 
     // The folder to make the generated folders in. The first time in a run
     // that it is the stand-in, the stand-in is created if need be and the
-    // user is told where the folders go.
+    // user is told where the folders go. A stand-in that is not a folder of
+    // the user's own alone (a link, another user's, writable by others) is
+    // refused: the user is told why, and the folder is empty.
     std::string folder();
 
     // The message that tells the user about the stand-in.
     static std::string standInMessage(const std::string& installed, const std::string& standIn);
+    // The message that refuses the stand-in, with the reason.
+    static std::string refusalMessage(const std::string& standIn, const std::string& reason);
 
 private:
     std::string installed_;

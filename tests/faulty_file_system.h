@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cerrno>
+#include <csignal>
+#include <functional>
 #include <memory>
 #include <map>
 #include <string>
@@ -15,8 +17,9 @@ namespace testing_support {
 
 // The real disk, on which one chosen operation fails: the Nth of its
 // folder creations, file writes and removals from the moment it is told,
-// counted down as they are asked for (the fuzz target and the generators'
-// tests).
+// counted down as they are asked for, in a folder opened through it too
+// (the fuzz target and the generators' tests). A folder's file is recorded
+// under the folder's path as messages name it.
 class FaultyFileSystem : public output::FileSystem {
 public:
     // The nth operation from now (1: the next one) fails with `error`; 0
@@ -45,11 +48,91 @@ public:
         return fails() ? failure() : FileSystem::removeFolder(path);
     }
 
+    output::FsResult openFolder(const std::string& path, std::unique_ptr<output::OpenFolder>& folder) override
+    {
+        output::FsResult opened = FileSystem::openFolder(path, folder);
+        if (opened) {
+            folder = std::make_unique<Folder>(*this, std::move(folder));
+        }
+        return opened;
+    }
+
     std::vector<std::string> replaced;  // every file written, the failed write too
+    // When set, the run ends at once (SIGKILL) at the nth operation instead
+    // of failing it, as a crash or a power cut would end it.
+    bool killInstead = false;
+    // Called before each counted operation, as something else on the
+    // machine would act between two of them.
+    std::function<void()> onOperation;
 
 private:
-    bool fails() { return countdown_ > 0 && --countdown_ == 0; }
-    output::FsResult failure() const { return output::FsResult::fromErrno(error_); }
+    class Folder : public output::OpenFolder {
+    public:
+        Folder(FaultyFileSystem& disk, std::unique_ptr<output::OpenFolder> real)
+            : OpenFolder(real->path), disk_(disk), real_(std::move(real))
+        {
+        }
+        output::FsResult createFolder(const std::string& name, std::unique_ptr<output::OpenFolder>& made) override
+        {
+            if (disk_.fails()) {
+                return disk_.failure();
+            }
+            output::FsResult created = real_->createFolder(name, made);
+            if (created) {
+                made = std::make_unique<Folder>(disk_, std::move(made));
+            }
+            return created;
+        }
+        output::FsResult createFile(const std::string& name, const std::string& bytes) override
+        {
+#ifdef _WIN32
+            disk_.replaced.push_back(path + "\\" + name);
+#else
+            disk_.replaced.push_back(path + "/" + name);
+#endif
+            return disk_.fails() ? disk_.failure() : real_->createFile(name, bytes);
+        }
+        output::FsResult remove(const std::string& name) override
+        {
+            return disk_.fails() ? disk_.failure() : real_->remove(name);
+        }
+        output::FsResult rename(const std::string& from, const std::string& to) override
+        {
+            return real_->rename(from, to);
+        }
+        output::FsResult flush() override
+        {
+            return real_->flush();
+        }
+        int removeLeftovers(const std::function<bool(const std::string& name)>& ours) override
+        {
+            return real_->removeLeftovers(ours);
+        }
+
+    private:
+        FaultyFileSystem& disk_;
+        std::unique_ptr<output::OpenFolder> real_;
+    };
+
+    bool fails()
+    {
+        if (onOperation) {
+            onOperation();
+        }
+        if (countdown_ > 0 && --countdown_ == 0) {
+#ifdef SIGKILL
+            if (killInstead) {
+                ::raise(SIGKILL);
+            }
+#endif
+            return true;
+        }
+        return false;
+    }
+    output::FsResult failure() const
+    {
+        return output::FsResult::fromErrno(error_);
+    }
 
     int countdown_ = 0;
     int error_ = 0;

@@ -25,7 +25,9 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -494,7 +496,6 @@ TEST_F(Faults, ADiskThatFillsUpWhileAFileIsWrittenInPlaceLeavesItsOldBytes)
 TEST_F(Faults, GeneratorsRefuseALinkWhereTheirFolderWouldGoAndCreateEveryFileNew)
 {
     fs::create_directory(disk.file("target"));
-    const std::vector<std::string> newFile = {"create temporary", "write", "flush", "close", "move into place"};
     for (const bool quick : {false, true}) {
         SCOPED_TRACE(quick ? "kelvquick" : "one-shot");
         for (const std::string& target : {disk.file("target"), disk.file("target/none")}) {
@@ -505,14 +506,14 @@ TEST_F(Faults, GeneratorsRefuseALinkWhereTheirFolderWouldGoAndCreateEveryFileNew
             EXPECT_EQ(contents(disk.path()), before);
             fs::remove(disk.file("bb"));
         }
-        // In the folder the run has made, no old file is read, opened or kept.
+        // In the folder the run has made, no old file is read, opened or
+        // kept: every file is made new in the opened folder, and no step of
+        // the save rule, which looks for an old file, is taken.
         testing_support::FailingSteps watched;
         output::FileSystemOverride use(watched);
         static_cast<void>(generate(quick, disk.path(), "bb"));
-        ASSERT_EQ(watched.steps.size(), (quick ? 2 : 3) * newFile.size());
-        for (std::size_t i = 0; i < watched.steps.size(); ++i) {
-            EXPECT_EQ(watched.steps[i], newFile[i % newFile.size()]);
-        }
+        EXPECT_EQ(watched.steps, std::vector<std::string>{});
+        EXPECT_EQ(testing_support::filesIn(disk.file("bb")), quick ? 2u : 3u);
         fs::remove_all(disk.file("bb"));
     }
 }
@@ -813,59 +814,268 @@ TEST_F(Faults, ASaveInPlaceCutShortByACrashIsUndoneByTheNextSaveOfThatFile)
     }
 }
 
-// The real disk, on which the second file put in place reports a failure
-// after it was renamed, and every folder's flush fails when asked.
+// The real disk, on which the program folder's rename of the finished
+// folder fails, or its flush after the rename does.
 class LateFailures : public output::FileSystem {
 public:
-    bool failSecondMove = false;
+    bool failRename = false;
     bool failFolderFlush = false;
-    output::FsResult moveIntoPlace(const std::string& temp, const std::string& target, bool replacing) override
+    output::FsResult openFolder(const std::string& path, std::unique_ptr<output::OpenFolder>& folder) override
     {
-        output::FsResult moved = FileSystem::moveIntoPlace(temp, target, replacing);
-        return failSecondMove && ++moves_ == 2 ? output::FsResult::fromErrno(EIO) : moved;
-    }
-
-protected:
-    output::FsResult flushFolder(const std::string& folder) override
-    {
-        return failFolderFlush ? output::FsResult::fromErrno(EIO) : FileSystem::flushFolder(folder);
+        output::FsResult opened = FileSystem::openFolder(path, folder);
+        if (opened) {
+            folder = std::make_unique<Folder>(*this, std::move(folder));
+        }
+        return opened;
     }
 
 private:
-    int moves_ = 0;
+    class Folder : public output::OpenFolder {
+    public:
+        Folder(LateFailures& disk, std::unique_ptr<output::OpenFolder> real)
+            : OpenFolder(real->path), disk_(disk), real_(std::move(real))
+        {
+        }
+        output::FsResult createFolder(const std::string& name, std::unique_ptr<output::OpenFolder>& made) override
+        {
+            return real_->createFolder(name, made);
+        }
+        output::FsResult createFile(const std::string& name, const std::string& bytes) override
+        {
+            return real_->createFile(name, bytes);
+        }
+        output::FsResult remove(const std::string& name) override { return real_->remove(name); }
+        output::FsResult rename(const std::string& from, const std::string& to) override
+        {
+            return disk_.failRename ? output::FsResult::fromErrno(EIO) : real_->rename(from, to);
+        }
+        output::FsResult flush() override
+        {
+            return disk_.failFolderFlush ? output::FsResult::fromErrno(EIO) : real_->flush();
+        }
+        int removeLeftovers(const std::function<bool(const std::string& name)>& ours) override
+        {
+            return real_->removeLeftovers(ours);
+        }
+
+    private:
+        LateFailures& disk_;
+        std::unique_ptr<output::OpenFolder> real_;
+    };
 };
 
-TEST_F(Faults, AGeneratorTakesBackEveryFileItPutInPlaceAndKeepsFilesWhoseFolderWasNotFlushed)
+TEST_F(Faults, AGeneratorTakesBackItsFolderWhenItCannotBeNamedAndKeepsItWhenOnlyTheFlushFails)
 {
     for (const bool quick : {false, true}) {
         SCOPED_TRACE(quick ? "kelvquick" : "one-shot");
         {
-            // A step that failed after its file was in place: the file goes
-            // with the rest, and the folder with them.
+            // Every file was written, but the folder could not take its
+            // name: the files go, and the hidden folder with them.
             LateFailures late;
-            late.failSecondMove = true;
+            late.failRename = true;
             output::FileSystemOverride use(late);
             const std::vector<std::string> messages = generate(quick, disk.path(), "bb");
-            expectToldWhy(messages, "を保存できませんでした。", "ディスクの読み書きに失敗しました。");
+            expectToldWhy(messages, "フォルダー「" + disk.file("bb") + "」を作成できませんでした。",
+                          "ディスクの読み書きに失敗しました。");
             EXPECT_NE(messages[0].find("作成途中のフォルダーとファイルは削除しました。"), std::string::npos);
             EXPECT_EQ(testing_support::filesIn(disk.path()), 0u);
         }
         {
-            // Files renamed into place are saved; the flush is a warning.
+            // The folder under its name is made; the flush is a warning.
             LateFailures late;
             late.failFolderFlush = true;
             output::FileSystemOverride use(late);
             const std::vector<std::string> messages = generate(quick, disk.path(), "bb");
             ASSERT_FALSE(messages.empty());
             EXPECT_EQ(messages[0].find("できませんでした"), std::string::npos) << messages[0];
-            const std::string firstFile = disk.file(quick ? "bb/bb.htm" : "bb/bb.asx");
-            EXPECT_NE(messages[0].find("\n" + disk.file("bb") + "\n「" + firstFile +
-                                       "」: ただし、フォルダーの変更をディスクに書き込めたかどうか"),
-                      std::string::npos)
+            EXPECT_NE(
+                messages[0].find("\n" + disk.file("bb") + "\nただし、フォルダーの変更をディスクに書き込めたかどうか"),
+                std::string::npos)
                 << messages[0];
             EXPECT_EQ(testing_support::filesIn(disk.file("bb")), quick ? 2u : 3u);
+            EXPECT_EQ(testing_support::filesIn(disk.path()), 1u);
             fs::remove_all(disk.file("bb"));
         }
+    }
+}
+
+// The names in a folder, hidden ones too.
+std::vector<std::string> namesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Makes what stands at path look as if a run before this one had left it.
+void fromAnEarlierRun(const std::string& path)
+{
+    fs::last_write_time(path, fs::last_write_time(path) - std::chrono::hours(1));
+}
+
+TEST_F(Faults, AGeneratorKilledMidWayLeavesOnlyAHiddenFolderWhichTheNextRunClears)
+{
+    for (const bool quick : {false, true}) {
+        const int files = quick ? 2 : 3;
+        // The folder, then each file: the run ends just before that step.
+        for (int killAt = 1; killAt <= 1 + files; ++killAt) {
+            SCOPED_TRACE(std::string(quick ? "kelvquick" : "one-shot") + ", killed at step " + std::to_string(killAt));
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                testing_support::FaultyFileSystem disk;
+                disk.killInstead = true;
+                disk.failOperation(killAt, EIO);
+                output::FileSystemOverride use(disk);
+                static_cast<void>(generate(quick, this->disk.path(), "bb"));
+                ::_exit(0);
+            }
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+            // No folder under the name, so that the next press is not told
+            // it exists; at most the hidden one.
+            const std::vector<std::string> left = namesIn(disk.path());
+            EXPECT_EQ(fs::exists(disk.file("bb")), false);
+            ASSERT_LE(left.size(), 1u);
+            if (left.empty()) {
+                continue;
+            }
+            EXPECT_EQ(left[0].rfind(".bb.partial-", 0), 0u) << left[0];
+            EXPECT_EQ(left[0].size(), std::string(".bb.partial-").size() + 6) << left[0];
+            const std::string hidden = disk.file(left[0]);
+
+            // A hidden folder as new as this run may be another instance's,
+            // busy with it: it stays, and the press works beside it.
+            std::vector<std::string> messages = generate(quick, disk.path(), "bb");
+            ASSERT_FALSE(messages.empty());
+            EXPECT_EQ(messages[0].rfind("保存しました。\n" + disk.file("bb"), 0), 0u) << messages[0];
+            EXPECT_TRUE(fs::exists(hidden));
+            fs::remove_all(disk.file("bb"));
+
+            // Left by an earlier run, it goes with the next press; the
+            // hidden folders of other names and other files stay.
+            fromAnEarlierRun(hidden);
+            fs::create_directory(disk.file(".bc.partial-abcdef"));
+            fromAnEarlierRun(disk.file(".bc.partial-abcdef"));
+            testing_support::writeBytes(disk.file(".bb.partial-mine"), "x");
+            fromAnEarlierRun(disk.file(".bb.partial-mine"));
+            messages = generate(quick, disk.path(), "bb");
+            ASSERT_FALSE(messages.empty());
+            EXPECT_EQ(messages[0].rfind("保存しました。\n" + disk.file("bb"), 0), 0u) << messages[0];
+            EXPECT_EQ(namesIn(disk.path()), (std::vector<std::string>{".bb.partial-mine", ".bc.partial-abcdef", "bb"}));
+            for (const std::string& name : namesIn(disk.path())) {
+                fs::remove_all(disk.file(name));
+            }
+        }
+    }
+}
+
+TEST_F(Faults, AFolderMadeUnderTheNameWhileAGeneratorRunsIsLeftAloneWithTheUsualMessage)
+{
+    for (const bool quick : {false, true}) {
+        SCOPED_TRACE(quick ? "kelvquick" : "one-shot");
+        // Another program makes the folder, with a file of its own, while
+        // the generator writes its first file.
+        testing_support::FaultyFileSystem disk;
+        disk.onOperation = [&] {
+            if (disk.replaced.size() == 1 && !fs::exists(this->disk.file("bb"))) {
+                fs::create_directory(this->disk.file("bb"));
+                testing_support::writeBytes(this->disk.file("bb/mine.htm"), "mine");
+            }
+        };
+        output::FileSystemOverride use(disk);
+        const std::vector<std::string> messages = generate(quick, this->disk.path(), "bb");
+        EXPECT_EQ(messages,
+                  std::vector<std::string>{"「" + this->disk.file("bb") +
+                                           "」はすでにあります。中のファイルはそのままにしてあります。"
+                                           "別の名前を記入するか、そのフォルダーを移してから作成してください。"});
+        EXPECT_EQ(namesIn(this->disk.path()), std::vector<std::string>{"bb"});
+        EXPECT_EQ(namesIn(this->disk.file("bb")), std::vector<std::string>{"mine.htm"});
+        EXPECT_EQ(readBytes(this->disk.file("bb/mine.htm")), "mine");
+        fs::remove_all(this->disk.file("bb"));
+    }
+}
+
+TEST_F(Faults, AGeneratorsFolderSwappedForALinkMeanwhileNeverLeadsItsFilesElsewhere)
+{
+    // Someone who may write the program folder swaps the generator's new
+    // folder for a link to a folder of the user's own while the first file
+    // is written: nothing may land there.
+    fs::create_directory(disk.file("victim"));
+    for (const bool quick : {false, true}) {
+        SCOPED_TRACE(quick ? "kelvquick" : "one-shot");
+        testing_support::FaultyFileSystem swapping;
+        swapping.onOperation = [&] {
+            if (swapping.replaced.size() != 1 || fs::exists(disk.file("moved"))) {
+                return;
+            }
+            for (const std::string& name : namesIn(disk.path())) {
+                if (name != "victim") {
+                    fs::rename(disk.file(name), disk.file("moved"));
+                    fs::create_directory_symlink(disk.file("victim"), disk.file(name));
+                    return;
+                }
+            }
+        };
+        output::FileSystemOverride use(swapping);
+        static_cast<void>(generate(quick, disk.path(), "bb"));
+        EXPECT_TRUE(fs::exists(disk.file("moved")));
+        EXPECT_EQ(namesIn(disk.file("victim")), std::vector<std::string>{});
+        for (const std::string& name : namesIn(disk.path())) {
+            if (name != "victim") {
+                fs::remove_all(disk.file(name));
+            }
+        }
+    }
+}
+
+TEST_F(Faults, AProgramFolderReachedThroughALinkStillTakesGeneratedFolders)
+{
+    // Only what the generator makes is never reached through a link; the
+    // program's own folder may well be.
+    fs::create_directory(disk.file("real"));
+    fs::create_directory_symlink(disk.file("real"), disk.file("program"));
+    for (const bool quick : {false, true}) {
+        SCOPED_TRACE(quick ? "kelvquick" : "one-shot");
+        const std::vector<std::string> messages = generate(quick, disk.file("program"), "bb");
+        ASSERT_FALSE(messages.empty());
+        EXPECT_EQ(messages[0], "保存しました。\n" + disk.file("program/bb"));
+        const std::vector<std::string> files = quick ? std::vector<std::string>{"bb.asx", "bb.htm"}
+                                                     : std::vector<std::string>{"bb.asx", "bb.htm", "bb01.htm"};
+        EXPECT_EQ(namesIn(disk.file("real/bb")), files);
+        fs::remove_all(disk.file("real/bb"));
+    }
+}
+
+TEST_F(Faults, TemporaryFilesACrashLeftBesideAFileGoWithItsNextSave)
+{
+    const std::string target = disk.file("x.asx");
+    struct Left {
+        std::string name;
+        bool earlier;  // left by a run before this one
+        bool goes;
+    };
+    const std::vector<Left> cases = {
+        {".x.asx.Ab3dE9", true, true},  {".x.asx.Ab3dE8", false, false},  // a save going on beside this one
+        {".x.asx.Ab3dE", true, false},                                    // not the pattern: five characters
+        {".x.asx.Ab3-E9", true, false},                                   // nor a character mkstemp never puts in
+        {".y.asx.Ab3dE9", true, false},                                   // another file's
+        {"x.asx.Ab3dE9", true, false},                                    // not hidden
+    };
+    for (const Left& c : cases) {
+        testing_support::writeBytes(disk.file(c.name), "half");
+        if (c.earlier) {
+            fromAnEarlierRun(disk.file(c.name));
+        }
+    }
+    EXPECT_EQ(saveAs(target), std::vector<std::string>{target + "を保存しました。"});
+    EXPECT_EQ(readBytes(target), metafileBytes);
+    for (const Left& c : cases) {
+        EXPECT_EQ(fs::exists(disk.file(c.name)), !c.goes) << c.name;
     }
 }
 

@@ -3,7 +3,18 @@
 // Played on a file system held in memory, where any folder can refuse.
 #include <gtest/gtest.h>
 
+#ifdef __linux__
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -32,6 +43,14 @@ public:
         return folders.erase(path) != 0 ? output::FsResult::success() : output::FsResult::fromErrno(ENOENT);
     }
     bool exists(const std::string& path) override { return folders.count(path) != 0; }
+    // Nothing here is on the real disk: no folder to open, no nameless
+    // files, and every folder the user's own.
+    output::FsResult openFolder(const std::string&, std::unique_ptr<output::OpenFolder>&) override
+    {
+        return output::FsResult::fromErrno(ENOENT);
+    }
+    output::FsResult probeNameless(const std::string&) override { return output::FsResult::fromErrno(EOPNOTSUPP); }
+    output::FsResult checkOwnFolder(const std::string&) override { return output::FsResult::success(); }
 
     std::set<std::string> folders;
     std::set<std::string> readOnly;
@@ -112,5 +131,130 @@ TEST(ProgramFolder, ProbesTheRealDisk)
     EXPECT_FALSE(fs.exists(temp.file(".kelvora-write-probe")));
     EXPECT_FALSE(output::canCreateIn(fs, temp.file("missing"), sep));
 }
+
+#ifdef __linux__
+TEST(ProgramFolder, AStandInThatIsNotTheUsersOwnFolderAloneIsRefusedByName)
+{
+    testing_support::TempFolder temp;
+    const std::string installed = temp.file("bin");
+    std::filesystem::create_directory(installed);
+    ::chmod(installed.c_str(), 0555);
+    const std::string elsewhere = temp.file("shared");
+    std::filesystem::create_directory(elsewhere);
+    const std::string standInPath = temp.file("kelvora");
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+        std::string reason;  // empty: used
+    };
+    const Case cases[] = {
+        {"the user's own", [&] { ::mkdir(standInPath.c_str(), 0755); }, ""},
+        {"made by the rule", [] {}, ""},
+        {"a link to a folder", [&] { std::filesystem::create_directory_symlink(elsewhere, standInPath); },
+         "フォルダーではなくリンクです。"},
+        {"a file", [&] { testing_support::writeBytes(standInPath, "x"); }, "フォルダーではありません。"},
+        {"group-writable",
+         [&] {
+             ::mkdir(standInPath.c_str(), 0755);
+             ::chmod(standInPath.c_str(), 0775);
+         },
+         "ほかのユーザーも書き込めるようになっています。"},
+        {"writable by all",
+         [&] {
+             ::mkdir(standInPath.c_str(), 0755);
+             ::chmod(standInPath.c_str(), 01777);
+         },
+         "ほかのユーザーも書き込めるようになっています。"},
+        {"another user's",
+         [&] {
+             ::mkdir(standInPath.c_str(), 0755);
+             static_cast<void>(::chown(standInPath.c_str(), 1234, 1234));
+         },
+         "持ち主（所有者）がほかのユーザーです。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(standInPath);
+        c.make();
+        // Root may write anywhere: the installed folder is made to refuse.
+        MemoryFileSystem refusing;
+        refusing.readOnly = {installed};
+        class RealButInstalled : public output::FileSystem {
+        public:
+            explicit RealButInstalled(std::string installed) : installed_(std::move(installed)) {}
+            output::FsResult probeNameless(const std::string& folder) override
+            {
+                return folder == installed_ ? output::FsResult::fromErrno(EACCES) : FileSystem::probeNameless(folder);
+            }
+            output::FsResult createFolder(const std::string& path) override
+            {
+                return path.rfind(installed_, 0) == 0 ? output::FsResult::fromErrno(EACCES)
+                                                      : FileSystem::createFolder(path);
+            }
+
+        private:
+            std::string installed_;
+        } disk(installed);
+        output::FileSystemOverride use(disk);
+        std::vector<std::string> told;
+        output::ProgramFolder rule(installed, standInPath, '/', [&](const std::string& text) { told.push_back(text); });
+        const std::string chosen = rule.folder();
+        ASSERT_EQ(told.size(), 1u);
+        if (c.reason.empty()) {
+            EXPECT_EQ(chosen, standInPath);
+            EXPECT_EQ(told[0], output::ProgramFolder::standInMessage(installed, standInPath));
+        } else {
+            EXPECT_EQ(chosen, "");
+            EXPECT_EQ(told[0],
+                      "作成するフォルダーの置き場所「" + standInPath + "」は使えません。" + c.reason + "「" +
+                          standInPath +
+                          "」を、ご自分だけが書き込めるふつうのフォルダーにしてから、もう一度作成してください。");
+            EXPECT_EQ(std::filesystem::is_empty(elsewhere), true);
+        }
+    }
+}
+
+TEST(ProgramFolder, TheProbeLeavesNothingEvenWhenTheProgramIsKilled)
+{
+    testing_support::TempFolder temp;
+    // The probe's every step is a moment the program may be killed at: here
+    // at its removal, the last.
+    class KilledAtRemoval : public output::FileSystem {
+    public:
+        output::FsResult removeFolder(const std::string&) override
+        {
+            ::raise(SIGKILL);
+            return output::FsResult::success();
+        }
+    };
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        KilledAtRemoval disk;
+        ::_exit(output::canCreateIn(disk, temp.path(), '/') ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(testing_support::filesIn(temp.path()), 0u);
+
+    // Probes an earlier run left go with the next probe; a fresh one, maybe
+    // another instance's, and other names stay.
+    for (const char* name : {".kelvora-write-probe", ".kelvora-write-probe7", ".kelvora-write-probe12"}) {
+        std::filesystem::create_directory(temp.file(name));
+        std::filesystem::last_write_time(temp.file(name),
+                                         std::filesystem::last_write_time(temp.file(name)) - std::chrono::hours(1));
+    }
+    std::filesystem::create_directory(temp.file(".kelvora-write-probe3"));
+    std::filesystem::create_directory(temp.file(".kelvora-write-probe-mine"));
+    std::filesystem::last_write_time(temp.file(".kelvora-write-probe-mine"),
+                                     std::filesystem::last_write_time(temp.file(".kelvora-write-probe-mine")) -
+                                         std::chrono::hours(1));
+    EXPECT_TRUE(output::canCreateIn(output::fileSystem(), temp.path(), '/'));
+    EXPECT_EQ(testing_support::filesIn(temp.path()), 2u);
+    EXPECT_TRUE(std::filesystem::exists(temp.file(".kelvora-write-probe3")));
+    EXPECT_TRUE(std::filesystem::exists(temp.file(".kelvora-write-probe-mine")));
+}
+#endif
 
 }  // namespace
