@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QPalette>
 
+#include "qt/fonts.h"
+
 namespace kelvqt {
 
 namespace {
@@ -14,7 +16,7 @@ QString rgb(const form::Color& c)
 
 }  // namespace
 
-void styleControl(QWidget* w, const form::ControlDef& c)
+void styleControl(QWidget* w, const form::ControlDef& c, double fontScale)
 {
     if (!c.tooltip.empty()) {
         w->setToolTip(QString::fromStdString(c.tooltip));
@@ -22,7 +24,11 @@ void styleControl(QWidget* w, const form::ControlDef& c)
     if (c.fontPoints > 0 || c.bold) {
         QFont font = w->font();
         if (c.fontPoints > 0) {
-            font.setPointSizeF(c.fontPoints);
+            if (fontScale != 1) {
+                font = scaledFont(font, c.fontPoints, fontScale);
+            } else {
+                font.setPointSizeF(c.fontPoints);
+            }
         }
         font.setBold(c.bold);
         w->setFont(font);

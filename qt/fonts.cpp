@@ -4,13 +4,27 @@
 #include <QDir>
 #include <QFont>
 #include <QFontDatabase>
+#include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QResource>
+
+#include <algorithm>
 
 namespace kelvqt {
 
 namespace {
 
 bool captionFontInUse = false;
+double desktopPoints = 0;  // not asked yet
+
+void setApplicationFont(QApplication& app)
+{
+    QFont font(QStringLiteral(KELVORA_JAPANESE_FAMILY));
+    font.setPointSizeF(desktopPoints);
+    font.setFamilies(captionFamilies());
+    font.setStyleHint(QFont::SansSerif);
+    app.setFont(font);
+}
 
 bool registerCaptionFont()
 {
@@ -36,11 +50,27 @@ void setUpFonts(QApplication& app, ScreenFont use)
 {
     static const bool registered = registerCaptionFont();
     captionFontInUse = registered && use == ScreenFont::Captions;
+    if (desktopPoints <= 0) {
+        // The desktop's font as the platform theme gives it (a desktop's
+        // settings, qt6ct), in points; a font set in pixels is taken at the
+        // 96 dpi the points are drawn at.
+        const QFont desktop = QApplication::font();
+        desktopPoints = desktop.pointSizeF() > 0  ? desktop.pointSizeF()
+                        : desktop.pixelSize() > 0 ? desktop.pixelSize() * 72.0 / 96.0
+                                                  : 9;
+    }
+    setApplicationFont(app);
+}
 
-    QFont font(QStringLiteral(KELVORA_JAPANESE_FAMILY), 9);
-    font.setFamilies(captionFamilies());
-    font.setStyleHint(QFont::SansSerif);
-    app.setFont(font);
+double desktopFontPoints()
+{
+    return desktopPoints > 0 ? desktopPoints : 9;
+}
+
+void setDesktopFontPoints(QApplication& app, double points)
+{
+    desktopPoints = points;
+    setApplicationFont(app);
 }
 
 QStringList captionFamilies()
@@ -49,6 +79,24 @@ QStringList captionFamilies()
         return {QStringLiteral(KELVORA_JAPANESE_FAMILY)};
     }
     return {QStringLiteral(KELVORA_CAPTION_FAMILY), QStringLiteral(KELVORA_JAPANESE_FAMILY)};
+}
+
+QFont scaledFont(QFont font, double points, double factor)
+{
+    // Full-width and half-width characters and Latin ones, as the screens'
+    // texts mix them.
+    static const QString sample = QStringLiteral("ストリーミング公開のための作成ツール ｱｲｳｴｵ ABCxyz 0123.wmv");
+    font.setPointSizeF(points);
+    const double laidOut = QFontMetricsF(font).horizontalAdvance(sample);
+    double size = points * factor;
+    for (; size > points; size -= 0.05) {
+        font.setPointSizeF(size);
+        if (QFontMetrics(font).horizontalAdvance(sample) <= laidOut * factor) {
+            break;
+        }
+    }
+    font.setPointSizeF(std::max(size, points));
+    return font;
 }
 
 QByteArray withCaptionFont(QByteArray svg)

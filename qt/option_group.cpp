@@ -68,7 +68,8 @@ void buildOptionGroups(form::Form& f, ScreenWindow& win)
         QRect area;
         for (const std::string& m : members) {
             const form::Rect r = f.state(m).rect;
-            area = area.united(QRect(px(r.left), px(r.top), px(r.width), px(r.height)));
+            const render::Area at = render::pixels(r, win.scale.layout);
+            area = area.united(QRect(at.left, at.top, at.width, at.height));
         }
         QWidget* parent = buttons.front()->parentWidget();
         auto* box = new QWidget(parent);

@@ -25,6 +25,7 @@
 
 #include "qt/control_properties.h"
 #include "qt/control_style.h"
+#include "qt/fonts.h"
 #include "qt/line_widget.h"
 #include "qt/option_group.h"
 #include "qt/pictures.h"
@@ -43,7 +44,7 @@ using form::Kind;
 
 int px(int twips)
 {
-    return static_cast<int>(std::lround(twips / 15.0));
+    return render::pixels(twips, 1);
 }
 
 namespace {
@@ -58,6 +59,24 @@ bool isPressedByMouse(Kind kind)
     // Their clicks are the screen's events; every other control keeps the
     // toolkit's own handling of the mouse.
     return kind == Kind::Label || kind == Kind::Picture || kind == Kind::Image || kind == Kind::Frame;
+}
+
+// What the window system's frame around a window takes at most: the room a
+// window's client area has is the screen's work area less this.
+constexpr QSize frameAllowance(16, 48);
+
+// How large a screen is drawn: for the desktop's font, within the primary
+// screen's work area.
+render::Scale scaleFor(const form::ScreenDef& def)
+{
+    render::DesktopFont font{desktopFontPoints(), render::laidOutFont.dpi};
+    render::Area room;
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        font.dpi = screen->logicalDotsPerInchY();
+        const QRect area = screen->availableGeometry();
+        room = {0, 0, area.width() - frameAllowance.width(), area.height() - frameAllowance.height()};
+    }
+    return render::scaleFor(font, def.client(), room);
 }
 
 }  // namespace
@@ -93,7 +112,7 @@ QWidget* Renderer::window(const std::string& screen) const
 ScreenWindow* Renderer::build(form::Form& f)
 {
     const form::ScreenDef& def = f.def();
-    auto* win = new ScreenWindow(*this, def);
+    auto* win = new ScreenWindow(*this, def, scaleFor(def));
 
     for (const ControlDef* cp : render::creationOrder(def)) {
         const ControlDef& c = *cp;
@@ -103,7 +122,7 @@ ScreenWindow* Renderer::build(form::Form& f)
                 parent = container;
             }
         }
-        QWidget* w = createControl(def, c, parent);
+        QWidget* w = createControl(*win, c, parent);
         if (w == nullptr) {
             continue;
         }
@@ -113,7 +132,7 @@ ScreenWindow* Renderer::build(form::Form& f)
             // Before anything asks for its accessible object, which is kept.
             w->setProperty(pressableProperty, QVariant::fromValue<QObject*>(this));
         }
-        styleControl(w, c);
+        styleControl(w, c, win->scale.fonts);
         if (isPressedByMouse(c.kind)) {
             w->installEventFilter(this);
         }
@@ -136,8 +155,9 @@ ScreenWindow* Renderer::build(form::Form& f)
 
 // The widget a control is shown as, wired to report the user's actions on
 // it; null for a control that shows nothing.
-QWidget* Renderer::createControl(const form::ScreenDef& def, const ControlDef& c, QWidget* parent)
+QWidget* Renderer::createControl(const ScreenWindow& win, const ControlDef& c, QWidget* parent)
 {
+    const form::ScreenDef& def = win.def();
     QWidget* w = nullptr;
     switch (c.kind) {
     case Kind::Label: {
@@ -207,7 +227,8 @@ QWidget* Renderer::createControl(const form::ScreenDef& def, const ControlDef& c
     }
     case Kind::Picture:
     case Kind::Image: {
-        auto* picture = newPictureLabel(c.picture, QSize(px(c.rect.width), px(c.rect.height)), parent);
+        const render::Area at = render::pixels(c.rect, win.scale.layout);
+        auto* picture = newPictureLabel(c.picture, QSize(at.width, at.height), parent);
         picture->setScaledContents(false);
         if (c.kind == Kind::Picture && c.border) {
             picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -294,16 +315,22 @@ void Renderer::syncControl(form::Form& f, const std::string& control)
     // Lines keep their end points; everything else its rectangle, inside the
     // box of its option group where it has one.
     form::Rect r = s.rect;
+    QPoint origin;
     if (const auto box = win->groupBoxes.find(control); box != win->groupBoxes.end()) {
-        r.left -= box->second->x() * 15;
-        r.top -= box->second->y() * 15;
+        origin = box->second->pos();
+        r.left -= static_cast<int>(std::lround(origin.x() * 15 / win->scale.layout));
+        r.top -= static_cast<int>(std::lround(origin.y() * 15 / win->scale.layout));
     }
     if (def.kind == Kind::Line) {
-        const int x = std::min(r.left, r.left + r.width);
-        const int y = std::min(r.top, r.top + r.height);
-        w->setGeometry(px(x), px(y), std::max(1, px(std::abs(r.width))) + 1, std::max(1, px(std::abs(r.height))) + 1);
+        const form::Rect box{std::min(s.rect.left, s.rect.left + s.rect.width),
+                             std::min(s.rect.top, s.rect.top + s.rect.height), std::abs(s.rect.width),
+                             std::abs(s.rect.height)};
+        const render::Area at = render::pixels(box, win->scale.layout);
+        w->setGeometry(at.left - origin.x(), at.top - origin.y(), std::max(1, at.width) + 1,
+                       std::max(1, at.height) + 1);
     } else {
-        w->setGeometry(px(r.left), px(r.top), px(r.width), px(r.height));
+        const render::Area at = render::pixels(s.rect, win->scale.layout);
+        w->setGeometry(at.left - origin.x(), at.top - origin.y(), at.width, at.height);
     }
 
     // A control wholly outside the window's client area can never be seen;

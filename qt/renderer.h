@@ -19,7 +19,8 @@ class QLineEdit;
 
 namespace kelvqt {
 
-// Twips to device-independent pixels (1440 twips to the inch at 96 dpi).
+// Twips to device-independent pixels (1440 twips to the inch at 96 dpi), as
+// laid out; a window drawn for a larger desktop font has its own scale.
 int px(int twips);
 
 class ScreenWindow;
@@ -63,7 +64,7 @@ protected:
 
 private:
     ScreenWindow* build(form::Form& f);
-    QWidget* createControl(const form::ScreenDef& def, const form::ControlDef& c, QWidget* parent);
+    QWidget* createControl(const ScreenWindow& win, const form::ControlDef& c, QWidget* parent);
     void describe(form::Form& f);
     void syncControl(form::Form& f, const std::string& control);
     void syncAll(const std::string& screen);

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "qt/control_properties.h"
+#include "qt/fonts.h"
 #include "qt/option_group.h"
 #include "qt/renderer.h"
 
@@ -19,14 +20,25 @@ constexpr Qt::WindowFlags screenWindowFlags = Qt::Window | Qt::MSWindowsFixedSiz
                                               Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
 
-ScreenWindow::ScreenWindow(Renderer& renderer, const form::ScreenDef& def)
-    : QWidget(nullptr, screenWindowFlags), renderer_(renderer), def_(def)
+ScreenWindow::ScreenWindow(Renderer& renderer, const form::ScreenDef& def, render::Scale scale)
+    : QWidget(nullptr, screenWindowFlags), scale(scale), renderer_(renderer), def_(def)
 {
     setObjectName(QString::fromStdString(def.name()));
     setProperty(windowProperty, true);
     setWindowTitle(QString::fromStdString(def.caption()));
-    setFixedSize(px(def.client().width), px(def.client().height));
+    setFixedSize(clientSize());
     setAttribute(Qt::WA_DeleteOnClose, false);
+    // The text the screen leaves to the desktop's font, at the size the
+    // layout was made for: about the desktop's own, less where the window
+    // had to be held smaller than that font asks for.
+    if (scale.fonts != 1) {
+        setFont(scaledFont(font(), render::laidOutFont.points, scale.fonts));
+    }
+}
+
+QSize ScreenWindow::clientSize() const
+{
+    return {px(def_.client().width), px(def_.client().height)};
 }
 
 void ScreenWindow::showEvent(QShowEvent* event)
@@ -50,7 +62,7 @@ void ScreenWindow::showEvent(QShowEvent* event)
 void ScreenWindow::followState(Qt::WindowState state)
 {
     if (state == Qt::WindowMaximized || state == Qt::WindowFullScreen) {
-        setMinimumSize(px(def_.client().width), px(def_.client().height));
+        setMinimumSize(clientSize());
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     }
 }
@@ -58,7 +70,7 @@ void ScreenWindow::followState(Qt::WindowState state)
 void ScreenWindow::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::WindowStateChange && !isMaximized() && !isFullScreen()) {
-        setFixedSize(px(def_.client().width), px(def_.client().height));
+        setFixedSize(clientSize());
     }
     QWidget::changeEvent(event);
 }

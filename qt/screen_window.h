@@ -9,16 +9,23 @@
 #include <vector>
 
 #include "form/screen_def.h"
+#include "render/layout.h"
 
 namespace kelvqt {
 
 class OptionButton;
 class Renderer;
 
-// Fixed client size and the screen's caption.
+// Fixed client size and the screen's caption, both drawn at the scale the
+// desktop's font asks for.
 class ScreenWindow : public QWidget {
 public:
-    ScreenWindow(Renderer& renderer, const form::ScreenDef& def);
+    ScreenWindow(Renderer& renderer, const form::ScreenDef& def, render::Scale scale);
+
+    const form::ScreenDef& def() const { return def_; }
+
+    // Twips to this window's pixels.
+    int px(int twips) const { return render::pixels(twips, scale.layout); }
 
     QWidget* control(const std::string& name) const
     {
@@ -30,6 +37,7 @@ public:
     std::map<std::string, QWidget*> groupBoxes;  // option -> the box of its group
     std::vector<QWidget*> tabChain;              // the keyboard order, as declared
     bool placed = false;
+    const render::Scale scale;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -39,6 +47,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    QSize clientSize() const;
     QWidget* stopOf(OptionButton* option) const;
     void followState(Qt::WindowState state);
 

@@ -1,6 +1,7 @@
 #include "render/layout.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace render {
 
@@ -61,6 +62,37 @@ std::vector<const form::ControlDef*> tabOrder(const form::ScreenDef& screen)
         }
     }
     return order;
+}
+
+Scale scaleFor(const DesktopFont& font, const form::Size& client, const Area& room)
+{
+    if (font.points <= 0 || font.dpi <= 0) {
+        return {};
+    }
+    double layout = (font.points * font.dpi) / (laidOutFont.points * laidOutFont.dpi);
+    if (client.width > 0 && client.height > 0 && room.width > 0 && room.height > 0) {
+        layout = std::min(layout, std::min(room.width * 15.0 / client.width, room.height * 15.0 / client.height));
+    }
+    layout = std::max(1.0, layout);
+    // Fonts in points are already drawn larger at a larger dpi: they grow
+    // only by what the layout grows beyond that, and shrink with a layout
+    // held to the room or to the laid-out size.
+    return {layout, layout * laidOutFont.dpi / font.dpi};
+}
+
+int pixels(int twips, double layout)
+{
+    return static_cast<int>(std::lround(twips * layout / 15.0));
+}
+
+Area pixels(const form::Rect& r, double layout)
+{
+    const int left = pixels(r.left, layout);
+    const int top = pixels(r.top, layout);
+    if (layout == 1) {
+        return {left, top, pixels(r.width, 1), pixels(r.height, 1)};
+    }
+    return {left, top, pixels(r.left + r.width, layout) - left, pixels(r.top + r.height, layout) - top};
 }
 
 }  // namespace render

@@ -3,6 +3,7 @@
 // text, and where the window first appears.
 #pragma once
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -52,12 +53,54 @@ struct Area {
 // Where a window of the given outer size first appears, in the same units as
 // `work` (the screen's work area): centred in the work area, or nothing when
 // the window system places it.
+// The desktop's font: its size in points and the logical dots per inch it
+// is drawn at (96 unless the desktop enlarges fonts that way).
+struct DesktopFont {
+    double points = 9;
+    double dpi = 96;
+};
+
+// The font the screens were laid out for: 9 points at 96 dpi, text 12 pixels
+// high. A desktop with just this font shows every screen at its declared
+// size.
+inline constexpr DesktopFont laidOutFont{};
+
+// How a screen is drawn for the desktop's font, as dialog units follow the
+// dialog's font: every declared position and size (twips at 96 dpi) times
+// `layout`, and every font in points times `fonts`, both the desktop's own
+// font the screen's text is drawn in and the point sizes the screen declares.
+struct Scale {
+    double layout = 1;
+    double fonts = 1;
+    bool operator==(const Scale&) const = default;
+};
+
+// The scale for a window of the given client size (twips) on a desktop with
+// the given font, where `room` is the most the client area may take on the
+// screen, in the pixels the window is drawn in. The layout grows in proportion to the font's
+// height in pixels, but only as far as `room` allows, its fonts held back
+// with it so that the text keeps its proportions; it never goes below the
+// laid-out size, so that a desktop with the laid-out font (or a smaller one)
+// sees every screen exactly as laid out.
+Scale scaleFor(const DesktopFont& font, const form::Size& client, const Area& room);
+
+// Twips to pixels at a layout factor (1440 twips to the inch at 96 dpi).
+int pixels(int twips, double layout);
+
+// A declared rectangle in pixels at a layout factor. Scaled, each edge is
+// placed on its own, so that controls that meet in twips still meet and a
+// control that ends at the window's edge ends there; as laid out, the
+// position and the size are each rounded, as the screens have always been.
+Area pixels(const form::Rect& r, double layout);
+
 inline std::optional<Point> firstPlacement(const form::ScreenDef& screen, int width, int height, const Area& work)
 {
     if (screen.isSystemPlaced()) {
         return std::nullopt;
     }
-    return Point{work.left + (work.width - width) / 2, work.top + (work.height - height) / 2};
+    // A window larger than the work area keeps its top left corner, and with
+    // it the title bar, on the screen.
+    return Point{work.left + std::max(0, (work.width - width) / 2), work.top + std::max(0, (work.height - height) / 2)};
 }
 
 }  // namespace render

@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <utility>
+
+#include "render/layout.h"
 
 #include "win/fonts.h"
 #include "win/renderer.h"
@@ -29,6 +32,19 @@ int systemDpi()
     const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
     ::ReleaseDC(nullptr, dc);
     return dpi;
+}
+
+double messageFontPoints()
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0) ||
+        metrics.lfMessageFont.lfHeight == 0) {
+        return render::laidOutFont.points;
+    }
+    // The height is in pixels at the system's resolution: of the characters
+    // when negative, of the whole cell when positive.
+    return std::abs(metrics.lfMessageFont.lfHeight) * 72.0 / systemDpi();
 }
 
 UINT windowDpi(HWND hwnd)

@@ -10,6 +10,10 @@ namespace kelvwin {
 // The resolution of the whole desktop, which the screens start at.
 int systemDpi();
 
+// The size in points of the font the system shows its messages in (the
+// message font of the nonclient metrics), 9 when it cannot tell.
+double messageFontPoints();
+
 // The resolution of the monitor a window is on, where Windows tells it
 // (10 and later), else 0.
 UINT windowDpi(HWND hwnd);

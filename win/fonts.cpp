@@ -39,9 +39,9 @@ std::wstring japaneseFace()
 
 }  // namespace
 
-Fonts::Fonts(int dpi) : face_(japaneseFace()), dpi_(dpi) {}
+Fonts::Fonts(int dpi, double scale) : face_(japaneseFace()), dpi_(dpi), scale_(scale) {}
 
-Fonts::Fonts(const Fonts& same, int dpi) : face_(same.face_), dpi_(dpi) {}
+Fonts::Fonts(const Fonts& same, int dpi) : face_(same.face_), dpi_(dpi), scale_(same.scale_) {}
 
 Fonts::~Fonts()
 {
@@ -52,7 +52,7 @@ Fonts::~Fonts()
 
 HFONT Fonts::get(double points, bool bold)
 {
-    const int tenths = static_cast<int>(std::lround((points > 0 ? points : 9.0) * 10));
+    const int tenths = static_cast<int>(std::lround((points > 0 ? points : 9.0) * scale_ * 10));
     auto& font = made_[{tenths, bold}];
     if (font == nullptr) {
         LOGFONTW lf{};

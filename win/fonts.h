@@ -12,9 +12,10 @@ namespace kelvwin {
 
 class Fonts {
 public:
-    // At a resolution; the machine's fonts are looked through once.
-    explicit Fonts(int dpi);
-    // The face of `same` at another resolution.
+    // At a resolution, every size `scale` times the one asked for; the
+    // machine's fonts are looked through once.
+    Fonts(int dpi, double scale);
+    // The face and scale of `same` at another resolution.
     Fonts(const Fonts& same, int dpi);
     ~Fonts();
     Fonts(const Fonts&) = delete;
@@ -27,6 +28,7 @@ public:
 private:
     std::wstring face_;
     int dpi_;
+    double scale_;
     std::map<std::pair<int, bool>, HFONT> made_;  // by tenths of a point and weight
 };
 

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cwchar>
 
 #include "output/windows_text.h"
@@ -42,7 +43,11 @@ Renderer::Renderer(form::Program& program, HINSTANCE instance)
 {
     registerWindowClasses(instance, screenProc, boxProc);
     dpi_ = systemDpi();
-    fonts_ = std::make_unique<Fonts>(dpi_);
+    // The screens follow the font the user reads the system's messages in,
+    // as dialog units follow a dialog's font. Its size is in points, apart
+    // from the resolution, which dpi_ follows on its own.
+    scale_ = render::scaleFor({messageFontPoints(), render::laidOutFont.dpi}, {}, {});
+    fonts_ = std::make_unique<Fonts>(dpi_, scale_.fonts);
     program_.setObserver(this);
 }
 
@@ -55,7 +60,14 @@ Renderer::~Renderer()
 
 int Renderer::px(int twips) const
 {
-    return pixelsAt(twips, dpi_);
+    return pixelsAt(twips, layoutDpi());
+}
+
+int Renderer::layoutDpi() const
+{
+    // Rounded up: glyphs grow by whole pixels, and the layout must not fall
+    // behind them.
+    return static_cast<int>(std::ceil(dpi_ * scale_.layout - 1e-9));
 }
 
 ScreenWindow* Renderer::find(const std::string& screen) const

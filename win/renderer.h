@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "form/form.h"
+#include "render/layout.h"
 #include "win/fonts.h"
 #include "win/pictures.h"
 #include "win/screen_window.h"
@@ -80,6 +81,10 @@ private:
     form::Program& program_;
     HINSTANCE instance_;
     int dpi_ = 96;
+    // How much larger than laid out the screens are drawn for the system's
+    // message font; positions and sizes are laid out at dpi_ times this.
+    render::Scale scale_;
+    int layoutDpi() const;
     Pictures pictures_;
     std::unique_ptr<Fonts> fonts_;  // at dpi_
     std::map<std::string, std::unique_ptr<ScreenWindow>> windows_;
