@@ -53,7 +53,9 @@ export WAYLAND_DISPLAY=kelvora-$$
 weston --backend=x11-backend.so --use-pixman --width=1024 --height=768 --socket="$WAYLAND_DISPLAY" \
   --config="$work/weston.ini" --idle-time=0 --log="$work/weston.log" >/dev/null 2>&1 &
 weston_pid=$!
-weston_ready() { [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] && LC_ALL=C xwininfo -root -tree | grep -q '"Weston Compositor'; }
+weston_ready() {
+  [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] && LC_ALL=C xwininfo -root -tree | grep -q '"Weston Compositor'
+}
 gui_wait 30 "weston's socket and its window on the X server" weston_ready || {
   tail -n 20 "$work/weston.log" >&2
   exit 1

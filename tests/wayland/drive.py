@@ -291,9 +291,9 @@ def kelvquick(output):
     p.end()
     files = sorted(os.listdir(folder)) if os.path.isdir(folder) else []
     subprocess.run(["rm", "-rf", folder])
-    if not files:
-        raise AssertionError("kelvquick made no folder %s with files in it; it said %r" % (folder, said))
-    return "its folder made with %d files, the messages %r" % (len(files), said)
+    if files != [name + ".asx", name + ".htm"]:
+        raise AssertionError("kelvquick made %r in %s, not its page and metafile; it said %r" % (files, folder, said))
+    return "its folder made with %s, the messages %r" % (" and ".join(files), said)
 
 
 def main():
