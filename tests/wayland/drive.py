@@ -3,7 +3,8 @@
 an X server: every screen of kelvora opened, a save answered through the
 save dialog and its message box, and the maximize button of the title bar
 the toolkit draws itself pressed on each kind of window (a screen, the save
-dialog, the message box, kelvquick's window), then pressed again to restore.
+dialog, the message box, kelvquick's window), then pressed again to restore
+(the message box is answered while maximized instead).
 A fixed-size window the compositor is told to maximize must take the size
 it is given or the compositor ends the connection, and the program with it;
 so after each press the program must still run, and it must save afterwards.
@@ -11,9 +12,9 @@ so after each press the program must still run, and it must save afterwards.
 Controls are found and pressed over AT-SPI, which is D-Bus and so the same
 on Wayland. A Wayland client does not know where its windows are, so the
 title bar's buttons are found on the compositor's output: the active
-window's maximize button is drawn as a rectangle of whole black pixels at a
-fixed place from the frame's top right, and the pointer is sent there with
-X input into the compositor's window, which its seat passes on.
+window's maximize button has a mark of whole black pixels in a plain title
+bar, and the pointer is sent there with X input into the compositor's
+window, which its seat passes on.
 
 Usage: drive.py BUILD_DIR WORK_DIR  (inside a session with an accessibility
 bus, DISPLAY naming the X server and WAYLAND_DISPLAY the compositor;
@@ -186,15 +187,20 @@ def weston_said():
     return "; the compositor logged %r" % lines[-3:] if lines else ""
 
 
-def maximize_and_restore(output, p, window):
-    """The title bar's maximize button, then the same button again. The
-    toolkit draws the other mark once it has taken the maximized state, and
-    the compositor has the window's answer to it then; the program must run
-    on, and have its own size again once restored."""
+def maximize_and_restore(output, p, window, restore=True):
+    """The title bar's maximize button: the window takes the output's size,
+    which the compositor gave it, and the program runs on; then the same
+    button restores the window to its own size. A message box is left
+    maximized, to be answered as it is: its button's press repaints it."""
     own = size_of(window)
     press_button(output, active_mark(output, p, window))
+    wait_for("%r to take the maximized size" % window.name,
+             lambda: p.ended() or size_of(window)[0] > own[0] and size_of(window)[1] > own[1],
+             seen=lambda: "it is %r" % (size_of(window),))
     mark = active_mark(output, p, window, restore=True)
     still_running(p, "the maximize button of %r was pressed" % window.name)
+    if not restore:
+        return
     press_button(output, mark)
     active_mark(output, p, window)
     wait_for("%r to have its own size %r again" % (window.name, own), lambda: p.ended() or size_of(window) == own,
@@ -256,7 +262,7 @@ def kelvora(output):
     target = os.path.join(WORK, "meta")
     way.answer_save(p, target)
     box = p.message_box()
-    maximize_and_restore(output, p, box)
+    maximize_and_restore(output, p, box, restore=False)
     said = way.answer_message(p)
     expected = ("<ASX Version =\"3.0\">\r\n<Entry>\r\n<Ref href =\"./家族旅行.wmv\">\r\n"
                 "</Entry></ASX>\r\n").encode("cp932")
@@ -284,7 +290,7 @@ def kelvquick(output):
     way.set_text(control(window, "text", "ビデオファイルの拡張子抜きファイル名を記入"), name)
     way.press(control(window, "push button", "一発作成"))
     box = p.message_box()
-    maximize_and_restore(output, p, box)
+    maximize_and_restore(output, p, box, restore=False)
     said = way.answer_message(p)
     said += way.answer_message(p)
     way.press(control(window, "push button", "終了"))
