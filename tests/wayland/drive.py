@@ -48,10 +48,15 @@ class Output:
     def __init__(self):
         tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True, check=True,
                               env=dict(os.environ, LC_ALL="C")).stdout
-        found = re.search(r'"Weston Compositor[^"]*".*?(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)', tree)
+        found = re.search(r'(0x[0-9a-f]+) "Weston Compositor[^"]*".*?(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)',
+                          tree)
         if not found:
             raise AssertionError("no window of the compositor on the X server: %r" % tree)
-        self.width, self.height, self.x, self.y = (int(v) for v in found.groups())
+        window = found.group(1)
+        self.width, self.height, self.x, self.y = (int(v) for v in found.groups()[1:])
+        # The keyboard goes to the compositor wherever the pointer is.
+        xdotool("windowfocus", "--sync", str(int(window, 16)))
+        self.leave()
 
     def pixels(self):
         """The output's rows, each 3 bytes a pixel."""
@@ -123,9 +128,17 @@ class Output:
         return not cls._black(rows, x + 1, y) and not cls._black(rows, x + 4, y + 5)
 
     def click(self, x, y):
-        xdotool("mousemove", str(self.x + x), str(self.y + y), "click", "1")
-        # Out of the way, so that the pointer covers no mark on the next look.
-        xdotool("mousemove", str(self.x + self.width - 1), str(self.y + self.height - 1))
+        # The pointer first, then the button, each as its own X event.
+        xdotool("mousemove", "--sync", str(self.x + x), str(self.y + y))
+        xdotool("click", "1")
+        self.leave()
+
+    def leave(self):
+        """The pointer out of the compositor's window (the X screen is
+        larger): it covers no mark on the next look, and each click enters
+        the window afresh, which the compositor's X11 backend may otherwise
+        not have seen when the pointer stood inside it as it started."""
+        xdotool("mousemove", "--sync", str(self.x + self.width + 8), str(self.y + self.height + 8))
 
 
 def keep_shot(name):
@@ -166,8 +179,23 @@ def active_mark(output, p, window, restore=False):
     return mark
 
 
-def press_button(output, mark):
-    output.click(mark[0] + BUTTON_CENTRE_FROM_MARK[0], mark[1] + BUTTON_CENTRE_FROM_MARK[1])
+def press_button(output, p, window, mark, maximizing):
+    """A click on the button whose mark is at mark, until the title bar
+    shows the other state. On a busy machine the seat may not have passed
+    the pointer's arrival on to the program before the click; the click is
+    made again only while the title bar still shows the mark clicked, in
+    the same place."""
+    state = "maximized" if maximizing else "restored"
+    for _ in range(3):
+        output.click(mark[0] + BUTTON_CENTRE_FROM_MARK[0], mark[1] + BUTTON_CENTRE_FROM_MARK[1])
+        try:
+            wait_for("the title bar of %r to show it %s" % (window.name, state),
+                     lambda: p.ended() or output.marks(restore=maximizing), timeout=5)
+            return
+        except AssertionError:
+            if p.ended() or output.marks(restore=not maximizing) != [mark]:
+                raise
+    raise AssertionError("three clicks on the title bar of %r did not leave it %s" % (window.name, state))
 
 
 def still_running(p, what):
@@ -193,7 +221,7 @@ def maximize_and_restore(output, p, window, restore=True):
     button restores the window to its own size. A message box is left
     maximized, to be answered as it is: its button's press repaints it."""
     own = size_of(window)
-    press_button(output, active_mark(output, p, window))
+    press_button(output, p, window, active_mark(output, p, window), maximizing=True)
     wait_for("%r to take the maximized size" % window.name,
              lambda: p.ended() or size_of(window)[0] > own[0] and size_of(window)[1] > own[1],
              seen=lambda: "it is %r" % (size_of(window),))
@@ -201,7 +229,7 @@ def maximize_and_restore(output, p, window, restore=True):
     still_running(p, "the maximize button of %r was pressed" % window.name)
     if not restore:
         return
-    press_button(output, mark)
+    press_button(output, p, window, mark, maximizing=False)
     active_mark(output, p, window)
     wait_for("%r to have its own size %r again" % (window.name, own), lambda: p.ended() or size_of(window) == own,
              seen=lambda: "it is %r" % (size_of(window),))
