@@ -6,8 +6,10 @@
 # metafile screen, saves through the real common dialog, and the file's bytes
 # are checked. On its way through every screen it sends the controls what
 # other programs and assistive technology may send (WM_SETTEXT, BM_CLICK,
-# BM_SETCHECK, WM_DROPFILES), reads them back through MSAA, checks that every
-# window shows the model, and saves pages whose bytes are checked too. Then
+# BM_SETCHECK, WM_DROPFILES, the MSAA default action, which is refused behind
+# the save dialog and the message box), reads them back through MSAA, checks
+# that every window shows the model, and saves pages whose bytes are checked
+# too. Then
 # kelvquick_scripted.exe makes a folder beside itself, is refused the same
 # name and an empty one, and what it wrote is checked byte for byte.
 # Screenshots of each screen land in build-windows/screenshots/.
