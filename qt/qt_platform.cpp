@@ -147,7 +147,7 @@ namespace {
 // on Wayland) still offers to maximize it, and the compositor holds a
 // maximized window to the size it gives: a box that kept its own would be
 // refused at its next repaint, which ends the program. So while maximized
-// the box may grow, its contents where they were; once the window system
+// the box may grow, its layout spread over it; once the window system
 // says it is restored, it has its own size again.
 class GrowWhileMaximized : public QObject {
 public:
