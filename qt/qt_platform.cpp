@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QSvgRenderer>
 #include <QTranslator>
+#include <QWindow>
 
 #include <map>
 #include <utility>
@@ -140,6 +141,48 @@ std::optional<QString> QtPlatform::realSaveDialog(QWidget* owner, const SaveRequ
     return chosen;
 }
 
+namespace {
+
+// A message box keeps its size, but a title bar the toolkit draws itself (as
+// on Wayland) still offers to maximize it, and the compositor holds a
+// maximized window to the size it gives: a box that kept its own would be
+// refused at its next repaint, which ends the program. So while maximized
+// the box may grow, its layout spread over it; once the window system
+// says it is restored, it has its own size again.
+class GrowWhileMaximized : public QObject {
+public:
+    explicit GrowWhileMaximized(QWidget* box) : QObject(box), box_(box) { box->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && box_->windowHandle() != nullptr) {
+            connect(box_->windowHandle(), &QWindow::windowStateChanged, this, &GrowWhileMaximized::follow,
+                    Qt::UniqueConnection);
+        } else if (event->type() == QEvent::WindowStateChange && own_.isValid() && !box_->isMaximized() &&
+                   !box_->isFullScreen()) {
+            box_->setFixedSize(own_);
+            own_ = QSize();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void follow(Qt::WindowState state)
+    {
+        if ((state == Qt::WindowMaximized || state == Qt::WindowFullScreen) && !own_.isValid()) {
+            own_ = box_->size();
+            box_->setMinimumSize(own_);
+            box_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        }
+    }
+
+    QWidget* box_;
+    QSize own_;
+};
+
+}  // namespace
+
 void QtPlatform::realMessageBox(QWidget* owner, const QString& title, const QString& text)
 {
     const QPointer<QMessageBox> box = new QMessageBox(QMessageBox::NoIcon, title, text, QMessageBox::Ok, owner);
@@ -151,6 +194,7 @@ void QtPlatform::realMessageBox(QWidget* owner, const QString& title, const QStr
     if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
         ok->setAccessibleDescription(text);
     }
+    new GrowWhileMaximized(box);
     box->exec();
     delete box.data();
 }

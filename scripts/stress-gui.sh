@@ -6,7 +6,7 @@
 #   stress-gui.sh [-n RUNS] [-b BUILD_DIR] [STAGE...]
 #     RUNS       runs of each stage in a row (default 20)
 #     BUILD_DIR  default: build
-#     STAGE      ctest names of the stages (default: atspi_scenarios ime_mozc orca_walk)
+#     STAGE      ctest names of the stages, or wayland (default: all four)
 # Each run's output is kept in a folder named at the start; the end gives
 # passes/runs for each stage, and the status is 1 when any run failed. A run
 # during which the programs were rebuilt is void and not counted.
@@ -19,8 +19,9 @@ declare -A script=(
   [atspi_scenarios]=scripts/check-atspi.sh
   [ime_mozc]=scripts/check-ime.sh
   [orca_walk]=scripts/check-orca.sh
+  [wayland]=scripts/check-wayland.sh
 )
-order=(atspi_scenarios ime_mozc orca_walk)
+order=(atspi_scenarios ime_mozc orca_walk wayland)
 
 runs=20
 build=$here/build

@@ -6,8 +6,10 @@
 # metafile screen, saves through the real common dialog, and the file's bytes
 # are checked. On its way through every screen it sends the controls what
 # other programs and assistive technology may send (WM_SETTEXT, BM_CLICK,
-# BM_SETCHECK, WM_DROPFILES), reads them back through MSAA, checks that every
-# window shows the model, and saves pages whose bytes are checked too. Then
+# BM_SETCHECK, WM_DROPFILES, the MSAA default action, which is refused behind
+# the save dialog and the message box), reads them back through MSAA, checks
+# that every window shows the model, and saves pages whose bytes are checked
+# too. Then
 # kelvquick_scripted.exe makes a folder beside itself, is refused the same
 # name and an empty one, and what it wrote is checked byte for byte.
 # Screenshots of each screen land in build-windows/screenshots/.
@@ -113,6 +115,13 @@ kelvora_script() {
   act settext Form2 Text1 "$trip"; act expect Form2 Text1 "$trip"
   check Form2
   save_as Form2 Command1 trip
+  # While the save dialog and then its message box run, a press of 次 through
+  # the accessibility interface on the screen behind is refused, as the
+  # disabled window refuses the mouse; with no dialog it goes through.
+  act click Form2 Command1; act dialog; act accpress Form2 Command2
+  act save "$(windows_path "$saves/behind")"; act dialog; act accpress Form2 Command2; act ok
+  act expectshown Form4 0; act expectshown Form2 1
+  act accpress Form2 Command2; act wait Form4
 
   # Then every other screen once, for its screenshot and its checks, and out
   # through "終了".
@@ -120,7 +129,7 @@ kelvora_script() {
     act click "$1" "$2"; act wait "$3"; check "$3"
     [ -z "${4:-}" ] || act mark "$3"
   }
-  tour Form2 Command2 Form4 shot
+  check Form4; act mark Form4
   tour Form4 Command1 Form5 shot
   # The popup page: typing reaches the preview, which takes no text of its
   # own; read-only template fields keep theirs; options chosen by BM_CLICK or
@@ -252,6 +261,7 @@ saved() {
 }
 saved out.asx '<ASX Version ="3.0">' '<Entry>' "<Ref href =\"./$video\">" '</Entry></ASX>'
 saved trip.asx '<ASX Version ="3.0">' '<Entry>' "<Ref href =\"./$trip\">" '</Entry></ASX>'
+saved behind.asx '<ASX Version ="3.0">' '<Entry>' "<Ref href =\"./$trip\">" '</Entry></ASX>'
 saved page5.htm '<HTML><HEAD><TITLE></TITLE></HEAD><BODY>' \
   "<P align=\"left\"><B><A href=\"./clip.asx\" target=\"_self\">$comment</A></B></P>" \
   '</BODY></HTML>'

@@ -75,6 +75,7 @@ stage --quick format scripts/check-format.sh
 stage --quick build scripts/build.sh
 stage --quick ctest ctest_stage -j"$(nproc)" -LE slow
 stage desktop ctest_stage -L slow
+stage wayland scripts/check-wayland.sh build
 stage sanitizers scripts/test-sanitizers.sh
 stage windows scripts/test-windows.sh
 stage cross-check scripts/test-cross-check.sh build "$windows_build"

@@ -156,8 +156,18 @@ public:
     {
         return standard_->accHitTest(x, y, child);
     }
+    // A button's press and an option's choice are a click, posted as the
+    // system's own objects post it, so that a caller in another process is
+    // not held while the press opens a dialog. The click then meets the rule
+    // every click meets: while a dialog runs it is refused. (Wine's standard
+    // object has no default action for buttons at all.)
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override
     {
+        AccessibleFacts facts;
+        if (isSelf(child) && lookup_(hwnd_, facts) &&
+            (facts.role == ROLE_SYSTEM_PUSHBUTTON || facts.role == ROLE_SYSTEM_RADIOBUTTON)) {
+            return ::PostMessageW(hwnd_, BM_CLICK, 0, 0) ? S_OK : E_FAIL;
+        }
         return standard_->accDoDefaultAction(child);
     }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override

@@ -122,9 +122,9 @@ HGLOBAL dropOf(const std::wstring& path)
 // The commands that act on a control window or check one, and those that
 // check a whole screen; they need only the screen to be shown, since out of
 // view fields have windows too.
-const std::set<std::string> controlCommands = {"settext",       "type",       "clickend",         "keys", "bmclick",
-                                               "setcheck",      "drop",       "return",           "down", "expect",
-                                               "expectchecked", "expectname", "expectdescription"};
+const std::set<std::string> controlCommands = {
+    "settext", "type", "clickend", "keys",          "bmclick",    "setcheck",          "drop",
+    "return",  "down", "expect",   "expectchecked", "expectname", "expectdescription", "accpress"};
 const std::set<std::string> screenCommands = {"expectaccessible", "consistent"};
 
 // The visible dialog of this thread with the given child, or null.
@@ -224,6 +224,9 @@ private:
         } else if (op == "ok") {
             target = dialogWith(messageText);
             ready = target != nullptr;
+        } else if (op == "dialog") {
+            ready = dialogWith(messageText) != nullptr || dialogWith(fileNameEdit) != nullptr ||
+                    dialogWith(oldFileNameEdit) != nullptr;
         }
         if (!ready) {
             if (++waited_ > patienceTicks) {
@@ -272,8 +275,14 @@ private:
             RECT at{};
             ::GetWindowRect(target, &at);
             ::SendMessageW(target, 0x02E0, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&at));  // WM_DPICHANGED
-        } else if (op == "wait" || op == "mark") {
+        } else if (op == "wait" || op == "mark" || op == "dialog") {
             // Done once ready.
+        } else if (op == "expectshown") {
+            HWND screen = renderer_.window(arg(1));
+            const bool shown = screen != nullptr && ::IsWindowVisible(screen);
+            if (shown != (arg(2) == "1")) {
+                fail("expectshown " + arg(1) + ": " + (shown ? "shown" : "not shown"));
+            }
         } else if (controlCommands.count(op) != 0) {
             controlAction(op, arg(1), arg(2), arg(3), target);
         } else if (op == "expectaccessible") {
@@ -314,6 +323,23 @@ private:
             }
         } else if (op == "bmclick") {
             ::SendMessageW(target, BM_CLICK, 0, 0);
+        } else if (op == "accpress") {
+            // The default action of the control's accessible object, as a
+            // screen reader or a voice command presses a button.
+            IAccessible* acc = nullptr;
+            VARIANT self;
+            ::VariantInit(&self);
+            self.vt = VT_I4;
+            self.lVal = CHILDID_SELF;
+            HRESULT done = ::AccessibleObjectFromWindow(target, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                                        reinterpret_cast<void**>(&acc));
+            if (SUCCEEDED(done) && acc != nullptr) {
+                done = acc->accDoDefaultAction(self);
+                acc->Release();
+            }
+            if (FAILED(done)) {
+                fail("accpress " + where + ": the default action failed (" + std::to_string(done) + ")");
+            }
         } else if (op == "return") {
             // The key as the keyboard sends it: through the message loop,
             // to the control that has the focus.

@@ -10,11 +10,14 @@
 //   mark NAME              logs "mark NAME", then waits for LOG-NAME.done
 //   save PATH              types PATH into the open save dialog and saves
 //   ok                     logs the open message box and closes it
+//   dialog                 until a message box or the save dialog is open
 // The messages another program or an assistive technology may send, aimed at
 // any control window of a visible screen, also one out of view:
 //   settext SCREEN CONTROL TEXT     WM_SETTEXT
 //   type SCREEN CONTROL TEXT        WM_CHAR for each character, at the end
 //   bmclick SCREEN CONTROL          BM_CLICK
+//   accpress SCREEN CONTROL         the default action of its accessible
+//                                   object (AccessibleObjectFromWindow)
 //   setcheck SCREEN CONTROL 0|1     BM_SETCHECK
 //   drop SCREEN CONTROL PATH        WM_DROPFILES with the one file or folder
 //   dpi SCREEN DPI                  WM_DPICHANGED, as on a move to a monitor
@@ -22,6 +25,7 @@
 // Checks, each logging "fail ..." when it finds the windows wrong:
 //   expect SCREEN CONTROL TEXT      the window's text
 //   expectchecked SCREEN CONTROL 0|1
+//   expectshown SCREEN 0|1          whether the screen's window is visible
 //   expectname SCREEN CONTROL NAME  the name read through MSAA
 //   expectaccessible SCREEN [CONTROL...]
 //                                   every field, option and button as MSAA
