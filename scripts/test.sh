@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test, stage by stage: the
-# layout check, the build, the suite, the desktop stages, the same suite
-# under the sanitizers with a bounded fuzz run, then the Windows build's
-# tests and smoke tests under Wine, the cross-check of the two builds' bytes,
-# the Windows stand-in folder and installer, the Debian package, the fault
-# sweep with its real set-ups, and last the README's commands in a Debian
-# root that has nothing installed. It ends with one line for each stage:
-# passed, skipped and why, FAILED, or not run.
+# layout check, the build, the suite, the desktop stages, both programs on
+# Wayland, the same suite under the sanitizers with a bounded fuzz run, then
+# the Windows build's tests and smoke tests under Wine, the cross-check of
+# the two builds' bytes, the Windows stand-in folder and installer, the
+# Debian package, the fault sweep with its real set-ups, and last the
+# README's commands in a Debian root that has nothing installed. It ends
+# with one line for each stage: passed, skipped and why, FAILED, or not run.
 #   test.sh           every stage
 #   test.sh --quick   the layout check, the build and the suite only
 # A stage that cannot run here ends with status 77 after a line
