@@ -1,6 +1,6 @@
 // How long the core takes for what the user does most: opening and closing
 // screens, typing into a page, the one-shot generation and writing a long
-// document. Run build/core_bench; the figures are in README.md.
+// document. Run build/core_bench; the figures are in docs/DEVELOPING.md.
 #include <benchmark/benchmark.h>
 
 #include <stdlib.h>
