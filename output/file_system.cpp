@@ -492,7 +492,7 @@ PathInfo FileSystem::inspect(const std::string& path)
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) {
         if (errno != ENOENT) {
-            info.problem = lastError();
+            info.lookedAt = lastError();
         }
         return info;
     }
@@ -501,7 +501,7 @@ PathInfo FileSystem::inspect(const std::string& path)
         std::vector<char> target(static_cast<std::size_t>(st.st_size) + 256);
         const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
         if (n < 0) {
-            info.problem = lastError();
+            info.lookedAt = lastError();
         } else {
             info.linkTarget.assign(target.data(), static_cast<std::size_t>(n));
         }

@@ -45,7 +45,7 @@ struct PathInfo {
     std::string linkTarget;   // a link's target as stored: beside the link unless absolute
     unsigned long links = 1;  // the names a file has (hard links)
     FsResult writable;        // whether the user may write the file itself, and if not, why
-    FsResult problem;         // why the path could not be looked at; a missing name is none
+    FsResult lookedAt;        // whether the path could be looked at, and if not, why; a missing name could
 };
 
 // A file open for writing. Each step is a call of its own, so that a test

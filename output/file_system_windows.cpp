@@ -481,7 +481,7 @@ PathInfo FileSystem::inspect(const std::string& path)
     PathInfo info;
     const std::wstring wide = widen(path);
     if (FsResult name = checkName(wide); !name) {
-        info.problem = name;
+        info.lookedAt = name;
         return info;
     }
     WIN32_FIND_DATAW found{};
@@ -489,7 +489,7 @@ PathInfo FileSystem::inspect(const std::string& path)
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = ::GetLastError();
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
-            info.problem = FsResult::fromWindowsError(error);
+            info.lookedAt = FsResult::fromWindowsError(error);
         }
         return info;
     }
@@ -508,7 +508,7 @@ PathInfo FileSystem::inspect(const std::string& path)
                 if (target) {
                     info.linkTarget = narrow(*target);
                 } else {
-                    info.problem = lastError();
+                    info.lookedAt = lastError();
                 }
                 return info;
             }
@@ -529,7 +529,7 @@ PathInfo FileSystem::inspect(const std::string& path)
                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     BY_HANDLE_FILE_INFORMATION about{};
     if (file == INVALID_HANDLE_VALUE || !::GetFileInformationByHandle(file, &about)) {
-        info.problem = lastError();
+        info.lookedAt = lastError();
     } else {
         info.links = about.nNumberOfLinks;
     }

@@ -224,15 +224,15 @@ FsResult saveFile(FileSystem& fs, const std::string& path, const std::string& by
 {
     std::string target = path;
     PathInfo info = fs.inspect(target);
-    for (int followed = 0; info.problem && info.kind == PathInfo::Kind::link; ++followed) {
+    for (int followed = 0; info.lookedAt && info.kind == PathInfo::Kind::link; ++followed) {
         if (followed == maxLinks) {
             return FsResult::fromErrno(ELOOP);
         }
         target = linkDestination(target, info.linkTarget);
         info = fs.inspect(target);
     }
-    if (!info.problem) {
-        return info.problem;
+    if (!info.lookedAt) {
+        return info.lookedAt;
     }
     std::vector<std::string> notes;
     if (target != path) {

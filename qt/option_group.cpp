@@ -80,7 +80,7 @@ void buildOptionGroups(form::Form& f, ScreenWindow& win)
         box->lower();
         for (const QPointer<OptionButton>& b : buttons) {
             b->setParent(box);
-            win.groupBoxes[b->objectName().toStdString()] = box;
+            win.putInGroupBox(b->objectName().toStdString(), box);
         }
     }
 }

@@ -137,7 +137,7 @@ ScreenWindow* Renderer::build(form::Form& f)
             w->installEventFilter(this);
         }
         setFocusPolicyAsDeclared(w, def, c);
-        win->controls[c.name] = w;
+        win->addControl(c.name, w);
     }
     buildOptionGroups(f, *win);
 
@@ -316,8 +316,8 @@ void Renderer::syncControl(form::Form& f, const std::string& control)
     // box of its option group where it has one.
     form::Rect r = s.rect;
     QPoint origin;
-    if (const auto box = win->groupBoxes.find(control); box != win->groupBoxes.end()) {
-        origin = box->second->pos();
+    if (const QWidget* box = win->groupBoxOf(control)) {
+        origin = box->pos();
         r.left -= static_cast<int>(std::lround(origin.x() * 15 / win->scale.layout));
         r.top -= static_cast<int>(std::lround(origin.y() * 15 / win->scale.layout));
     }
@@ -349,8 +349,7 @@ void Renderer::screenShown(form::Form& f)
     if (win == nullptr) {
         win = build(f);
     }
-    if (!win->placed) {
-        win->placed = true;
+    if (win->placeOnce()) {
         render::Area work;
         if (QScreen* screen = QGuiApplication::primaryScreen()) {
             const QRect area = screen->availableGeometry();

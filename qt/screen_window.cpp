@@ -36,6 +36,18 @@ ScreenWindow::ScreenWindow(Renderer& renderer, const form::ScreenDef& def, rende
     }
 }
 
+QWidget* ScreenWindow::control(const std::string& name) const
+{
+    const auto it = controls_.find(name);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+QWidget* ScreenWindow::groupBoxOf(const std::string& option) const
+{
+    const auto it = groupBoxes_.find(option);
+    return it == groupBoxes_.end() ? nullptr : it->second;
+}
+
 QSize ScreenWindow::clientSize() const
 {
     return {px(def_.client().width), px(def_.client().height)};
@@ -80,7 +92,7 @@ void ScreenWindow::changeEvent(QEvent* event)
 bool ScreenWindow::focusNextPrevChild(bool next)
 {
     std::vector<QWidget*> stops;
-    for (QWidget* w : tabChain) {
+    for (QWidget* w : tabChain_) {
         if (!w->isVisibleTo(this) || !w->isEnabled() || w->focusPolicy() == Qt::NoFocus) {
             continue;
         }

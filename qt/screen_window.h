@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "form/screen_def.h"
@@ -27,16 +28,20 @@ public:
     // Twips to this window's pixels.
     int px(int twips) const { return render::pixels(twips, scale.layout); }
 
-    QWidget* control(const std::string& name) const
-    {
-        auto it = controls.find(name);
-        return it == controls.end() ? nullptr : it->second;
-    }
+    // The widget that shows a control, by the control's name, or null.
+    QWidget* control(const std::string& name) const;
+    void addControl(const std::string& name, QWidget* widget) { controls_[name] = widget; }
 
-    std::map<std::string, QWidget*> controls;
-    std::map<std::string, QWidget*> groupBoxes;  // option -> the box of its group
-    std::vector<QWidget*> tabChain;              // the keyboard order, as declared
-    bool placed = false;
+    // The box that holds an option's group, or null for a control outside one.
+    QWidget* groupBoxOf(const std::string& option) const;
+    void putInGroupBox(const std::string& option, QWidget* box) { groupBoxes_[option] = box; }
+
+    // The keyboard order through the controls, as declared.
+    void setKeyboardOrder(std::vector<QWidget*> order) { tabChain_ = std::move(order); }
+
+    // True the first time only: the window is placed once, when first shown.
+    bool placeOnce() { return !std::exchange(placed_, true); }
+
     const render::Scale scale;
 
 protected:
@@ -53,6 +58,10 @@ private:
 
     Renderer& renderer_;
     const form::ScreenDef& def_;
+    std::map<std::string, QWidget*> controls_;
+    std::map<std::string, QWidget*> groupBoxes_;
+    std::vector<QWidget*> tabChain_;
+    bool placed_ = false;
 };
 
 }  // namespace kelvqt

@@ -29,7 +29,7 @@ void setTabOrderAsDeclared(const form::ScreenDef& def, ScreenWindow& win)
     for (std::size_t i = 1; i < tabbed.size(); ++i) {
         QWidget::setTabOrder(tabbed[i - 1], tabbed[i]);
     }
-    win.tabChain = tabbed;
+    win.setKeyboardOrder(tabbed);
     if (!tabbed.empty()) {
         tabbed.front()->setFocus();
     }
