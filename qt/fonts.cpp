@@ -88,14 +88,17 @@ QFont scaledFont(QFont font, double points, double factor)
     static const QString sample = QStringLiteral("ストリーミング公開のための作成ツール ｱｲｳｴｵ ABCxyz 0123.wmv");
     font.setPointSizeF(points);
     const double laidOut = QFontMetricsF(font).horizontalAdvance(sample);
+    // Larger: no smaller than laid out. Smaller (a window held within a
+    // small screen): as small as it takes, to a quarter below the factor.
+    const double smallest = factor >= 1 ? points : points * factor * 0.75;
     double size = points * factor;
-    for (; size > points; size -= 0.05) {
+    for (; size > smallest; size -= 0.05) {
         font.setPointSizeF(size);
         if (QFontMetrics(font).horizontalAdvance(sample) <= laidOut * factor) {
             break;
         }
     }
-    font.setPointSizeF(std::max(size, points));
+    font.setPointSizeF(std::max(size, smallest));
     return font;
 }
 

@@ -69,11 +69,15 @@ Scale scaleFor(const DesktopFont& font, const form::Size& client, const Area& ro
     if (font.points <= 0 || font.dpi <= 0) {
         return {};
     }
-    double layout = (font.points * font.dpi) / (laidOutFont.points * laidOutFont.dpi);
+    // Larger than laid out for a larger font; never smaller for a smaller
+    // one.
+    double layout = std::max(1.0, (font.points * font.dpi) / (laidOutFont.points * laidOutFont.dpi));
     if (client.width > 0 && client.height > 0 && room.width > 0 && room.height > 0) {
-        layout = std::min(layout, std::min(room.width * 15.0 / client.width, room.height * 15.0 / client.height));
+        // Within the room there is: a screen laid out larger than a small
+        // screen is drawn smaller, all of it in view, down to half its size.
+        const double fits = std::min(room.width * 15.0 / client.width, room.height * 15.0 / client.height);
+        layout = std::min(layout, std::max(smallestLayout, fits));
     }
-    layout = std::max(1.0, layout);
     // Fonts in points are already drawn larger at a larger dpi: they grow
     // only by what the layout grows beyond that, and shrink with a layout
     // held to the room or to the laid-out size.

@@ -77,11 +77,14 @@ struct Scale {
 
 // The scale for a window of the given client size (twips) on a desktop with
 // the given font, where `room` is the most the client area may take on the
-// screen, in the pixels the window is drawn in. The layout grows in proportion to the font's
-// height in pixels, but only as far as `room` allows, its fonts held back
-// with it so that the text keeps its proportions; it never goes below the
-// laid-out size, so that a desktop with the laid-out font (or a smaller one)
-// sees every screen exactly as laid out.
+// screen, in the pixels the window is drawn in. The layout grows in
+// proportion to the font's height in pixels, but only as far as `room`
+// allows, its fonts held back with it so that the text keeps its
+// proportions. A desktop with the laid-out font (or a smaller one) sees
+// every screen exactly as laid out where it has the room; a screen too small
+// for a window sees it drawn smaller, fonts and all, down to
+// `smallestLayout`.
+inline constexpr double smallestLayout = 0.5;
 Scale scaleFor(const DesktopFont& font, const form::Size& client, const Area& room);
 
 // Twips to pixels at a layout factor (1440 twips to the inch at 96 dpi).

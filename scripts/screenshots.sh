@@ -17,5 +17,5 @@ export LANG=ja_JP.UTF-8
 if command -v xvfb-run >/dev/null; then
   QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" "$build/screenshots" "$folder"
 else
-  QT_QPA_PLATFORM=offscreen "$build/screenshots" "$folder"
+  QT_QPA_PLATFORM=offscreen:configfile=$PWD/tests/qt/desktop.json "$build/screenshots" "$folder"
 fi

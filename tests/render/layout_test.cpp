@@ -45,7 +45,8 @@ TEST(Layout, AWindowAppearsCentredOrWhereTheSystemPutsIt)
 
 // The desktop's font decides how large a screen is drawn: exactly as laid
 // out at 9 pt and 96 dpi (or smaller fonts), larger in proportion to the
-// font's height in pixels, and no larger than the screen has room for.
+// font's height in pixels, and no larger than the screen has room for, even
+// where that is smaller than laid out.
 TEST(Layout, TheScaleFollowsTheDesktopFontWithinTheRoomThereIs)
 {
     const form::Size client{9105, 4725};  // 607 × 315 pixels as laid out
@@ -62,8 +63,12 @@ TEST(Layout, TheScaleFollowsTheDesktopFontWithinTheRoomThereIs)
         {{9, 144}, room, {1.5, 1}},                                // the dpi already enlarges the fonts
         {{12, 72}, room, {1, 96.0 / 72}},                          // 12 pt at 72 dpi is the laid-out 12 pixels
         {{18, 96}, {0, 0, 900, 984}, {900 / 607.0, 900 / 607.0}},  // as wide as there is room for
-        {{18, 96}, {0, 0, 500, 300}, {1, 1}},                      // too small a room: as laid out
-        {{0, 96}, room, {1, 1}},                                   // a platform that names no size
+        {{18, 96}, {0, 0, 500, 300}, {500 / 607.0, 500 / 607.0}},  // a small screen: smaller, all in view
+        {{9, 96}, {0, 0, 784, 252}, {0.8, 0.8}},                   // so too at the laid-out font
+        {{9, 144}, {0, 0, 784, 252}, {0.8, 0.8 / 1.5}},
+        {{9, 96}, {0, 0, 200, 100}, {0.5, 0.5}},  // never below half
+        {{9, 96}, {0, 0, 0, 0}, {1, 1}},          // a screen that names no room
+        {{0, 96}, room, {1, 1}},                  // a platform that names no size
     };
     for (const Case& c : cases) {
         const render::Scale s = render::scaleFor(c.font, client, c.room);
