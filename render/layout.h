@@ -106,4 +106,16 @@ inline std::optional<Point> firstPlacement(const form::ScreenDef& screen, int wi
     return Point{work.left + std::max(0, (work.width - width) / 2), work.top + std::max(0, (work.height - height) / 2)};
 }
 
+// Where a window at `window` goes to lie within the work area: moved in no
+// further than it reaches out, and, larger than the work area, with its top
+// left corner, and with it the title bar, on the screen.
+inline Point keptInside(const Area& window, const Area& work)
+{
+    const auto along = [](int at, int size, int start, int room) {
+        return std::max(start, std::min(at, start + room - size));
+    };
+    return {along(window.left, window.width, work.left, work.width),
+            along(window.top, window.height, work.top, work.height)};
+}
+
 }  // namespace render

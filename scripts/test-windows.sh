@@ -79,7 +79,7 @@ timeout 120 "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Go
 act() { local IFS=$'\t'; printf '%s\n' "$*"; }
 # The checks every screen passes once shown: its controls as assistive
 # technology reads them, and every window showing what the model holds.
-check() { act expectaccessible "$1"; act consistent "$1"; }
+check() { act expectaccessible "$1"; act consistent "$1"; act fits "$1"; }
 # Saves through the screen's save button and the real dialog, then closes
 # the message that says so.
 save_as() { act click "$1" "$2"; act save "$(windows_path "$saves/$3")"; act ok; }
@@ -338,6 +338,30 @@ if [ -z "$failed" ]; then
   mkdir -p "$shots"
   log=$smoke/144dpi-log.txt
   play "$build/kelvora_scripted.exe" "$smoke/144dpi-script.txt" "$log" "$smoke/144dpi-wine.out"
+fi
+
+# And at 96 dots per inch with a 14 pt message font, as a user who asks for
+# larger text has it: every window grows with it, and every text still fits.
+if [ -z "$failed" ]; then
+  timeout 60 "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1 || true
+  # A LOGFONTW: 19 pixels high at 96 dpi (14 pt), regular, the default
+  # character set, named Tahoma.
+  face=$(printf 'Tahoma' | iconv -t UTF-16LE | od -An -tx1 | tr -d ' \n')
+  logfont=$(printf 'edffffff%s900100000000000100000000%s' "$(printf '0%.0s' $(seq 1 24))" "$face")
+  logfont=$logfont$(printf '0%.0s' $(seq 1 $((184 - ${#logfont}))))
+  timeout 60 "$wine" reg add 'HKCU\Control Panel\Desktop\WindowMetrics' /v MessageFont /t REG_BINARY /d "$logfont" /f \
+    >/dev/null 2>&1 || true
+  if [ -n "$wineserver" ]; then
+    timeout 60 "$wineserver" -k 2>/dev/null || true
+    timeout 60 "$wineserver" -w 2>/dev/null || true
+  fi
+  saves=$smoke/14pt
+  mkdir -p "$saves"
+  kelvora_script >"$smoke/14pt-script.txt"
+  shots=$build/screenshots/14pt
+  mkdir -p "$shots"
+  log=$smoke/14pt-log.txt
+  play "$build/kelvora_scripted.exe" "$smoke/14pt-script.txt" "$log" "$smoke/14pt-wine.out"
 fi
 if [ -n "$failed" ]; then
   echo "test-windows: smoke test FAILED: $failed"

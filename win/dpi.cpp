@@ -75,15 +75,17 @@ void Renderer::setDpi(int dpi, HWND moved, const RECT* suggested)
     dpi_ = dpi;
     const std::unique_ptr<Fonts> old = std::exchange(fonts_, std::make_unique<Fonts>(*fonts_, dpi));
     for (auto& [name, win] : windows_) {
+        // The room on the monitor it is on, at the new resolution.
+        win->scale = scaleFor(*win->def, win->hwnd);
         for (const form::ControlDef& c : win->def->controls()) {
             if (auto it = win->controls.find(c.name); it != win->controls.end()) {
-                ::SendMessageW(it->second, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->get(c.fontPoints, c.bold)),
-                               FALSE);
+                ::SendMessageW(it->second, WM_SETFONT,
+                               reinterpret_cast<WPARAM>(fonts_->get(c.fontPoints, c.bold, win->scale.fonts)), FALSE);
             }
         }
-        ::SendMessageW(win->tooltip, TTM_SETMAXTIPWIDTH, 0, px(6000));
-        const RECT frame =
-            frameFor(px(win->def->client().width), px(win->def->client().height), screenStyle, static_cast<UINT>(dpi));
+        ::SendMessageW(win->tooltip, TTM_SETMAXTIPWIDTH, 0, px(*win, 6000));
+        const RECT frame = frameFor(px(*win, win->def->client().width), px(*win, win->def->client().height),
+                                    screenStyle, static_cast<UINT>(dpi));
         RECT at{};
         ::GetWindowRect(win->hwnd, &at);
         if (suggested != nullptr && win->hwnd == moved) {
@@ -95,11 +97,25 @@ void Renderer::setDpi(int dpi, HWND moved, const RECT* suggested)
         // the per-monitor ones, Wine), the client area is what must be right.
         RECT client{};
         ::GetClientRect(win->hwnd, &client);
-        const int dx = px(win->def->client().width) - client.right;
-        const int dy = px(win->def->client().height) - client.bottom;
+        const int dx = px(*win, win->def->client().width) - client.right;
+        const int dy = px(*win, win->def->client().height) - client.bottom;
         if (dx != 0 || dy != 0) {
             ::SetWindowPos(win->hwnd, nullptr, 0, 0, frame.right - frame.left + dx, frame.bottom - frame.top + dy,
                            SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        // Drawn at the new resolution, it may reach off the monitor's work
+        // area where it grew: it moves in.
+        RECT now{};
+        ::GetWindowRect(win->hwnd, &now);
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        if (::GetMonitorInfoW(::MonitorFromWindow(win->hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+            const RECT& w = monitor.rcWork;
+            const render::Point in = render::keptInside({now.left, now.top, now.right - now.left, now.bottom - now.top},
+                                                        {w.left, w.top, w.right - w.left, w.bottom - w.top});
+            if (in.x != now.left || in.y != now.top) {
+                ::SetWindowPos(win->hwnd, nullptr, in.x, in.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            }
         }
         syncAll(name);
         ::InvalidateRect(win->hwnd, nullptr, TRUE);

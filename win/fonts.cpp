@@ -39,9 +39,9 @@ std::wstring japaneseFace()
 
 }  // namespace
 
-Fonts::Fonts(int dpi, double scale) : face_(japaneseFace()), dpi_(dpi), scale_(scale) {}
+Fonts::Fonts(int dpi) : face_(japaneseFace()), dpi_(dpi) {}
 
-Fonts::Fonts(const Fonts& same, int dpi) : face_(same.face_), dpi_(dpi), scale_(same.scale_) {}
+Fonts::Fonts(const Fonts& same, int dpi) : face_(same.face_), dpi_(dpi) {}
 
 Fonts::~Fonts()
 {
@@ -50,13 +50,17 @@ Fonts::~Fonts()
     }
 }
 
-HFONT Fonts::get(double points, bool bold)
+HFONT Fonts::get(double points, bool bold, double scale)
 {
-    const int tenths = static_cast<int>(std::lround((points > 0 ? points : 9.0) * scale_ * 10));
-    auto& font = made_[{tenths, bold}];
+    // The glyphs as high as laid out at this resolution, times the scale
+    // rounded down: they grow no more than the layout does, so that no
+    // line's text runs on to a line it has no room for.
+    const int laidOut = ::MulDiv(static_cast<int>(std::lround((points > 0 ? points : 9.0) * 10)), dpi_, 720);
+    const int height = static_cast<int>(std::floor(laidOut * scale + 1e-9));
+    auto& font = made_[{height, bold}];
     if (font == nullptr) {
         LOGFONTW lf{};
-        lf.lfHeight = -::MulDiv(tenths, dpi_, 720);
+        lf.lfHeight = -height;
         lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
         lf.lfCharSet = DEFAULT_CHARSET;
         lf.lfQuality = CLEARTYPE_QUALITY;

@@ -12,24 +12,23 @@ namespace kelvwin {
 
 class Fonts {
 public:
-    // At a resolution, every size `scale` times the one asked for; the
-    // machine's fonts are looked through once.
-    Fonts(int dpi, double scale);
-    // The face and scale of `same` at another resolution.
+    // At a resolution; the machine's fonts are looked through once.
+    explicit Fonts(int dpi);
+    // The face of `same` at another resolution.
     Fonts(const Fonts& same, int dpi);
     ~Fonts();
     Fonts(const Fonts&) = delete;
     Fonts& operator=(const Fonts&) = delete;
 
-    // The font of a size (9 points when none is declared) and weight, made
-    // on first use; it lives as long as this object.
-    HFONT get(double points, bool bold);
+    // The font of a size (9 points when none is declared) and weight, for a
+    // window drawn `scale` times as large as laid out, made on first use; it
+    // lives as long as this object.
+    HFONT get(double points, bool bold, double scale);
 
 private:
     std::wstring face_;
     int dpi_;
-    double scale_;
-    std::map<std::pair<int, bool>, HFONT> made_;  // by tenths of a point and weight
+    std::map<std::pair<int, bool>, HFONT> made_;  // by height in pixels and weight
 };
 
 }  // namespace kelvwin

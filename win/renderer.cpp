@@ -43,11 +43,7 @@ Renderer::Renderer(form::Program& program, HINSTANCE instance)
 {
     registerWindowClasses(instance, screenProc, boxProc);
     dpi_ = systemDpi();
-    // The screens follow the font the user reads the system's messages in,
-    // as dialog units follow a dialog's font. Its size is in points, apart
-    // from the resolution, which dpi_ follows on its own.
-    scale_ = render::scaleFor({messageFontPoints(), render::laidOutFont.dpi}, {}, {});
-    fonts_ = std::make_unique<Fonts>(dpi_, scale_.fonts);
+    fonts_ = std::make_unique<Fonts>(dpi_);
     program_.setObserver(this);
 }
 
@@ -58,16 +54,46 @@ Renderer::~Renderer()
     dying_.clear();
 }
 
-int Renderer::px(int twips) const
+int Renderer::px(const ScreenWindow& w, int twips) const
 {
-    return pixelsAt(twips, layoutDpi());
+    return pixelsAt(twips, layoutDpi(w));
 }
 
-int Renderer::layoutDpi() const
+int Renderer::px(const std::string& screen, int twips) const
+{
+    const ScreenWindow* w = find(screen);
+    return w != nullptr ? px(*w, twips) : pixelsAt(twips, dpi_);
+}
+
+int Renderer::layoutDpi(const ScreenWindow& w) const
 {
     // Rounded up: glyphs grow by whole pixels, and the layout must not fall
     // behind them.
-    return static_cast<int>(std::ceil(dpi_ * scale_.layout - 1e-9));
+    return static_cast<int>(std::ceil(dpi_ * w.scale.layout - 1e-9));
+}
+
+render::Scale Renderer::scaleFor(const form::ScreenDef& def, HWND hwnd) const
+{
+    // The screens follow the font the user reads the system's messages in,
+    // as dialog units follow a dialog's font. Its size is in points, apart
+    // from the resolution, which dpi_ follows on its own; so is the room,
+    // the work area less the frame, in pixels as laid out at 96 dpi.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    RECT work{};
+    if (::GetMonitorInfoW(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+        work = monitor.rcWork;
+    } else {
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    }
+    // Less what rounding the resolution up may add: a pixel an inch.
+    const RECT frame = frameFor(0, 0, screenStyle, static_cast<UINT>(dpi_));
+    const auto laidOut = [this](LONG pixels, int twips) {
+        return static_cast<int>((pixels - twips / 1440 - 1) * 96 / dpi_);
+    };
+    const render::Area room{0, 0, laidOut(work.right - work.left - (frame.right - frame.left), def.client().width),
+                            laidOut(work.bottom - work.top - (frame.bottom - frame.top), def.client().height)};
+    return render::scaleFor({messageFontPoints(), render::laidOutFont.dpi}, def.client(), room);
 }
 
 ScreenWindow* Renderer::find(const std::string& screen) const
@@ -101,8 +127,10 @@ ScreenWindow* Renderer::build(form::Form& f)
     win->form = &f;
     win->screen = def.name();
     win->def = &def;
+    win->scale = scaleFor(def, nullptr);
 
-    const RECT frame = frameFor(px(def.client().width), px(def.client().height), screenStyle, static_cast<UINT>(dpi_));
+    const RECT frame =
+        frameFor(px(*win, def.client().width), px(*win, def.client().height), screenStyle, static_cast<UINT>(dpi_));
     win->hwnd =
         ::CreateWindowExW(0, screenClass, widen(def.caption()).c_str(), screenStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                           frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, win);
@@ -116,7 +144,7 @@ ScreenWindow* Renderer::build(form::Form& f)
     win->tooltip =
         ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, win->hwnd, nullptr, instance_, nullptr);
-    ::SendMessageW(win->tooltip, TTM_SETMAXTIPWIDTH, 0, px(6000));
+    ::SendMessageW(win->tooltip, TTM_SETMAXTIPWIDTH, 0, px(*win, 6000));
 
     // Containers first, so that their children find them. A control's id
     // is its place in the declaration.
@@ -139,7 +167,8 @@ ScreenWindow* Renderer::build(form::Form& f)
         HWND hwnd = ::CreateWindowExW(cls->exStyle, cls->name, L"", cls->style, 0, 0, 0, 0, parent,
                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(firstControlId + index)), instance_,
                                       box ? link : nullptr);
-        ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->get(c.fontPoints, c.bold)), FALSE);
+        ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->get(c.fontPoints, c.bold, win->scale.fonts)),
+                       FALSE);
         if (!box && c.kind != Kind::Label) {
             ::SetWindowSubclass(hwnd, controlProc, controlSubclass, reinterpret_cast<DWORD_PTR>(link));
             ::SetPropW(hwnd, linkProperty, link);
@@ -253,7 +282,7 @@ void Renderer::syncControl(form::Form& f, const std::string& control)
     ::EnableWindow(hwnd, s.enabled ? TRUE : FALSE);
 
     const form::Rect& r = s.rect;
-    ::MoveWindow(hwnd, px(r.left), px(r.top), px(r.width), px(r.height), TRUE);
+    ::MoveWindow(hwnd, px(*win, r.left), px(*win, r.top), px(*win, r.width), px(*win, r.height), TRUE);
     // A control wholly outside the window's client area can never be seen;
     // it takes no space and no focus, so nobody types into it blindly. A
     // hidden container hides its children by itself, so each window follows

@@ -37,8 +37,10 @@ public:
     // The window of one control, or null (lines and dialogs have none).
     HWND control(const std::string& screen, const std::string& name) const;
 
-    // Twips to pixels at the resolution of the monitor the screens are on.
-    int px(int twips) const;
+    // Twips to pixels in a screen's window, at the resolution of the
+    // monitor the screens are on; at the laid-out scale for a screen with no
+    // window.
+    int px(const std::string& screen, int twips) const;
 
     // The model the windows show.
     form::Program& program() const { return program_; }
@@ -68,6 +70,7 @@ public:
 
 private:
     ScreenWindow* find(const std::string& screen) const;
+    int px(const ScreenWindow& w, int twips) const;
     ScreenWindow* build(form::Form& f);
     void syncControl(form::Form& f, const std::string& control);
     void syncAll(const std::string& screen);
@@ -81,10 +84,12 @@ private:
     form::Program& program_;
     HINSTANCE instance_;
     int dpi_ = 96;
-    // How much larger than laid out the screens are drawn for the system's
-    // message font; positions and sizes are laid out at dpi_ times this.
-    render::Scale scale_;
-    int layoutDpi() const;
+    // The resolution a window's positions and sizes are laid out at: dpi_
+    // times its scale.
+    int layoutDpi(const ScreenWindow& w) const;
+    // The scale a window is drawn at on the monitor it is on (or will
+    // appear on), at dpi_.
+    render::Scale scaleFor(const form::ScreenDef& def, HWND hwnd) const;
     Pictures pictures_;
     std::unique_ptr<Fonts> fonts_;  // at dpi_
     std::map<std::string, std::unique_ptr<ScreenWindow>> windows_;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "form/form.h"
+#include "render/layout.h"
 
 namespace kelvwin {
 
@@ -39,6 +40,9 @@ struct ScreenWindow {
     std::vector<std::unique_ptr<ControlLink>> links;
     std::map<COLORREF, HBRUSH> brushes;
     bool placed = false;
+    // How much larger or smaller than laid out the window is drawn: for the
+    // system's message font, within the work area of its monitor.
+    render::Scale scale;
 
     ScreenWindow() = default;
     ScreenWindow(const ScreenWindow&) = delete;

@@ -161,7 +161,7 @@ LRESULT Renderer::handleScreen(ScreenWindow& w, HWND hwnd, UINT msg, WPARAM wp, 
         return 0;
     }
     case WM_PAINT:
-        paintScreen(w, hwnd, layoutDpi());
+        paintScreen(w, hwnd, layoutDpi(w));
         return 0;
     default:
         return ::DefWindowProcW(hwnd, msg, wp, lp);
@@ -317,7 +317,7 @@ LRESULT CALLBACK Renderer::boxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT:
-        paintBox(w, c, hwnd, box->renderer->pictures_, box->renderer->layoutDpi());
+        paintBox(w, c, hwnd, box->renderer->pictures_, box->renderer->layoutDpi(w));
         return 0;
     case WM_NCDESTROY:
         ::RemovePropW(hwnd, fontProperty);

@@ -43,6 +43,27 @@ TEST(Layout, AWindowAppearsCentredOrWhereTheSystemPutsIt)
     EXPECT_FALSE(render::firstPlacement(system, 401, 300, work).has_value());
 }
 
+// A window that grew where it was, moving to a monitor of another scale,
+// moves into the work area as far as it must, and no further.
+TEST(Layout, AWindowThatGrewMovesIntoTheWorkArea)
+{
+    const render::Area work{0, 30, 1280, 994};
+    const struct {
+        render::Area window;
+        render::Point at;
+    } cases[] = {
+        {{100, 100, 600, 400}, {100, 100}},     // inside: stays
+        {{900, 100, 600, 400}, {680, 100}},     // past the right edge
+        {{900, 800, 600, 400}, {680, 624}},     // past the bottom right corner
+        {{-50, 10, 600, 400}, {0, 30}},         // above and left of it
+        {{500, 500, 1400, 1100}, {0, 30}},      // larger than the work area: top left on screen
+        {{1300, 1100, 100, 100}, {1180, 924}},  // wholly off it
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(render::keptInside(c.window, work), c.at) << c.window.left << "," << c.window.top;
+    }
+}
+
 // The desktop's font decides how large a screen is drawn: exactly as laid
 // out at 9 pt and 96 dpi (or smaller fonts), larger in proportion to the
 // font's height in pixels, and no larger than the screen has room for, even

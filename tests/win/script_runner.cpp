@@ -125,7 +125,7 @@ HGLOBAL dropOf(const std::wstring& path)
 const std::set<std::string> controlCommands = {
     "settext", "type", "clickend", "keys",          "bmclick",    "setcheck",          "drop",
     "return",  "down", "expect",   "expectchecked", "expectname", "expectdescription", "accpress"};
-const std::set<std::string> screenCommands = {"expectaccessible", "consistent"};
+const std::set<std::string> screenCommands = {"expectaccessible", "consistent", "fits"};
 
 // The visible dialog of this thread with the given child, or null.
 HWND dialogWith(int childId)
@@ -289,6 +289,8 @@ private:
             checkAccessible(arg(1), std::set<std::string>(a.begin() + std::min<std::size_t>(a.size(), 2), a.end()));
         } else if (op == "consistent") {
             checkConsistent(arg(1));
+        } else if (op == "fits") {
+            checkFits(arg(1));
         } else {
             fail("unknown command " + op);
         }
@@ -461,9 +463,82 @@ private:
             RECT r{};
             ::GetWindowRect(hwnd, &r);
             ::MapWindowPoints(HWND_DESKTOP, ::GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
-            if (r.left != renderer_.px(s.rect.left) || r.top != renderer_.px(s.rect.top) ||
-                r.right - r.left != renderer_.px(s.rect.width) || r.bottom - r.top != renderer_.px(s.rect.height)) {
+            const auto px = [this, &screen](int twips) { return renderer_.px(screen, twips); };
+            if (r.left != px(s.rect.left) || r.top != px(s.rect.top) || r.right - r.left != px(s.rect.width) ||
+                r.bottom - r.top != px(s.rect.height)) {
                 fail(where + "not at the model's place and size");
+            }
+        }
+    }
+
+    // Whether a control's text, drawn in its own font as the control draws
+    // it, fits in it; why not otherwise.
+    static std::string clipped(const form::ControlDef& c, HWND hwnd)
+    {
+        RECT client{};
+        ::GetClientRect(hwnd, &client);
+        const std::wstring text = widen(textOf(hwnd));
+        HDC dc = ::GetDC(hwnd);
+        HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+        TEXTMETRICW tm{};
+        ::GetTextMetricsW(dc, &tm);
+        RECT need{0, 0, client.right, 0};
+        if (c.kind == form::Kind::Label) {
+            // A line whose glyphs are in view is shown, though the font's
+            // blank below them be cut.
+            ::DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+            need.bottom -= tm.tmDescent;
+        } else if (c.kind == form::Kind::TextBox) {
+            need.right = 0;
+            need.bottom = tm.tmAscent + tm.tmDescent - tm.tmInternalLeading;
+        } else if (c.kind == form::Kind::Option) {
+            SIZE size{};
+            ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+            need.right = ::GetSystemMetrics(SM_CXMENUCHECK) + size.cx;
+            need.bottom = tm.tmAscent;
+        }
+        ::SelectObject(dc, old);
+        ::ReleaseDC(hwnd, dc);
+        if (text.empty() || (need.right <= client.right && need.bottom <= client.bottom)) {
+            return {};
+        }
+        return "needs " + std::to_string(need.right) + "x" + std::to_string(need.bottom) + ", has " +
+               std::to_string(client.right) + "x" + std::to_string(client.bottom);
+    }
+
+    // At whatever font and resolution the system has: the window lies in
+    // the work area, and every text shown in it can be read whole.
+    void checkFits(const std::string& screen)
+    {
+        form::Form* f = renderer_.program().find(screen);
+        HWND window = renderer_.window(screen);
+        if (f == nullptr || window == nullptr) {
+            fail("fits " + screen + ": not shown");
+            return;
+        }
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        RECT frame{};
+        ::GetWindowRect(window, &frame);
+        ::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+        const RECT& work = monitor.rcWork;
+        if (!f->def().isSystemPlaced() && (frame.left < work.left || frame.top < work.top || frame.right > work.right ||
+                                           frame.bottom > work.bottom)) {
+            const auto at = [](const RECT& r) {
+                return std::to_string(r.left) + "," + std::to_string(r.top) + "-" + std::to_string(r.right) + "," +
+                       std::to_string(r.bottom);
+            };
+            fail("fits " + screen + ": the window (" + at(frame) + ") reaches off the work area (" + at(work) + ")");
+        }
+        for (const form::ControlDef& c : f->def().controls()) {
+            HWND hwnd = renderer_.control(screen, c.name);
+            if (hwnd == nullptr || !::IsWindowVisible(hwnd) || !render::inClientArea(f->def(), c, c.rect) ||
+                (c.container.empty() && (c.rect.left + c.rect.width > f->def().client().width ||
+                                         c.rect.top + c.rect.height > f->def().client().height))) {
+                continue;  // out of view, or laid out past the window's edge
+            }
+            if (const std::string why = clipped(c, hwnd); !why.empty()) {
+                fail("fits " + screen + " " + c.name + ": the text is clipped: " + why);
             }
         }
     }
