@@ -7,6 +7,7 @@
 #include <random>
 #include <string_view>
 
+#include "form/path.h"
 #include "output/cp932.h"
 #include "flows/save_document.h"
 
@@ -164,10 +165,7 @@ std::string existsMessage(const std::string& folder)
 
 std::string joinPath(const std::string& folder, const std::string& name)
 {
-    if (!folder.empty() && (folder.back() == '/' || folder.back() == '\\')) {
-        return folder + name;
-    }
-    return folder + form::pathSeparator + name;
+    return path::join(folder, name);
 }
 
 bool checkFolderName(form::Form& screen, const std::string& name)

@@ -18,6 +18,8 @@
 #include <set>
 #include <vector>
 
+#include "form/path.h"
+
 namespace output {
 
 namespace {
@@ -127,21 +129,6 @@ FsResult reasonFor(int error)
 }
 
 #ifndef _WIN32
-std::string folderOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string fileOf(const std::string& path)
-{
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 FsResult lastError()
 {
     return FsResult::fromErrno(errno);
@@ -357,7 +344,7 @@ public:
             // Something else stands there now; it is not ours to remove.
             return lastError();
         }
-        made = std::make_unique<PosixFolder>(fd, path + "/" + name);
+        made = std::make_unique<PosixFolder>(fd, path::join(path, name));
         return FsResult::success();
     }
 
@@ -543,16 +530,17 @@ FsResult FileSystem::readFile(const std::string& path, std::string& bytes)
 
 FsResult FileSystem::createTemporary(const std::string& target, std::unique_ptr<OpenFile>& file, std::string& temp)
 {
-    std::string name = fileOf(target);
+    std::string name = path::fileName(target);
     if (name.size() > 200) {
         name.resize(200);
     }
     const std::string prefix = "." + name + ".";
-    if (std::unique_ptr<OpenFolder> folder; openFolder(folderOf(target), folder)) {
+    const std::string folderPath = path::parent(target);
+    if (std::unique_ptr<OpenFolder> folder; openFolder(folderPath, folder)) {
         static_cast<void>(
             folder->removeLeftovers([&prefix](const std::string& left) { return isTemporaryOf(left, prefix); }));
     }
-    temp = folderOf(target) + "/" + prefix + "XXXXXX";
+    temp = path::join(folderPath, prefix + "XXXXXX");
     std::vector<char> pattern(temp.begin(), temp.end());
     pattern.push_back('\0');
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
@@ -628,7 +616,7 @@ FsResult FileSystem::moveIntoPlace(const std::string& temp, const std::string& t
     // Once renamed, the file is saved: a folder that cannot be flushed is a
     // warning in the note, never a failure.
     FsResult saved = FsResult::success();
-    if (FsResult flushed = flushFolder(folderOf(target)); !flushed) {
+    if (FsResult flushed = flushFolder(path::parent(target)); !flushed) {
         saved.note = "ただし、フォルダーの変更をディスクに書き込めたかどうか確かめられませんでした。" + flushed.reason;
     }
     return saved;
@@ -651,17 +639,20 @@ std::string stateFolder(FileSystem& fs)
     if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && state[0] == '/') {
         base = state;
     } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
-        base = std::string(home) + "/.local/state";
+        base = path::join(path::join(home, ".local"), "state");
     } else {
         return "";
     }
-    const std::string folder = base + "/kelvora";
-    // Each level that is missing; the last one only for the user himself.
-    for (std::size_t slash = 1; slash != std::string::npos;) {
-        slash = folder.find('/', slash + 1);
-        const std::string level = folder.substr(0, slash);
-        if (!fs.exists(level)) {
-            static_cast<void>(fs.createFolder(level));
+    const std::string folder = path::join(base, "kelvora");
+    // Each level that is missing, from the root down; the last one only for
+    // the user himself.
+    std::vector<std::string> levels;
+    for (std::string level = folder; !path::isRoot(level) && level != "."; level = path::parent(level)) {
+        levels.push_back(level);
+    }
+    for (auto level = levels.rbegin(); level != levels.rend(); ++level) {
+        if (!fs.exists(*level)) {
+            static_cast<void>(fs.createFolder(*level));
         }
     }
     ::chmod(folder.c_str(), 0700);
