@@ -25,7 +25,8 @@ bool holdsSeparator(const std::string& name)
 {
     // Both separators, whatever the platform: a name that means a sub-folder
     // on one machine would mean it on the user's web site too.
-    return name.find_first_of(std::string("/\\\0", 3)) != std::string::npos;
+    return std::any_of(name.begin(), name.end(),
+                       [](char c) { return c == '\0' || path::isSeparator(c, path::Style::windows); });
 }
 
 // The first character that would break what the text becomes, as the user
