@@ -1,7 +1,5 @@
 // The file system of the Windows build: paths arrive in UTF-8 and go to the
 // wide-character API; failures carry the same Japanese reasons as on Linux.
-#ifdef _WIN32
-
 #include "output/file_system.h"
 #include "output/windows_text.h"
 #include "form/path.h"
@@ -715,5 +713,3 @@ FsResult FileSystem::checkOwnFolder(const std::string& folder)
 }
 
 }  // namespace output
-
-#endif  // _WIN32
