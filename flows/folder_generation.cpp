@@ -7,6 +7,7 @@
 #include <random>
 #include <string_view>
 
+#include "form/path.h"
 #include "output/cp932.h"
 #include "flows/save_document.h"
 
@@ -24,7 +25,8 @@ bool holdsSeparator(const std::string& name)
 {
     // Both separators, whatever the platform: a name that means a sub-folder
     // on one machine would mean it on the user's web site too.
-    return name.find_first_of(std::string("/\\\0", 3)) != std::string::npos;
+    return std::any_of(name.begin(), name.end(),
+                       [](char c) { return c == '\0' || path::isSeparator(c, path::Style::windows); });
 }
 
 // The first character that would break what the text becomes, as the user
@@ -164,10 +166,7 @@ std::string existsMessage(const std::string& folder)
 
 std::string joinPath(const std::string& folder, const std::string& name)
 {
-    if (!folder.empty() && (folder.back() == '/' || folder.back() == '\\')) {
-        return folder + name;
-    }
-    return folder + form::pathSeparator + name;
+    return path::join(folder, name);
 }
 
 bool checkFolderName(form::Form& screen, const std::string& name)

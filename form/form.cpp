@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "form/path.h"
+
 namespace form {
 
 namespace {
@@ -24,9 +26,8 @@ std::string withDefaultExtension(const std::string& path, const std::string& ext
     if (ext.empty()) {
         return path;
     }
-    const auto slash = path.find_last_of("/\\");
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (base.find('.') != std::string::npos) {
+    // Either separator ends the folder part, on every system.
+    if (path::fileName(path, path::Style::windows).find('.') != std::string::npos) {
         return path;
     }
     return path + "." + ext;

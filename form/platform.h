@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "form/path.h"
+
 namespace form {
 
 class Form;
@@ -45,10 +47,6 @@ public:
 };
 
 // The separator the platform puts between folder names.
-#ifdef _WIN32
-inline constexpr char pathSeparator = '\\';
-#else
-inline constexpr char pathSeparator = '/';
-#endif
+inline constexpr char pathSeparator = path::separator();
 
 }  // namespace form

@@ -1,85 +1,13 @@
 #include "output/cp932.h"
 
-#ifdef _WIN32
-#include "output/cp932_windows.h"
-#else
-#include <iconv.h>
-#endif
-
 #include <algorithm>
-#include <cerrno>
 #include <iterator>
-#include <stdexcept>
+
+#include "output/cp932_converter.h"
 
 namespace output {
 
 namespace {
-
-#ifdef _WIN32
-// The Windows build converts through the system's code page 932.
-class Converter {
-public:
-    bool encode(std::string_view in, std::string& out)
-    {
-        std::size_t stoppedAt = 0;
-        return windows::convertToCp932(in, out, stoppedAt);
-    }
-    bool decode(std::string_view in, std::string& out) { return windows::convertFromCp932(in, out); }
-};
-#else
-// One converter per direction for each call keeps the functions safe to use
-// from anywhere; opening them is cheap next to a screen's event.
-class Iconv {
-public:
-    Iconv(const char* to, const char* from) : cd_(iconv_open(to, from))
-    {
-        if (cd_ == reinterpret_cast<iconv_t>(-1)) {
-            throw std::runtime_error("the CP932 converter of iconv is missing");
-        }
-    }
-    ~Iconv() { iconv_close(cd_); }
-    Iconv(const Iconv&) = delete;
-    Iconv& operator=(const Iconv&) = delete;
-
-    // Converts the whole input, or fails on the first byte it cannot take.
-    bool convert(std::string_view in, std::string& out)
-    {
-        out.clear();
-        out.resize(in.size() * 2 + 16);
-        char* src = const_cast<char*>(in.data());
-        std::size_t srcLeft = in.size();
-        char* dst = out.data();
-        std::size_t dstLeft = out.size();
-        while (srcLeft > 0) {
-            if (iconv(cd_, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1)) {
-                if (errno == E2BIG) {
-                    const std::size_t used = out.size() - dstLeft;
-                    out.resize(out.size() * 2);
-                    dst = out.data() + used;
-                    dstLeft = out.size() - used;
-                    continue;
-                }
-                return false;
-            }
-        }
-        out.resize(out.size() - dstLeft);
-        return true;
-    }
-
-private:
-    iconv_t cd_;
-};
-
-class Converter {
-public:
-    bool encode(std::string_view in, std::string& out) { return toCp932_.convert(in, out); }
-    bool decode(std::string_view in, std::string& out) { return fromCp932_.convert(in, out); }
-
-private:
-    Iconv toCp932_{"CP932", "UTF-8"};
-    Iconv fromCp932_{"UTF-8", "CP932"};
-};
-#endif
 
 std::size_t utf8Length(unsigned char lead)
 {
@@ -132,7 +60,7 @@ std::string standingFor(std::string_view utf8)
 // The bytes of the text, only if they read back as the same text: a
 // converter that quietly puts a look-alike in place of a character it does
 // not hold (the yen sign as a backslash) is refused like any other.
-bool encodeExactly(Converter& converter, std::string_view utf8, std::string& bytes)
+bool encodeExactly(Cp932Converter& converter, std::string_view utf8, std::string& bytes)
 {
     const std::string text = standingFor(utf8);
     std::string back;
@@ -143,7 +71,7 @@ bool encodeExactly(Converter& converter, std::string_view utf8, std::string& byt
 
 std::optional<std::string> toCp932(std::string_view utf8)
 {
-    Converter converter;
+    Cp932Converter converter;
     std::string out;
     if (!encodeExactly(converter, utf8, out)) {
         return std::nullopt;
@@ -176,7 +104,7 @@ bool isWholeCharacter(const std::string& c, std::size_t length)
 
 std::optional<std::string> firstUnencodable(std::string_view utf8)
 {
-    Converter converter;
+    Cp932Converter converter;
     std::string out;
     if (encodeExactly(converter, utf8, out)) {
         return std::nullopt;

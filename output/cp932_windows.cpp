@@ -1,10 +1,9 @@
-#ifdef _WIN32
-
-#include "output/cp932_windows.h"
+// Code page 932 through the Windows API (Windows build).
+#include "output/cp932_converter.h"
 
 #include <windows.h>
 
-namespace output::windows {
+namespace output {
 
 namespace {
 
@@ -74,9 +73,10 @@ bool appendOne(char32_t cp, std::string& out)
     return true;
 }
 
-}  // namespace
-
-bool convertToCp932(std::string_view in, std::string& out, std::size_t& stoppedAt)
+// Converts the whole UTF-8 input with the same results as the Linux build.
+// Best fit is off: a character the code page does not hold is refused, not
+// written as a look-alike.
+bool convertToCp932(std::string_view in, std::string& out)
 {
     out.clear();
     out.reserve(in.size());
@@ -85,7 +85,6 @@ bool convertToCp932(std::string_view in, std::string& out, std::size_t& stoppedA
         char32_t cp = 0;
         std::size_t length = 1;
         if (!decode(in, at, cp, length) || !appendOne(cp, out)) {
-            stoppedAt = at;
             return false;
         }
         at += length;
@@ -93,6 +92,7 @@ bool convertToCp932(std::string_view in, std::string& out, std::size_t& stoppedA
     return true;
 }
 
+// Code page 932 bytes back to UTF-8, to check what was written reads back.
 bool convertFromCp932(std::string_view in, std::string& out)
 {
     out.clear();
@@ -112,6 +112,23 @@ bool convertFromCp932(std::string_view in, std::string& out)
     return true;
 }
 
-}  // namespace output::windows
+}  // namespace
 
-#endif  // _WIN32
+// The system's conversion keeps nothing open.
+struct Cp932Converter::Open {};
+
+Cp932Converter::Cp932Converter() = default;
+
+Cp932Converter::~Cp932Converter() = default;
+
+bool Cp932Converter::encode(std::string_view utf8, std::string& bytes)
+{
+    return convertToCp932(utf8, bytes);
+}
+
+bool Cp932Converter::decode(std::string_view bytes, std::string& utf8)
+{
+    return convertFromCp932(bytes, utf8);
+}
+
+}  // namespace output

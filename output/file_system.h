@@ -27,10 +27,9 @@ struct [[nodiscard]] FsResult {
     static FsResult fromErrno(int error);
     // Another save holds the file and did not let go in time.
     static FsResult busy();
-#ifdef _WIN32
-    // The same reasons for the Windows API's error codes (GetLastError).
+    // The same reasons for the Windows API's error codes (GetLastError);
+    // the Windows build alone has it.
     static FsResult fromWindowsError(unsigned long error);
-#endif
 };
 
 // What stands at a path. A link in the path's last name is not followed.

@@ -1,9 +1,8 @@
 // The file system of the Windows build: paths arrive in UTF-8 and go to the
 // wide-character API; failures carry the same Japanese reasons as on Linux.
-#ifdef _WIN32
-
 #include "output/file_system.h"
 #include "output/windows_text.h"
+#include "form/path.h"
 
 #include <windows.h>
 
@@ -28,17 +27,11 @@ FsResult lastError()
     return FsResult::fromWindowsError(::GetLastError());
 }
 
-std::size_t lastSeparator(const std::wstring& path)
-{
-    return path.find_last_of(L"\\/");
-}
-
 // Names Windows cannot hold as typed: longer than a folder entry can be, or
 // ending in a space or a period, which the system would silently drop.
-FsResult checkName(const std::wstring& path)
+FsResult checkName(const std::string& path)
 {
-    const std::size_t slash = lastSeparator(path);
-    const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    const std::wstring name = widen(path::fileName(path));
     if (name.size() > 255) {
         return FsResult::fromErrno(ENAMETOOLONG);
     }
@@ -82,19 +75,19 @@ std::wstring plainPath(const std::wstring& path)
 // A new file of our own beside `target`, open for writing: CREATE_NEW never
 // opens somebody else's file, so a name taken already just means another
 // try.
-FsResult createBeside(const std::wstring& target, HANDLE& file, std::wstring& created)
+FsResult createBeside(const std::string& target, HANDLE& file, std::string& created)
 {
-    const std::size_t slash = lastSeparator(target);
-    const std::wstring folder = slash == std::wstring::npos ? L"." : target.substr(0, slash);
-    std::wstring name = slash == std::wstring::npos ? target : target.substr(slash + 1);
+    const std::string folder = path::parent(target);
+    std::wstring name = widen(path::fileName(target));
     if (name.size() > 200) {
         name.resize(200);
     }
     for (unsigned attempt = 0;; ++attempt) {
         wchar_t suffix[32];
         ::swprintf(suffix, 32, L".%08lx%04x", ::GetTickCount() ^ (::GetCurrentProcessId() << 12), attempt);
-        created = folder + L"\\." + name + suffix;
-        file = ::CreateFileW(created.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        created = path::join(folder, narrow(L"." + name + suffix));
+        file = ::CreateFileW(widen(created).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                             nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             return FsResult::success();
         }
@@ -252,11 +245,11 @@ bool olderThanRun(const FILETIME& written)
 
 // The names in a folder with what the system knows of each, "." and ".."
 // left out.
-std::vector<WIN32_FIND_DATAW> entriesIn(const std::wstring& folder)
+std::vector<WIN32_FIND_DATAW> entriesIn(const std::string& folder)
 {
     std::vector<WIN32_FIND_DATAW> entries;
     WIN32_FIND_DATAW found{};
-    const HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+    const HANDLE search = ::FindFirstFileW(widen(path::join(folder, "*")).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
         return entries;
     }
@@ -319,22 +312,21 @@ public:
 
     FsResult createFolder(const std::string& name, std::unique_ptr<OpenFolder>& made) override
     {
-        const std::wstring wide = at(name);
-        if (FsResult checked = checkName(wide); !checked) {
+        if (FsResult checked = checkName(inside(name)); !checked) {
             return checked;
         }
-        if (!::CreateDirectoryW(wide.c_str(), nullptr)) {
+        if (!::CreateDirectoryW(at(name).c_str(), nullptr)) {
             return lastError();
         }
-        return open(where_ + "\\" + name, true, made);
+        return open(inside(name), true, made);
     }
 
     FsResult createFile(const std::string& name, const std::string& bytes) override
     {
-        const std::wstring wide = at(name);
-        if (FsResult checked = checkName(wide); !checked) {
+        if (FsResult checked = checkName(inside(name)); !checked) {
             return checked;
         }
+        const std::wstring wide = at(name);
         const HANDLE file = ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
@@ -367,11 +359,10 @@ public:
     // Without MOVEFILE_REPLACE_EXISTING a name taken already fails.
     FsResult rename(const std::string& from, const std::string& to) override
     {
-        const std::wstring target = at(to);
-        if (FsResult checked = checkName(target); !checked) {
+        if (FsResult checked = checkName(inside(to)); !checked) {
             return checked;
         }
-        if (!::MoveFileExW(at(from).c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        if (!::MoveFileExW(at(from).c_str(), at(to).c_str(), MOVEFILE_WRITE_THROUGH)) {
             return lastError();
         }
         return FsResult::success();
@@ -383,15 +374,16 @@ public:
     int removeLeftovers(const std::function<bool(const std::string& name)>& ours) override
     {
         int removed = 0;
-        for (const WIN32_FIND_DATAW& entry : entriesIn(widen(where_))) {
-            if (!ours(narrow(entry.cFileName)) || !olderThanRun(entry.ftLastWriteTime) ||
+        for (const WIN32_FIND_DATAW& entry : entriesIn(where_)) {
+            const std::string name = narrow(entry.cFileName);
+            if (!ours(name) || !olderThanRun(entry.ftLastWriteTime) ||
                 (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
                 continue;
             }
-            const std::wstring wide = at(narrow(entry.cFileName));
+            const std::wstring wide = at(name);
             if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-                for (const WIN32_FIND_DATAW& inside : entriesIn(wide)) {
-                    ::DeleteFileW((wide + L"\\" + inside.cFileName).c_str());
+                for (const WIN32_FIND_DATAW& file : entriesIn(inside(name))) {
+                    ::DeleteFileW(widen(path::join(inside(name), narrow(file.cFileName))).c_str());
                 }
                 removed += ::RemoveDirectoryW(wide.c_str()) ? 1 : 0;
             } else {
@@ -403,7 +395,8 @@ public:
 
 private:
     // Where the folder is, which `path` may name otherwise in messages.
-    std::wstring at(const std::string& name) const { return widen(where_ + "\\" + name); }
+    std::string inside(const std::string& name) const { return path::join(where_, name); }
+    std::wstring at(const std::string& name) const { return widen(inside(name)); }
 
     std::string where_;
     HANDLE handle_;
@@ -466,11 +459,10 @@ FsResult FsResult::fromWindowsError(unsigned long error)
 
 FsResult FileSystem::createFolder(const std::string& path)
 {
-    const std::wstring folder = widen(path);
-    if (FsResult name = checkName(folder); !name) {
+    if (FsResult name = checkName(path); !name) {
         return name;
     }
-    if (!::CreateDirectoryW(folder.c_str(), nullptr)) {
+    if (!::CreateDirectoryW(widen(path).c_str(), nullptr)) {
         return lastError();
     }
     return FsResult::success();
@@ -479,11 +471,11 @@ FsResult FileSystem::createFolder(const std::string& path)
 PathInfo FileSystem::inspect(const std::string& path)
 {
     PathInfo info;
-    const std::wstring wide = widen(path);
-    if (FsResult name = checkName(wide); !name) {
+    if (FsResult name = checkName(path); !name) {
         info.lookedAt = name;
         return info;
     }
+    const std::wstring wide = widen(path);
     WIN32_FIND_DATAW found{};
     const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -568,24 +560,20 @@ FsResult FileSystem::createTemporary(const std::string& target, std::unique_ptr<
 {
     // Temporary files an earlier run left beside the target: "." and the
     // name, cut as createBeside cuts it, "." and twelve hexadecimal digits.
-    const std::wstring wide = widen(target);
-    const std::size_t slash = lastSeparator(wide);
-    std::wstring own = slash == std::wstring::npos ? wide : wide.substr(slash + 1);
+    std::wstring own = widen(path::fileName(target));
     own.resize(std::min<std::size_t>(own.size(), 200));
     const std::string prefix = "." + narrow(own) + ".";
     if (std::unique_ptr<OpenFolder> folder;
-        slash != std::wstring::npos && openFolder(narrow(wide.substr(0, slash)), folder)) {
+        path::lastSeparator(target) != std::string::npos && openFolder(path::parent(target), folder)) {
         static_cast<void>(folder->removeLeftovers([&prefix](const std::string& left) {
             return left.size() == prefix.size() + 12 && left.compare(0, prefix.size(), prefix) == 0 &&
                    left.find_first_not_of("0123456789abcdef", prefix.size()) == std::string::npos;
         }));
     }
     HANDLE handle = INVALID_HANDLE_VALUE;
-    std::wstring name;
-    if (FsResult created = createBeside(wide, handle, name); !created) {
+    if (FsResult created = createBeside(target, handle, temp); !created) {
         return created;
     }
-    temp = narrow(name);
     file = std::make_unique<WindowsFile>(handle);
     return FsResult::success();
 }
@@ -622,7 +610,7 @@ std::string stateFolder(FileSystem& fs)
     if (n == 0 || n > MAX_PATH) {
         return "";
     }
-    const std::string folder = narrow(std::wstring(local, n)) + "\\kelvora";
+    const std::string folder = path::join(narrow(std::wstring(local, n)), "kelvora");
     if (!fs.exists(folder)) {
         static_cast<void>(fs.createFolder(folder));
     }
@@ -725,5 +713,3 @@ FsResult FileSystem::checkOwnFolder(const std::string& folder)
 }
 
 }  // namespace output
-
-#endif  // _WIN32

@@ -4,6 +4,8 @@
 #include <memory>
 #include <utility>
 
+#include "form/path.h"
+
 namespace output {
 
 namespace {
@@ -37,7 +39,7 @@ bool canCreateIn(FileSystem& fs, const std::string& folder, char separator)
     if (FsResult nameless = fs.probeNameless(folder); nameless || nameless.error != EOPNOTSUPP) {
         return nameless.ok;
     }
-    const std::string base = folder + separator + ".kelvora-write-probe";
+    const std::string base = path::join(folder, ".kelvora-write-probe", path::styleSeparatedBy(separator));
     // A probe of a run going on beside this one must not read as a
     // refusal: the next free name is tried instead.
     for (int n = 0; n < 100; ++n) {

@@ -9,43 +9,14 @@
 #include <utility>
 #include <vector>
 
+#include "form/path.h"
+
 namespace output {
 
 namespace {
 
 // As many links as Linux follows in one path before it calls them a loop.
 constexpr int maxLinks = 40;
-
-bool isAbsolute(const std::string& path)
-{
-#ifdef _WIN32
-    // A drive ("C:\", "C:"), a share ("\\server") or the drive's root ("\").
-    return (path.size() >= 2 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
-#else
-    return !path.empty() && path[0] == '/';
-#endif
-}
-
-std::size_t lastSeparator(const std::string& path)
-{
-#ifdef _WIN32
-    return path.find_last_of("\\/");
-#else
-    return path.find_last_of('/');
-#endif
-}
-
-// Where a link leads: a relative target lies in the link's own folder. The
-// folder is kept as written, so that the system resolves "..", and links on
-// the way, as it resolves them for the link itself.
-std::string linkDestination(const std::string& link, const std::string& target)
-{
-    if (isAbsolute(target)) {
-        return target;
-    }
-    const std::size_t slash = lastSeparator(link);
-    return slash == std::string::npos ? target : link.substr(0, slash + 1) + target;
-}
 
 FsResult savedWith(std::vector<std::string> notes)
 {
@@ -102,11 +73,7 @@ std::string backupFor(const std::string& folder, const std::string& target)
     }
     char name[40];
     std::snprintf(name, sizeof name, "in-place-%016llx.bak", static_cast<unsigned long long>(hash));
-#ifdef _WIN32
-    return folder + "\\" + name;
-#else
-    return folder + "/" + name;
-#endif
+    return path::join(folder, name);
 }
 
 // The file keeps its identity: every name, link and attribute stays with it.
@@ -228,7 +195,7 @@ FsResult saveFile(FileSystem& fs, const std::string& path, const std::string& by
         if (followed == maxLinks) {
             return FsResult::fromErrno(ELOOP);
         }
-        target = linkDestination(target, info.linkTarget);
+        target = path::linkDestination(target, info.linkTarget);
         info = fs.inspect(target);
     }
     if (!info.lookedAt) {

@@ -1,8 +1,6 @@
 // UTF-8 (the core's text and paths) to and from the UTF-16 of the Windows API.
 #pragma once
 
-#ifdef _WIN32
-
 #include <windows.h>
 
 #include <string>
@@ -34,5 +32,3 @@ inline std::string narrow(std::wstring_view wide)
 }
 
 }  // namespace output
-
-#endif  // _WIN32

@@ -20,7 +20,7 @@ std::optional<QStringList>& foldersForTesting()
 QStringList helpFolders(const QString& programFolder)
 {
     QStringList folders;
-    folders << programFolder << programFolder + QStringLiteral("/../share/kelvora");
+    folders << programFolder << QDir(programFolder).filePath(QStringLiteral("../share/kelvora"));
 #ifdef KELVORA_DATA_DIR
     folders << QStringLiteral(KELVORA_DATA_DIR);
 #endif
@@ -31,7 +31,7 @@ QStringList helpFolders(const QString& programFolder)
 QString findHelpFileIn(const QStringList& folders, const QString& name)
 {
     for (const QString& folder : folders) {
-        const QFileInfo file(folder + QLatin1Char('/') + name);
+        const QFileInfo file(QDir(folder).filePath(name));
         if (file.isFile()) {
             return file.canonicalFilePath();
         }

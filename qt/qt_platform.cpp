@@ -242,7 +242,7 @@ void QtPlatform::help(const form::Form& owner, const std::string& file, int comm
 
 QString QtPlatform::standInFolder()
 {
-    return QDir::toNativeSeparators(QDir::homePath() + QStringLiteral("/kelvora"));
+    return QDir::toNativeSeparators(QDir::home().filePath(QStringLiteral("kelvora")));
 }
 
 std::string QtPlatform::programFolder()

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "form/field_name.h"
+#include "form/path.h"
 #include "render/layout.h"
 
 namespace render {
@@ -11,19 +12,6 @@ namespace render {
 using form::ControlDef;
 using form::Kind;
 using form::tidyLabel;
-
-namespace {
-
-std::string lastComponent(std::string path)
-{
-    while (path.size() > 1 && (path.back() == '/' || path.back() == '\\')) {
-        path.pop_back();
-    }
-    const auto slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-}  // namespace
 
 bool inClientArea(const form::ScreenDef& screen, const ControlDef& control, const form::Rect& r)
 {
@@ -179,9 +167,11 @@ std::string windowDescription(const form::Form& f)
 
 std::optional<std::string> droppedText(form::DropName what, const std::string& path, bool isFolder)
 {
-    const std::string name = lastComponent(path);
-    // A root ("/", "C:\\") is no folder a page can name.
-    if (name.empty() || name == "/" || name == "\\" || name.back() == ':') {
+    // A dropped path is read by the Windows rules on every system: either
+    // separator ends a name. A root ("/", "C:\\") is no folder a page can
+    // name.
+    const std::string name = path::lastName(path, path::Style::windows);
+    if (name.empty()) {
         return std::nullopt;
     }
     switch (what) {

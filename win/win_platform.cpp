@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "form/form.h"
+#include "form/path.h"
 #include "output/windows_text.h"
 #include "win/renderer.h"
 
@@ -75,7 +76,7 @@ void WinPlatform::help(const form::Form& owner, const std::string& file, int, co
     // The help is a page of HTML under its old name. A browser judges a file
     // by its extension, so it gets a copy named as a web page, in the
     // user's temporary folder; the page declares its own encoding.
-    const std::string path = installFolder() + "\\" + file;
+    const std::string path = path::join(installFolder(), file);
     const std::wstring wide = widen(path);
     if (::GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES) {
         message(&owner, owner.program().title(), "ヘルプファイル「" + path + "」が見つかりません。");
@@ -106,7 +107,7 @@ std::string WinPlatform::standInFolder()
     PWSTR path = nullptr;
     std::string folder;
     if (SUCCEEDED(::SHGetKnownFolderPath(documents, KF_FLAG_CREATE, nullptr, &path))) {
-        folder = narrow(path) + "\\kelvora";
+        folder = path::join(narrow(path), "kelvora");
     }
     ::CoTaskMemFree(path);
     return folder;
@@ -115,7 +116,7 @@ std::string WinPlatform::standInFolder()
 std::string WinPlatform::programFolder()
 {
     if (!folder_) {
-        folder_.emplace(installFolder(), standInFolder(), '\\', [this](const std::string& text) {
+        folder_.emplace(installFolder(), standInFolder(), path::separator(), [this](const std::string& text) {
             message(nullptr, renderer_ != nullptr ? renderer_->program().title() : std::string(), text);
         });
     }
@@ -133,15 +134,9 @@ std::string WinPlatform::installFolder()
         }
         path.resize(path.size() * 2);
     }
-    std::wstring folder(path.begin(), path.end());
-    const std::size_t slash = folder.find_last_of(L"\\/");
-    folder = slash == std::wstring::npos ? L"." : folder.substr(0, slash);
-    for (wchar_t& ch : folder) {
-        if (ch == L'/') {
-            ch = L'\\';
-        }
-    }
-    return narrow(folder);
+    const std::string program = narrow(std::wstring(path.begin(), path.end()));
+    // Without a separator at the end, even for a drive's root ("C:").
+    return path::withOwnSeparators(path::stripTrailingSeparators(path::parent(program)));
 }
 
 void WinPlatform::endProgram()
