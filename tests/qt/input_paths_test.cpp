@@ -37,6 +37,7 @@
 #include "qt/renderer.h"
 #include "quick/quick_generator.h"
 #include "render/binding.h"
+#include "support/pixels.h"
 #include "support/scripted_platform.h"
 #include "support.h"
 
