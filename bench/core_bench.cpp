@@ -11,9 +11,9 @@
 
 #include "app/catalog.h"
 #include "form/form.h"
-#include "form/scripted_platform.h"
 #include "output/document_writer.h"
 #include "quick/quick_generator.h"
+#include "support/scripted_platform.h"
 
 namespace {
 

@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "app/catalog.h"
-#include "form/scripted_platform.h"
 #include "qt/qt_platform.h"
 #include "qt/renderer.h"
+#include "support/scripted_platform.h"
 
 namespace {
 

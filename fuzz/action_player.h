@@ -15,8 +15,8 @@
 #include <string>
 
 #include "form/form.h"
-#include "form/scripted_platform.h"
 #include "fuzz/action_script.h"
+#include "support/scripted_platform.h"
 
 namespace fuzzing {
 

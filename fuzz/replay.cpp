@@ -24,7 +24,7 @@
 
 #include "fuzz/action_player.h"
 #include "fuzz/action_script.h"
-#include "tools/printing_run.h"
+#include "support/printing_run.h"
 
 int main(int argc, char* argv[])
 {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "fuzz/action_player.h"
-#include "tests/faulty_file_system.h"
+#include "support/faulty_file_system.h"
 
 namespace fuzzing {
 

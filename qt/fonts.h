@@ -28,7 +28,7 @@ void setUpFonts(QApplication& app, ScreenFont use = ScreenFont::Captions);
 double desktopFontPoints();
 
 // Draws the windows built from now on as on a desktop whose font is the given
-// size: the screenshot tool and the tests try other desktops with it.
+// size: the tests try other desktops with it.
 void setDesktopFontPoints(QApplication& app, double points);
 
 // The application font's families: the captions font, then the system's

@@ -253,11 +253,6 @@ QSize helpWindowSize()
     return remembered().size;
 }
 
-qreal helpTextSize()
-{
-    return remembered().textSize;
-}
-
 void forgetHelpWindowForTesting()
 {
     remembered() = Remembered{};

@@ -20,10 +20,9 @@ namespace kelvqt {
 // Without a help file, a message owned by owner says so and the caller goes on.
 void showHelpFile(QWidget* owner, const QString& name, int command);
 
-// The size and text size a new help window opens with: what the user last
-// gave one in this run, or the first-run defaults.
+// The size a new help window opens with: what the user last gave one in this
+// run, or the first-run default.
 QSize helpWindowSize();
-qreal helpTextSize();
 
 // Forgets what the run remembered, as at start-up. For tests.
 void forgetHelpWindowForTesting();

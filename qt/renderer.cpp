@@ -42,11 +42,6 @@ namespace kelvqt {
 using form::ControlDef;
 using form::Kind;
 
-int px(int twips)
-{
-    return render::pixels(twips, 1);
-}
-
 namespace {
 
 QString qs(const std::string& s)

@@ -19,10 +19,6 @@ class QLineEdit;
 
 namespace kelvqt {
 
-// Twips to device-independent pixels (1440 twips to the inch at 96 dpi), as
-// laid out; a window drawn for a larger desktop font has its own scale.
-int px(int twips);
-
 class ScreenWindow;
 
 class Renderer : public QObject, public form::Observer {

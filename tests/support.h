@@ -12,7 +12,7 @@
 #include <string>
 
 #include "form/form.h"
-#include "form/scripted_platform.h"
+#include "support/scripted_platform.h"
 
 namespace testing_support {
 

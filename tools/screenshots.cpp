@@ -13,11 +13,11 @@
 #include <cstdio>
 
 #include "app/catalog.h"
-#include "form/scripted_platform.h"
 #include "qt/fonts.h"
 #include "qt/qt_platform.h"
 #include "qt/renderer.h"
 #include "quick/quick_generator.h"
+#include "support/scripted_platform.h"
 
 namespace {
 

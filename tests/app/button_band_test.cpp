@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "app/catalog.h"
-#include "form/scripted_platform.h"
 #include "quick/quick_generator.h"
 #include "render/binding.h"
+#include "support/scripted_platform.h"
 
 namespace {
 

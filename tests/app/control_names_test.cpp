@@ -13,8 +13,8 @@
 
 #include "app/catalog.h"
 #include "form/form.h"
-#include "form/scripted_platform.h"
 #include "quick/quick_generator.h"
+#include "support/scripted_platform.h"
 #include "support.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/catalog.h"
-#include "form/scripted_platform.h"
+#include "support/scripted_platform.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // "message: <title>|<text>". scripts/check-install-windows.sh runs it from a
 // folder the user may and may not write to.
 #include "quick/quick_generator.h"
-#include "tools/printing_run.h"
+#include "support/printing_run.h"
 #include "win/win_platform.h"
 
 int main(int argc, char* argv[])

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "form/form.h"
-#include "form/scripted_platform.h"
+#include "support/scripted_platform.h"
 
 namespace {
 

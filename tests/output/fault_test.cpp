@@ -41,9 +41,9 @@
 #include <vector>
 
 #include "app/catalog.h"
-#include "faulty_file_system.h"
 #include "output/document_writer.h"
 #include "quick/quick_generator.h"
+#include "support/faulty_file_system.h"
 #include "support.h"
 
 namespace {

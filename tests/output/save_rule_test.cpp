@@ -9,8 +9,8 @@
 #include <map>
 #include <string>
 
-#include "faulty_file_system.h"
 #include "output/file_system.h"
+#include "support/faulty_file_system.h"
 #include "support.h"
 
 namespace {

@@ -25,6 +25,7 @@
 #include "form/form.h"
 #include "qt/qt_platform.h"
 #include "qt/renderer.h"
+#include "support/pixels.h"
 
 namespace gui {
 

@@ -33,11 +33,12 @@
 #include <sstream>
 
 #include "app/catalog.h"
-#include "form/scripted_platform.h"
 #include "qt/qt_platform.h"
 #include "qt/renderer.h"
 #include "quick/quick_generator.h"
 #include "render/binding.h"
+#include "support/pixels.h"
+#include "support/scripted_platform.h"
 #include "support.h"
 
 namespace fs = std::filesystem;

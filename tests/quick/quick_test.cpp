@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "form/scripted_platform.h"
 #include "output/file_system.h"
 #include "flows/folder_generation.h"
 #include "quick/quick_generator.h"
-#include "faulty_file_system.h"
+#include "support/faulty_file_system.h"
+#include "support/scripted_platform.h"
 #include "support.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "app/catalog.h"
-#include "form/scripted_platform.h"
 #include "quick/quick_generator.h"
 #include "render/binding.h"
+#include "support/scripted_platform.h"
 
 using form::DropName;
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/catalog.h"
-#include "form/scripted_platform.h"
+#include "support/scripted_platform.h"
 
 namespace {
 

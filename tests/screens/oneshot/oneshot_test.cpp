@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "app/catalog.h"
-#include "form/scripted_platform.h"
 #include "output/file_system.h"
-#include "faulty_file_system.h"
+#include "support/faulty_file_system.h"
+#include "support/scripted_platform.h"
 #include "support.h"
 
 namespace {

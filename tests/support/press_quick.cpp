@@ -10,7 +10,7 @@
 
 #include "qt/qt_platform.h"
 #include "quick/quick_generator.h"
-#include "tools/printing_run.h"
+#include "support/printing_run.h"
 
 int main(int argc, char* argv[])
 {

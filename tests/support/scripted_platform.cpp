@@ -1,4 +1,4 @@
-#include "form/scripted_platform.h"
+#include "support/scripted_platform.h"
 
 #include "form/form.h"
 

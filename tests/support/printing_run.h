@@ -1,6 +1,6 @@
 // What the test tools print for the scripts that run them: every message box
 // as one line "message: <title>|<text>", its line breaks made spaces; and the
-// one run of kelvquick that tools/press_quick.cpp (Qt) and
+// one run of kelvquick that press_quick.cpp (Qt) and
 // tests/cross/standin_folder.cpp (Windows) make on their platforms.
 #pragma once
 
