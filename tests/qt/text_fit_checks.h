@@ -15,7 +15,10 @@
 #include <sstream>
 #include <string>
 
+#include "app/catalog.h"
 #include "form/screen_def.h"
+#include "qt/gui_support.h"
+#include "quick/quick_generator.h"
 
 namespace gui {
 
@@ -95,6 +98,23 @@ inline bool declaredInside(const form::ScreenDef& def, const form::ControlDef& c
     }
     return c.rect.left >= 0 && c.rect.top >= 0 && c.rect.left + c.rect.width <= def.client().width &&
            c.rect.top + c.rect.height <= def.client().height;
+}
+
+// Shows every screen of both programs, each in a program of its own, and
+// hands it to `check(program, programName, screenName)`.
+template <typename Check>
+void forEveryScreen(Check check)
+{
+    for (const bool quick : {false, true}) {
+        const form::ProgramDescription description = quick ? quick::quickProgram() : app::kelvoraProgram();
+        for (const auto& [name, declare] : description.catalog) {
+            (void)declare;
+            GuiProgram g(description);
+            g.program.show(name);
+            QApplication::processEvents();
+            check(g, quick ? "kelvquick" : "kelvora", name);
+        }
+    }
 }
 
 }  // namespace gui

@@ -93,16 +93,9 @@ TEST(TextFitsGui, EveryScreenShowsAllItsTextsAtEveryDesktopFontAndScale)
     LaidOutFontAfterwards restore;
     for (const double points : desktopFonts) {
         kelvqt::setDesktopFontPoints(*qApp, points);
-        for (const bool quick : {false, true}) {
-            const form::ProgramDescription description = quick ? quick::quickProgram() : app::kelvoraProgram();
-            for (const auto& [name, declare] : description.catalog) {
-                (void)declare;
-                GuiProgram g(description);
-                g.program.show(name);
-                QApplication::processEvents();
-                checkScreen(g, quick ? "kelvquick" : "kelvora", name, points);
-            }
-        }
+        gui::forEveryScreen([points](GuiProgram& g, const std::string& program, const std::string& screen) {
+            checkScreen(g, program, screen, points);
+        });
     }
 }
 
