@@ -323,45 +323,41 @@ if [ -z "$failed" ]; then
   fi
 fi
 
-# The walk once more at 144 dots per inch (150 %): its screenshots, and every
-# window checked against the model's place and size at that resolution.
-if [ -z "$failed" ]; then
-  timeout 60 "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 || true
+# kelvora's walk once more, under a name, once the Wine session has taken
+# the settings just made: its screenshots, and every window checked against
+# the model's place and size and every text against its control there.
+walk_again() {
   if [ -n "$wineserver" ]; then
     timeout 60 "$wineserver" -k 2>/dev/null || true
     timeout 60 "$wineserver" -w 2>/dev/null || true
   fi
-  saves=$smoke/144dpi
+  saves=$smoke/$1
   mkdir -p "$saves"
-  kelvora_script >"$smoke/144dpi-script.txt"
-  shots=$build/screenshots/144dpi
+  kelvora_script >"$smoke/$1-script.txt"
+  shots=$build/screenshots/$1
   mkdir -p "$shots"
-  log=$smoke/144dpi-log.txt
-  play "$build/kelvora_scripted.exe" "$smoke/144dpi-script.txt" "$log" "$smoke/144dpi-wine.out"
+  log=$smoke/$1-log.txt
+  play "$build/kelvora_scripted.exe" "$smoke/$1-script.txt" "$log" "$smoke/$1-wine.out"
+}
+desktop_setting() { timeout 60 "$wine" reg add "$@" /f >/dev/null 2>&1 || true; }
+
+# At 144 dots per inch (150 %).
+if [ -z "$failed" ]; then
+  desktop_setting 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144
+  walk_again 144dpi
 fi
 
-# And at 96 dots per inch with a 14 pt message font, as a user who asks for
+# At 96 dots per inch with a 14 pt message font, as a user who asks for
 # larger text has it: every window grows with it, and every text still fits.
 if [ -z "$failed" ]; then
-  timeout 60 "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1 || true
+  desktop_setting 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96
   # A LOGFONTW: 19 pixels high at 96 dpi (14 pt), regular, the default
   # character set, named Tahoma.
   face=$(printf 'Tahoma' | iconv -t UTF-16LE | od -An -tx1 | tr -d ' \n')
   logfont=$(printf 'edffffff%s900100000000000100000000%s' "$(printf '0%.0s' $(seq 1 24))" "$face")
   logfont=$logfont$(printf '0%.0s' $(seq 1 $((184 - ${#logfont}))))
-  timeout 60 "$wine" reg add 'HKCU\Control Panel\Desktop\WindowMetrics' /v MessageFont /t REG_BINARY /d "$logfont" /f \
-    >/dev/null 2>&1 || true
-  if [ -n "$wineserver" ]; then
-    timeout 60 "$wineserver" -k 2>/dev/null || true
-    timeout 60 "$wineserver" -w 2>/dev/null || true
-  fi
-  saves=$smoke/14pt
-  mkdir -p "$saves"
-  kelvora_script >"$smoke/14pt-script.txt"
-  shots=$build/screenshots/14pt
-  mkdir -p "$shots"
-  log=$smoke/14pt-log.txt
-  play "$build/kelvora_scripted.exe" "$smoke/14pt-script.txt" "$log" "$smoke/14pt-wine.out"
+  desktop_setting 'HKCU\Control Panel\Desktop\WindowMetrics' /v MessageFont /t REG_BINARY /d "$logfont"
+  walk_again 14pt
 fi
 if [ -n "$failed" ]; then
   echo "test-windows: smoke test FAILED: $failed"
