@@ -16,11 +16,6 @@ using form::Kind;
 
 namespace {
 
-QString qs(const std::string& s)
-{
-    return QString::fromStdString(s);
-}
-
 // A surface whose click is a screen's event (the splash's frame): to
 // assistive technology a group it can press, as a click on it does.
 class PressableAccessible : public QAccessibleWidget {
@@ -79,14 +74,16 @@ void describeScreen(form::Form& f, ScreenWindow& win)
             w->setAccessibleDescription(description);
         }
     };
-    set(&win, f.def().caption().empty() ? qs(render::windowName(f)) : QString(), qs(render::windowDescription(f)));
+    set(&win, f.def().caption().empty() ? QString::fromStdString(render::windowName(f)) : QString(),
+        QString::fromStdString(render::windowDescription(f)));
     for (const ControlDef& c : f.def().controls()) {
         QWidget* w = win.control(c.name);
         if (w == nullptr || c.kind == Kind::Label || c.kind == Kind::Line) {
             continue;
         }
         const bool named = c.kind == Kind::TextBox || !c.spokenName.empty() || !c.prompt.empty();
-        set(w, named ? qs(render::accessibleName(f, c.name)) : QString(), qs(render::accessibleDescription(f, c.name)));
+        set(w, named ? QString::fromStdString(render::accessibleName(f, c.name)) : QString(),
+            QString::fromStdString(render::accessibleDescription(f, c.name)));
     }
 }
 

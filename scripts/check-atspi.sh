@@ -19,10 +19,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-start_xvfb "$work"
-mkdir -p "$work/out" "$work/runtime"
-chmod 700 "$work/runtime"
-export XDG_RUNTIME_DIR=$work/runtime HOME=$work LANG=ja_JP.UTF-8
+start_session "$work"
 # The toolkit talks to the accessibility bus whether or not a screen reader
 # asked for it first.
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb

@@ -30,10 +30,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-start_xvfb "$work"
-mkdir -p "$work/out" "$work/runtime"
-chmod 700 "$work/runtime"
-export XDG_RUNTIME_DIR=$work/runtime HOME=$work LANG=ja_JP.UTF-8
+start_session "$work"
 
 # A desktop of one plain colour, with no panel, no screen lock and no
 # animation: what is on the output is the programs' windows, as they are.

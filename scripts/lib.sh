@@ -44,6 +44,16 @@ start_xvfb() {
   export DISPLAY=":$display"
 }
 
+# start_session FOLDER: start_xvfb, and FOLDER as the home and private
+# runtime folder of a Japanese session, with FOLDER/out for what the
+# programs write.
+start_session() {
+  start_xvfb "$1" || return 1
+  mkdir -p "$1/out" "$1/runtime"
+  chmod 700 "$1/runtime"
+  export XDG_RUNTIME_DIR=$1/runtime HOME=$1 LANG=ja_JP.UTF-8
+}
+
 # --- The Windows build -------------------------------------------------------
 
 # The one folder the Windows programs and their tests are cross-built in.
