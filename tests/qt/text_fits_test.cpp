@@ -3,27 +3,15 @@
 // field's and option's text fits in its control, measured with the control's
 // own font, each control lies inside its window, the window inside the work
 // area, and each picture is drawn with as many pixels as it shows.
-#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
-#include <QStyle>
-#include <QStyleOptionFrame>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <climits>
-#include <sstream>
-
 #include "app/catalog.h"
 #include "qt/fonts.h"
-#include "qt/gui_support.h"
 #include "qt/text_fit_checks.h"
-#include "quick/quick_generator.h"
 
 using gui::clipped;
 using gui::declaredInside;
